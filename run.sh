@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up, builds and imports the bundled sample board.
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")"
+bash tools/install-deps.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j"$(nproc)" --target corvane-idf
+./build/app/corvane-idf batch data/samples/sample.emn "$@"
