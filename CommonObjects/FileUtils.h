@@ -1,0 +1,13 @@
+#pragma once
+// File-system helpers with the conventions of this program: directories end with "/", and a
+// derived path also matches a file that differs only in letter case (an exact match wins).
+#include <string>
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// The existing file at path, or one differing only in ASCII letter case; empty when none.
+std::string FindFileIgnoringCase(const std::string& path);
+std::string ExtractFileDir(const std::string& path);   // with trailing "/", empty when none
+std::string ExtractFileName(const std::string& path);  // the part after the last separator
+std::string ExtractFileExt(const std::string& path);   // from the last "." of the name, with it
+std::string IncludeTrailingPathDelimiter(const std::string& path);

@@ -1,0 +1,10 @@
+#pragma once
+// The headless import: `corvane-idf batch BOARD [options]`.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// Exit status: 0 when the error log is empty, 1 when it has lines, 2 for a usage error or a
+// file that cannot be read.
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+std::string BatchUsage();

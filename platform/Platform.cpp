@@ -1,0 +1,86 @@
+#include "Platform.h"
+
+#include <atomic>
+#include <clocale>
+#include <ctime>
+#include <iostream>
+#include <locale>
+#include <mutex>
+#include <iomanip>
+#include <sstream>
+
+namespace platform {
+
+namespace {
+std::mutex gServicesMutex;
+std::shared_ptr<IPlatform> gServices;
+std::atomic<char> gDecimalSeparator{'\0'};
+}  // namespace
+
+IPlatform& Services() {
+  std::lock_guard<std::mutex> lock(gServicesMutex);
+  if (!gServices) gServices = std::make_shared<TConsolePlatform>();
+  return *gServices;
+}
+
+std::shared_ptr<IPlatform> SetServices(std::shared_ptr<IPlatform> services) {
+  std::lock_guard<std::mutex> lock(gServicesMutex);
+  auto old = gServices;
+  gServices = std::move(services);
+  return old;
+}
+
+char RegionalDecimalSeparator() {
+  static const char regional = [] {
+    try {
+      std::locale user("");
+      char c = std::use_facet<std::numpunct<char>>(user).decimal_point();
+      return (c == ',' || c == '.') ? c : '.';
+    } catch (...) {
+      return '.';  // no usable locale on this machine
+    }
+  }();
+  return regional;
+}
+
+char GetDecimalSeparator() {
+  char c = gDecimalSeparator.load();
+  return c ? c : RegionalDecimalSeparator();
+}
+
+void SetDecimalSeparator(char separator) { gDecimalSeparator.store(separator); }
+
+std::string RegionalDateTimeText() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buf[64];
+  // Short date and long time of the user's locale when it has them, else ISO-like.
+  try {
+    std::locale user("");
+    std::ostringstream os;
+    os.imbue(user);
+    os << std::put_time(&local, "%x %X");
+    return os.str();
+  } catch (...) {
+    std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M:%S", &local);
+    return buf;
+  }
+}
+
+bool TConsolePlatform::FileDialog(TFileDialogRequest&) { return false; }
+std::string TConsolePlatform::SelectFolder(const std::string&, const std::string&) { return {}; }
+bool TConsolePlatform::SelectColour(int&) { return false; }
+
+int TConsolePlatform::MessageDlg(const std::string& text, TMsgDlgType, TMsgDlgButtons buttons) {
+  std::cerr << text << std::endl;
+  if (buttons & mbNo) return mrNo;
+  if (buttons & mbCancel) return mrCancel;
+  return mrOk;
+}
+
+void TConsolePlatform::ShowMessage(const std::string& text) { std::cerr << text << std::endl; }
+
+bool TConsolePlatform::ShowHelp(const std::string&, const std::string&, int) { return false; }
+
+}  // namespace platform
