@@ -96,7 +96,16 @@ TSection::TSection(TIDFfile* IDFParent, TSectionType SectionType, TOwnerType Own
   Units = EnumFromWord<TUnitsType>(aUnits);
   SetUnitFactor();
   const TUnitsType inputUnits = Units;
-  Thickness = aThickness.empty() ? 0.0 : Len(aThickness);
+  // Holes, notes and placements have no thickness of their own: a text carried over from an
+  // earlier section must not cost them their records.
+  const bool usesThickness = SectType != stDRILLED_HOLES && SectType != stNOTES && SectType != stPLACEMENT;
+  double t = 0;
+  if (!aThickness.empty()) {
+    if (usesThickness) t = Len(aThickness);
+    else if (TryStrToFloat(FixDecimalSeparator(aThickness), t)) t *= FUnitFactor;
+    else t = 0;
+  }
+  Thickness = t;
 
   switch (SectType) {
     case stBOARD_OUTLINE: case stPANEL_OUTLINE: case stOTHER_OUTLINE: case stROUTE_OUTLINE:

@@ -9,7 +9,6 @@ bool TScriptedPlatform::FileDialog(TFileDialogRequest& request) {
   FileAnswers.pop_front();
   if (!answer) return false;
   request.FileName = *answer;
-  Calls.back().Request.FileName = *answer;
   return true;
 }
 
