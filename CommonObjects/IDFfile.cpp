@@ -1,5 +1,6 @@
 #include "IDFfile.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "FileUtils.h"
@@ -9,6 +10,22 @@ const std::string kSeparatorLine = "-----------------------------------";
 
 std::vector<std::string> Fields(const TSearchStringList& lines, int index) {
   return CommaTextToList(lines.Get(index));
+}
+
+void FieldsInto(const TSearchStringList& lines, int index, std::vector<std::string>& rec) {
+  CommaTextToList(lines.Get(index), rec);
+}
+
+// "TYPE> Line:n", built without temporaries: one such line goes to the status log per data line.
+std::string StatusLine(const std::string& prefix, int lineNumber) {
+  char num[16];
+  auto [end, ec] = std::to_chars(num, num + sizeof num, lineNumber);
+  (void)ec;
+  std::string s;
+  s.reserve(prefix.size() + static_cast<std::size_t>(end - num));
+  s += prefix;
+  s.append(num, end);
+  return s;
 }
 
 // Field i of a record; a field beyond the end is an index error, as for a line beyond the file.
@@ -145,10 +162,11 @@ void TSection::ReadOutline(const TSearchStringList& lines, int start, int end) {
         break;
     }
   }
-  const std::string typeName = EnumName(SectType);
+  const std::string prefix = EnumName(SectType) + "> Line:";
+  std::vector<std::string> rec;
   for (int i = start; i <= end; ++i) {
-    fParent->StatusLog.Add(typeName + ">" + " Line:" + std::to_string(i + 1));
-    std::vector<std::string> rec = Fields(lines, i);
+    fParent->StatusLog.Add(StatusLine(prefix, i + 1));
+    FieldsInto(lines, i, rec);
     if (!rec.empty() && SameTextAscii(rec[0], "PROP")) {
       Properties.Add(ListToCommaText(rec));
       continue;
@@ -199,10 +217,11 @@ void TSection::ReadOutline(const TSearchStringList& lines, int start, int end) {
 void TSection::ReadDrilledHoles(const TSearchStringList& lines, int start, int end) {
   const int version = fParent->BrdFileVersion;
   const std::size_t need = version == 2 ? 5 : 7;
-  const std::string typeName = EnumName(SectType);
+  const std::string prefix = EnumName(SectType) + "> Line:";
+  std::vector<std::string> rec;
   for (int i = start; i <= end; ++i) {
-    fParent->StatusLog.Add(typeName + ">" + " Line:" + std::to_string(i + 1));
-    std::vector<std::string> rec = Fields(lines, i);
+    fParent->StatusLog.Add(StatusLine(prefix, i + 1));
+    FieldsInto(lines, i, rec);
     if (rec.size() != need) {
       fParent->ErrorLog.Add(LastStatus() + " incorrect number of fields");
       continue;
@@ -237,10 +256,11 @@ void TSection::ReadDrilledHoles(const TSearchStringList& lines, int start, int e
 }
 
 void TSection::ReadNotes(const TSearchStringList& lines, int start, int end) {
-  const std::string typeName = EnumName(SectType);
+  const std::string prefix = EnumName(SectType) + "> Line:";
+  std::vector<std::string> rec;
   for (int i = start; i <= end; ++i) {
-    fParent->StatusLog.Add(typeName + ">" + " Line:" + std::to_string(i + 1));
-    std::vector<std::string> rec = Fields(lines, i);
+    fParent->StatusLog.Add(StatusLine(prefix, i + 1));
+    FieldsInto(lines, i, rec);
     if (rec.size() != 5) {
       fParent->ErrorLog.Add(LastStatus() + " incorrect number of fields");
       continue;

@@ -1,6 +1,9 @@
 #include "IdfStrUtils.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -77,8 +80,16 @@ bool ContainsTextIgnoringCase(const std::string& haystack, const std::string& up
   if (n == 0 || n > m) return false;
   auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
   const char first = upperNeedle[0];
+  const bool letter = first >= 'A' && first <= 'Z';
   for (std::size_t i = 0; i + n <= m; ++i) {
-    if (up(haystack[i]) != first) continue;
+    if (!letter) {
+      // Section keywords start with a dot: let memchr find the candidates.
+      const void* hit = std::memchr(haystack.data() + i, first, m - n + 1 - i);
+      if (!hit) return false;
+      i = static_cast<std::size_t>(static_cast<const char*>(hit) - haystack.data());
+    } else if (up(haystack[i]) != first) {
+      continue;
+    }
     std::size_t k = 1;
     while (k < n && up(haystack[i + k]) == upperNeedle[k]) ++k;
     if (k == n) return true;
@@ -125,7 +136,32 @@ std::string ReplaceQuotedChars(std::string InputStr, char SearchChar, char Repla
   return InputStr;
 }
 
+namespace {
+// The same field rule for a line without double quotes, in one pass.
+std::string DelimitUnquoted(const std::string& in) {
+  std::size_t b = 0, e = in.size();
+  while (b < e && IsBlankOrControl(in[b])) ++b;
+  while (e > b && IsBlankOrControl(in[e - 1])) --e;
+  std::string out;
+  out.reserve(e - b + 8);
+  out += '"';
+  std::size_t i = b;
+  while (i < e) {
+    std::size_t start = i;
+    while (i < e && in[i] != ' ' && in[i] != '\t') ++i;
+    out.append(in, start, i - start);
+    if (i < e) {
+      out += "\",\"";
+      while (i < e && IsBlankOrControl(in[i])) ++i;
+    }
+  }
+  out += '"';
+  return out;
+}
+}  // namespace
+
 std::string DelimitStr(const std::string& InputStr) {
+  if (InputStr.find('"') == std::string::npos) return DelimitUnquoted(InputStr);
   std::string s = ReplaceChars(TrimBlanks(InputStr), '\t', ' ');
   const bool quoted = s.find('"') != std::string::npos;
   if (quoted) {
@@ -195,40 +231,59 @@ std::string RemoveExt(const std::string& FileName) {
   return s;
 }
 
-std::vector<std::string> CommaTextToList(const std::string& text) {
-  std::vector<std::string> items;
-  std::size_t i = 0, n = text.size();
+void CommaTextToList(const std::string& text, std::vector<std::string>& items) {
+  // Items are assigned in place so that a reused vector keeps its strings' buffers.
+  std::size_t count = 0;
+  auto next = [&]() -> std::string& {
+    if (count == items.size()) items.emplace_back();
+    std::string& s = items[count++];
+    s.clear();
+    return s;
+  };
+  std::size_t i = 0;
+  const std::size_t n = text.size();
   auto skip = [&] {
     while (i < n && IsBlankOrControl(text[i])) ++i;
   };
   skip();
   while (i < n) {
-    std::string item;
+    std::string& item = next();
     if (text[i] == '"') {
       ++i;
-      while (i < n) {
-        if (text[i] == '"') {
-          if (i + 1 < n && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
+      for (;;) {
+        const std::size_t q = text.find('"', i);
+        if (q == std::string::npos) {  // unterminated: the rest is the item
+          item.append(text, i, n - i);
+          i = n;
           break;
         }
-        item += text[i++];
+        item.append(text, i, q - i);
+        i = q + 1;
+        if (i < n && text[i] == '"') {  // a doubled quote stands for one
+          item += '"';
+          ++i;
+          continue;
+        }
+        break;
       }
     } else {
-      while (i < n && text[i] != ',' && !IsBlankOrControl(text[i])) item += text[i++];
+      const std::size_t start = i;
+      while (i < n && text[i] != ',' && !IsBlankOrControl(text[i])) ++i;
+      item.assign(text, start, i - start);
     }
-    items.push_back(std::move(item));
     skip();
     if (i < n && text[i] == ',') {
       ++i;
-      if (i == n) items.emplace_back();
+      if (i == n) next();
       skip();
     }
   }
+  items.resize(count);
+}
+
+std::vector<std::string> CommaTextToList(const std::string& text) {
+  std::vector<std::string> items;
+  CommaTextToList(text, items);
   return items;
 }
 
@@ -259,30 +314,66 @@ bool TryStrToFloat(const std::string& text, double& value) {
   const char sep = platform::GetDecimalSeparator();
   std::size_t i = 0, n = text.size();
   while (i < n && text[i] == ' ') ++i;
-  std::string c;  // canonical form for strtod in the "C" locale
-  if (i < n && (text[i] == '+' || text[i] == '-')) c += text[i++];
-  std::size_t digits = 0;
-  while (i < n && text[i] >= '0' && text[i] <= '9') c += text[i++], ++digits;
-  if (i < n && text[i] == sep) {
-    c += '.';
+  while (n > i && text[n - 1] == ' ') --n;
+  // Check the grammar first; the conversion then runs on a canonical copy.
+  char buf[128];
+  std::size_t len = 0;
+  auto put = [&](char c) {
+    if (len + 1 >= sizeof buf) return false;
+    buf[len++] = c;
+    return true;
+  };
+  if (i < n && (text[i] == '+' || text[i] == '-')) {
+    if (text[i] == '-' && !put('-')) return false;
     ++i;
-    while (i < n && text[i] >= '0' && text[i] <= '9') c += text[i++], ++digits;
+  }
+  std::size_t digits = 0;
+  while (i < n && text[i] >= '0' && text[i] <= '9') {
+    if (!put(text[i++])) return false;
+    ++digits;
+  }
+  if (i < n && text[i] == sep) {
+    if (!put('.')) return false;
+    ++i;
+    while (i < n && text[i] >= '0' && text[i] <= '9') {
+      if (!put(text[i++])) return false;
+      ++digits;
+    }
   }
   if (digits == 0) return false;
   if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-    c += 'e';
+    if (!put('e')) return false;
     ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) c += text[i++];
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+      if (text[i] == '-' && !put('-')) return false;
+      ++i;
+    }
     std::size_t expDigits = 0;
-    while (i < n && text[i] >= '0' && text[i] <= '9') c += text[i++], ++expDigits;
+    while (i < n && text[i] >= '0' && text[i] <= '9') {
+      if (!put(text[i++])) return false;
+      ++expDigits;
+    }
     if (expDigits == 0) return false;
   }
-  while (i < n && text[i] == ' ') ++i;
   if (i != n) return false;
-  errno = 0;
-  double v = std::strtod(c.c_str(), nullptr);
-  if (!std::isfinite(v) || (errno == ERANGE && std::fabs(v) > 1.0)) return false;
-  value = v;
+  double v = 0;
+  const char* first = buf[0] == '-' ? buf + 1 : buf;
+  auto [ptr, ec] = std::from_chars(first, buf + len, v);
+  if (ec == std::errc::result_out_of_range) {
+    // Underflow to zero is a number; overflow is not.
+    if (std::fabs(v) > 1.0 || v == 0) {
+      errno = 0;
+      std::string copy(buf, len);
+      double w = std::strtod(copy.c_str(), nullptr);
+      if (!std::isfinite(w) || std::fabs(w) > 1.0) return false;
+      value = w;
+      return true;
+    }
+  } else if (ec != std::errc() || ptr != buf + len) {
+    return false;
+  }
+  if (!std::isfinite(v)) return false;
+  value = buf[0] == '-' ? -v : v;
   return true;
 }
 
@@ -376,7 +467,20 @@ const std::string& TSearchStringList::Last() const {
 void TSearchStringList::LoadFromFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("Cannot open file \"" + path + "\"");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size > 0) {
+    bytes.resize(static_cast<std::size_t>(size));
+    in.seekg(0, std::ios::beg);
+    in.read(bytes.data(), size);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  } else {
+    // Not seekable (a pipe or a special file): read what comes.
+    in.clear();
+    in.seekg(0, std::ios::beg);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   if (in.bad()) throw std::runtime_error("Cannot read file \"" + path + "\"");
   fLines = DecodeTextLines(bytes);
 }
@@ -395,13 +499,12 @@ void TSearchStringList::AddTabbed(const std::vector<std::string>& Strings) {
 }
 
 void TSearchStringList::DelimitStrings() {
-  std::vector<std::string> kept;
-  kept.reserve(fLines.size());
+  std::size_t kept = 0;
   for (auto& l : fLines) {
     std::string d = DelimitStr(l);
-    if (d != "\"\"") kept.push_back(std::move(d));
+    if (d != "\"\"") fLines[kept++] = std::move(d);
   }
-  fLines = std::move(kept);
+  fLines.resize(kept);
 }
 
 int TSearchStringList::FindFirst(const std::string& SearchStr) { return FindAfter(SearchStr, 0); }
@@ -475,6 +578,14 @@ std::string Utf16ToUtf8(const std::string& bytes, std::size_t start, bool bigEnd
 bool IsValidUtf8(const std::string& s, std::size_t start) {
   std::size_t i = start, n = s.size();
   while (i < n) {
+    // Plain ASCII eight bytes at a time.
+    while (i + 8 <= n) {
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + i, 8);
+      if (w & 0x8080808080808080ULL) break;
+      i += 8;
+    }
+    if (i >= n) break;
     auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
       ++i;
@@ -531,17 +642,18 @@ std::vector<std::string> DecodeTextLines(const std::string& bytes) {
     text = Cp1252ToUtf8(bytes);
   }
   std::vector<std::string> lines;
-  std::size_t start = 0, i = 0, n = text.size();
-  while (i < n) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(text, start, i - start);
-      i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
+  lines.reserve(text.size() / 32 + 1);
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  while (start < n) {
+    std::size_t i = start;
+    while (i < n && text[i] != '\n' && text[i] != '\r') ++i;
+    if (i == n) {
+      lines.emplace_back(text, start, n - start);
+      break;
     }
+    lines.emplace_back(text, start, i - start);
+    start = i + ((text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1);
   }
-  if (start < n) lines.emplace_back(text, start, n - start);
   return lines;
 }

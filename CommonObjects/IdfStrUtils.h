@@ -38,6 +38,8 @@ std::string RemoveExt(const std::string& FileName);
 
 // Comma text: the list form in which each cleaned IDF line is stored.
 std::vector<std::string> CommaTextToList(const std::string& text);
+// The same into a vector that is reused from line to line.
+void CommaTextToList(const std::string& text, std::vector<std::string>& items);
 std::string ListToCommaText(const std::vector<std::string>& items);
 
 // Numbers with the process-wide decimal separator: optional sign, digits, at most one

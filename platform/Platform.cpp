@@ -57,7 +57,7 @@ std::string RegionalDateTimeText() {
   char buf[64];
   // Short date and long time of the user's locale when it has them, else ISO-like.
   try {
-    std::locale user("");
+    static const std::locale user("");
     std::ostringstream os;
     os.imbue(user);
     os << std::put_time(&local, "%x %X");
