@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
       libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev
       libocct-data-exchange-dev libocct-ocaf-dev)
-if [ "${1:-}" = "--sanitize" ] || [ "${1:-}" = "--fuzz" ]; then
+if [ "${1:-}" = "--fuzz" ]; then
   pkgs+=(clang libclang-rt-14-dev)
 fi
 missing=()
