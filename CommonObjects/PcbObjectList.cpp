@@ -1,6 +1,15 @@
 #include "PcbObjectList.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <unordered_map>
+
+#include "IdfStrUtils.h"
+#include "Platform.h"
 
 TOutlineObject::TOutlineObject(TElementType aElement, double aX1, double aY1, double aX2, double aY2,
                                double aXC, double aYC, double aRad, double aStartAngle,
@@ -124,4 +133,556 @@ bool TOutlineObject::HoleFilterTest(bool aIsGreaterThan, double aHoleFilerDiamet
                                     double aTolerance) const {
   int c = CompareValue(FRad, aHoleFilerDiameterValue / 2.0, aTolerance);
   return aIsGreaterThan ? c <= 0 : c >= 0;
+}
+
+// ===================== TBoardOutlineObjectList =====================
+
+namespace {
+
+bool IsClosedKind(TElementType e) {
+  return (e >= etCircle && e <= etOctagonalPad) || (e >= etHole && e <= etSphere);
+}
+
+// Number text as a message shows it.
+std::string FloatText(double v) {
+  if (std::isnan(v)) return "NAN";
+  if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", v);
+  std::string s(buf);
+  for (char& c : s)
+    if (c == '.') c = platform::GetDecimalSeparator();
+  return s;
+}
+
+// value * factor; an overflow or invalid product is reported and leaves the value as it was.
+void ScaleField(double& value, double factor) {
+  const double r = value * factor;
+  if (std::isnan(r) && !std::isnan(value) && !std::isnan(factor)) {
+    platform::Services().ShowMessage("Invalid floating point operation");
+    return;
+  }
+  if (std::isinf(r) && std::isfinite(value) && std::isfinite(factor)) {
+    platform::Services().ShowMessage("Floating point overflow");
+    return;
+  }
+  value = r;
+}
+
+// End points of the elements still waiting to be chained, keyed so that every point within
+// the tolerance window of a query lies in the query's cell or one of its eight neighbours
+// (cells are twice the tolerance wide, which absorbs rounding in the division). With a zero
+// tolerance the window is exact equality and the key is the point itself.
+class TEndPointIndex {
+ public:
+  TEndPointIndex(const std::vector<TBoardOutlineObjectList::TElement>& items, const std::vector<char>& alive,
+                 double tolerance)
+      : fItems(items), fAlive(alive), fTol(tolerance), fExact(tolerance == 0), fCell(2 * tolerance) {
+    fCellOf.resize(items.size());
+    fMap.reserve(items.size() * 2);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (!alive[i]) continue;
+      const TOutlineObject& e = *items[i];
+      fCellOf[i][0] = CellFor(KeyOf(e.FX1, e.FY1));
+      fCells[fCellOf[i][0]].entries.push_back(static_cast<std::uint32_t>(2 * i));
+      fCellOf[i][1] = CellFor(KeyOf(e.FX2, e.FY2));
+      fCells[fCellOf[i][1]].entries.push_back(static_cast<std::uint32_t>(2 * i + 1));
+    }
+  }
+
+  // Whether every coordinate can be keyed without losing the neighbour guarantee.
+  static bool CanIndex(const std::vector<TBoardOutlineObjectList::TElement>& items, double tolerance) {
+    if (!(tolerance >= 0)) return false;
+    const double cell = 2 * tolerance;
+    constexpr double kLimit = 1125899906842624.0;  // 2^50
+    for (const auto& p : items) {
+      for (double v : {p->FX1, p->FY1, p->FX2, p->FY2}) {
+        if (!std::isfinite(v)) return false;
+        if (tolerance > 0 && std::fabs(v / cell) >= kLimit) return false;
+      }
+    }
+    return true;
+  }
+
+  // Lowest index of a waiting element with an end point in the window around (x, y); -1 if none.
+  long FindFirst(double x, double y) {
+    long best = -1;
+    if (fExact) {
+      auto it = fMap.find(KeyOf(x, y));
+      if (it != fMap.end()) best = FirstInCell(it->second, x, y, best);
+      return best;
+    }
+    const TKey c = KeyOf(x, y);
+    for (std::int64_t dx = -1; dx <= 1; ++dx)
+      for (std::int64_t dy = -1; dy <= 1; ++dy) {
+        auto it = fMap.find(TKey{c.a + dx, c.b + dy});
+        if (it != fMap.end()) best = FirstInCell(it->second, x, y, best);
+      }
+    return best;
+  }
+
+  // Call after the element at index has been marked as no longer waiting.
+  void Remove(std::size_t index) {
+    // Both ends are counted before compacting, as both may share one cell.
+    for (int p = 0; p < 2; ++p) ++fCells[fCellOf[index][p]].dead;
+    for (int p = 0; p < 2; ++p) {
+      TCell& cell = fCells[fCellOf[index][p]];
+      if (cell.dead * 2 > cell.entries.size() - cell.head) Compact(cell);
+    }
+  }
+
+ private:
+  struct TKey {
+    std::int64_t a, b;
+    bool operator==(const TKey&) const = default;
+  };
+  struct TKeyHash {
+    std::size_t operator()(const TKey& k) const {
+      std::uint64_t h = static_cast<std::uint64_t>(k.a) * 0x9E3779B97F4A7C15ull;
+      h ^= static_cast<std::uint64_t>(k.b) + 0x7F4A7C159E3779B9ull + (h << 6) + (h >> 2);
+      return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+  };
+  struct TCell {
+    std::vector<std::uint32_t> entries;  // 2 * element index + end, ascending
+    std::size_t head = 0;                // entries before head are all gone
+    std::size_t dead = 0;                // gone entries at or after head
+  };
+
+  TKey KeyOf(double x, double y) const {
+    if (fExact) {
+      // -0 and 0 are the same point.
+      return TKey{std::bit_cast<std::int64_t>(x == 0 ? 0.0 : x), std::bit_cast<std::int64_t>(y == 0 ? 0.0 : y)};
+    }
+    return TKey{static_cast<std::int64_t>(std::floor(x / fCell)), static_cast<std::int64_t>(std::floor(y / fCell))};
+  }
+
+  std::uint32_t CellFor(const TKey& k) {
+    auto [it, added] = fMap.try_emplace(k, static_cast<std::uint32_t>(fCells.size()));
+    if (added) fCells.emplace_back();
+    return it->second;
+  }
+
+  long FirstInCell(std::uint32_t cellId, double x, double y, long best) {
+    TCell& cell = fCells[cellId];
+    while (cell.head < cell.entries.size() && !fAlive[cell.entries[cell.head] >> 1]) {
+      ++cell.head;
+      --cell.dead;
+    }
+    for (std::size_t i = cell.head; i < cell.entries.size(); ++i) {
+      const std::uint32_t entry = cell.entries[i];
+      const long index = static_cast<long>(entry >> 1);
+      if (best >= 0 && index >= best) break;
+      if (!fAlive[index]) continue;
+      const TOutlineObject& e = *fItems[static_cast<std::size_t>(index)];
+      const double px = (entry & 1) ? e.FX2 : e.FX1;
+      const double py = (entry & 1) ? e.FY2 : e.FY1;
+      if (std::fabs(px - x) <= fTol && std::fabs(py - y) <= fTol) return index;
+    }
+    return best;
+  }
+
+  void Compact(TCell& cell) {
+    std::vector<std::uint32_t> kept;
+    for (std::size_t i = cell.head; i < cell.entries.size(); ++i)
+      if (fAlive[cell.entries[i] >> 1]) kept.push_back(cell.entries[i]);
+    cell.entries = std::move(kept);
+    cell.head = 0;
+    cell.dead = 0;
+  }
+
+  const std::vector<TBoardOutlineObjectList::TElement>& fItems;
+  const std::vector<char>& fAlive;
+  double fTol;
+  bool fExact;
+  double fCell;
+  std::unordered_map<TKey, std::uint32_t, TKeyHash> fMap;
+  std::vector<TCell> fCells;
+  std::vector<std::array<std::uint32_t, 2>> fCellOf;
+};
+
+}  // namespace
+
+std::size_t TBoardOutlineObjectList::CheckedIndex(int index, std::size_t limit) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= limit)
+    throw EListIndexError("List index out of bounds (" + std::to_string(index) + ")");
+  return static_cast<std::size_t>(index);
+}
+
+TOutlineObject& TBoardOutlineObjectList::GetRecord(int index) const { return *Items(index); }
+
+const TBoardOutlineObjectList::TElement& TBoardOutlineObjectList::Items(int index) const {
+  return fItems[CheckedIndex(index, fItems.size())];
+}
+
+int TBoardOutlineObjectList::Add(TElement aElement) {
+  fItems.push_back(std::move(aElement));
+  return Count() - 1;
+}
+
+void TBoardOutlineObjectList::Insert(int index, TElement aElement) {
+  fItems.insert(fItems.begin() + static_cast<std::ptrdiff_t>(CheckedIndex(index, fItems.size() + 1)),
+                std::move(aElement));
+}
+
+void TBoardOutlineObjectList::Delete(int index) {
+  fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(CheckedIndex(index, fItems.size())));
+}
+
+TBoardOutlineObjectList::TElement TBoardOutlineObjectList::Extract(int index) {
+  const std::size_t i = CheckedIndex(index, fItems.size());
+  TElement e = std::move(fItems[i]);
+  fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(i));
+  return e;
+}
+
+void TBoardOutlineObjectList::Move(int curIndex, int newIndex) {
+  if (curIndex == newIndex) return;
+  CheckedIndex(newIndex, fItems.size());
+  TElement e = Extract(curIndex);
+  fItems.insert(fItems.begin() + newIndex, std::move(e));
+}
+
+int TBoardOutlineObjectList::IndexOf(const TOutlineObject* aElement) const {
+  for (std::size_t i = 0; i < fItems.size(); ++i)
+    if (fItems[i].get() == aElement) return static_cast<int>(i);
+  return -1;
+}
+
+int TBoardOutlineObjectList::AddFromRecord(const TOutlineObject& Rec) {
+  return Add(std::make_shared<TOutlineObject>(TOutlineObject::CreateFromRecord(Rec)));
+}
+
+void TBoardOutlineObjectList::AddDataFromList(const TBoardOutlineObjectList& aList) {
+  // Indexed, so that copying a list into itself copies its original elements once.
+  const int n = aList.Count();
+  for (int i = 0; i < n; ++i) AddFromRecord(*aList.fItems[static_cast<std::size_t>(i)]);
+}
+
+void TBoardOutlineObjectList::AddListProperties(const TBoardOutlineObjectList& List) {
+  FLineCount = List.FLineCount;
+  FArcCount = List.FArcCount;
+  fNumLoops = List.fNumLoops;
+  fOffSet = List.fOffSet;
+  fBodyHeight = List.fBodyHeight;
+  fListName = List.fListName;
+  fAttributeName = List.fAttributeName;
+  fMlBaseFeatureAttributeName = List.fMlBaseFeatureAttributeName;
+  fTop = List.fTop;
+  fExtrudeSingleDir = List.fExtrudeSingleDir;
+  fReverseExtrudeDir = List.fReverseExtrudeDir;
+  fColour = List.fColour;
+  fOpacity = List.fOpacity;
+  fOutlineType = List.fOutlineType;
+  fLogstr = List.fLogstr;
+  fCylRx = List.fCylRx;
+  fCylRy = List.fCylRy;
+  fCylRz = List.fCylRz;
+  fBodyBasePlaneId = List.fBodyBasePlaneId;
+  fFolderName = List.fFolderName;
+  fLayerName = List.fLayerName;
+  fListNetName = List.fListNetName;
+  fListComment = List.fListComment;
+  fPriority = List.fPriority;
+}
+
+void TBoardOutlineObjectList::AddFromList(const TBoardOutlineObjectList& aList) {
+  AddDataFromList(aList);
+  AddListProperties(aList);
+}
+
+void TBoardOutlineObjectList::FreeListObjects() {
+  for (auto it = fItems.rbegin(); it != fItems.rend(); ++it) it->reset();
+}
+
+void TBoardOutlineObjectList::ApplyFactor(double aFactor) {
+  for (const auto& e : fItems) e->ScaleObject(aFactor);
+  ScaleField(fOffSet, aFactor);
+  ScaleField(fBodyHeight, aFactor);
+}
+
+void TBoardOutlineObjectList::Mirror(bool AroundX, bool AroundY, bool ReverseArcs) {
+  for (const auto& e : fItems) e->MirrorObject(AroundX, AroundY, ReverseArcs);
+}
+
+int TBoardOutlineObjectList::CountLoops() {
+  int highest = 0;
+  for (const auto& e : fItems) highest = std::max(highest, e->FLoopLabel);
+  fNumLoops = highest + 1;
+  return fNumLoops;
+}
+
+void TBoardOutlineObjectList::DeleteLoopZero() {
+  TBoardOutlineObjectList kept;
+  kept.fNumLoops = fNumLoops;
+  kept.FLineCount = FLineCount;
+  kept.FArcCount = FArcCount;
+  kept.fBodyHeight = fBodyHeight;
+  kept.fOffSet = fOffSet;
+  kept.fListName = fListName;
+  kept.fAttributeName = fAttributeName;
+  kept.fTop = fTop;
+  for (const auto& e : fItems)
+    if (e->FLoopLabel != 0) kept.AddFromRecord(*e);
+  Clear();
+  AddFromList(kept);
+}
+
+bool TBoardOutlineObjectList::PointsEqual(double X1, double Y1, double X2, double Y2, double tol) {
+  const double dx = std::fabs(X1 - X2);
+  const double dy = std::fabs(Y1 - Y2);
+  if (std::isnan(dx) || std::isnan(dy) || std::isnan(tol)) {
+    platform::Services().ShowMessage(FloatText(X1) + " " + FloatText(X2));
+    return false;
+  }
+  return dx <= tol && dy <= tol;
+}
+
+bool TBoardOutlineObjectList::MatchObjectAtEitherEndAndClose(TOutlineObject& NextRec, const TOutlineObject& Rec,
+                                                             double StartX, double StartY, double tolerance,
+                                                             double closetolerance, bool& LoopClosed) {
+  LoopClosed = false;
+  bool found = PointsEqual(NextRec.FX1, NextRec.FY1, Rec.FX2, Rec.FY2, tolerance);
+  if (!found && PointsEqual(NextRec.FX2, NextRec.FY2, Rec.FX2, Rec.FY2, tolerance)) {
+    NextRec.SwapPoints();
+    found = true;
+  }
+  if (found) LoopClosed = PointsEqual(NextRec.FX2, NextRec.FY2, StartX, StartY, closetolerance);
+  return found;
+}
+
+void TBoardOutlineObjectList::RestoreAfterFailedLoop(TBoardOutlineObjectList& chain, TOutlineLoopSet& Loops) {
+  std::vector<TElement> front;
+  for (auto& loop : Loops) {
+    for (auto& e : loop->fItems) front.push_back(std::move(e));
+    loop->Clear();
+  }
+  for (auto& e : chain.fItems) front.push_back(e);
+  front.insert(front.end(), std::make_move_iterator(fItems.begin()), std::make_move_iterator(fItems.end()));
+  fItems = std::move(front);
+}
+
+bool TBoardOutlineObjectList::CreateLoopsByScanning(TBoardOutlineObjectList& theList, double tolerance,
+                                                    double closetolerance, TOutlineLoopSet& Loops) {
+  while (!theList.Empty()) {
+    auto loop = std::make_unique<TBoardOutlineObjectList>();
+    TElement f = theList.Extract(0);
+    const double startX = f->FX1, startY = f->FY1;
+    loop->Add(f);
+    bool finished = IsClosedKind(f->FElement);
+    for (int k = 0; k < theList.Count() && !finished;) {
+      bool closed = false;
+      if (MatchObjectAtEitherEndAndClose(*theList.fItems[static_cast<std::size_t>(k)], *f, startX, startY,
+                                         tolerance, closetolerance, closed)) {
+        f = theList.Extract(k);
+        loop->Add(f);
+        finished = closed;
+        k = 0;
+      } else {
+        ++k;
+      }
+    }
+    if (!finished) {
+      RestoreAfterFailedLoop(*loop, Loops);
+      return false;
+    }
+    Loops.push_back(std::move(loop));
+  }
+  return !Loops.empty();
+}
+
+// The chain always continues with the lowest-indexed waiting element that fits, as a scan from
+// the front would find it; the end-point index finds that element without the scan.
+bool TBoardOutlineObjectList::CreateLoops(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
+                                          TOutlineLoopSet& Loops) {
+  if (!TEndPointIndex::CanIndex(theList.fItems, tolerance))
+    return CreateLoopsByScanning(theList, tolerance, closetolerance, Loops);
+
+  std::vector<TElement> items = std::move(theList.fItems);
+  theList.fItems.clear();
+  const std::size_t n = items.size();
+  std::vector<char> alive(n, 1);
+  std::unique_ptr<TEndPointIndex> index;  // built when the first open element needs a partner
+  std::unique_ptr<TBoardOutlineObjectList> failed;
+  std::size_t head = 0;
+
+  auto take = [&](std::size_t i) {
+    alive[i] = 0;
+    if (index) index->Remove(i);
+  };
+
+  while (true) {
+    while (head < n && !alive[head]) ++head;
+    if (head == n) break;
+    auto loop = std::make_unique<TBoardOutlineObjectList>();
+    TElement f = items[head];
+    take(head);
+    const double startX = f->FX1, startY = f->FY1;
+    loop->Add(f);
+    bool finished = IsClosedKind(f->FElement);
+    while (!finished) {
+      if (!index) index = std::make_unique<TEndPointIndex>(items, alive, tolerance);
+      const long k = index->FindFirst(f->FX2, f->FY2);
+      if (k < 0) break;
+      bool closed = false;
+      MatchObjectAtEitherEndAndClose(*items[static_cast<std::size_t>(k)], *f, startX, startY, tolerance,
+                                     closetolerance, closed);
+      f = items[static_cast<std::size_t>(k)];
+      take(static_cast<std::size_t>(k));
+      loop->Add(f);
+      finished = closed;
+    }
+    if (!finished) {
+      failed = std::move(loop);
+      break;
+    }
+    Loops.push_back(std::move(loop));
+  }
+
+  index.reset();
+  for (std::size_t i = 0; i < n; ++i)
+    if (alive[i]) theList.fItems.push_back(std::move(items[i]));
+  if (failed) {
+    RestoreAfterFailedLoop(*failed, Loops);
+    return false;
+  }
+  return !Loops.empty();
+}
+
+bool TBoardOutlineObjectList::MakeListWithTolerance(TBoardOutlineObjectList& theList, double tolerance,
+                                                    double closetolerance) {
+  TOutlineLoopSet loops;
+  fListName = theList.fListName;
+  if (!CreateLoops(theList, tolerance, closetolerance, loops)) return false;
+  SortLoopLists(loops);
+  CountLoops();
+  return true;
+}
+
+void TBoardOutlineObjectList::SortLoopLists(TOutlineLoopSet& Loops) {
+  if (Loops.empty()) return;
+  const std::size_t o = static_cast<std::size_t>(GetOuterLoopIndex(Loops));
+  std::rotate(Loops.begin(), Loops.begin() + static_cast<std::ptrdiff_t>(o),
+              Loops.begin() + static_cast<std::ptrdiff_t>(o) + 1);
+  fItems.reserve(fItems.size() + [&] {
+    std::size_t total = 0;
+    for (const auto& l : Loops) total += l->fItems.size();
+    return total;
+  }());
+  int next = 1;
+  for (std::size_t i = 0; i < Loops.size(); ++i) {
+    const TBoardOutlineObjectList& loop = *Loops[i];
+    const bool cw = IsLoopCW(loop, static_cast<int>(i));
+    const int label = i == 0 ? 0 : next++;
+    const bool reverse = i == 0 ? cw : !cw;
+    if (reverse) {
+      for (auto it = loop.fItems.rbegin(); it != loop.fItems.rend(); ++it) {
+        (*it)->SwapPoints();
+        (*it)->FLoopLabel = label;
+        fItems.push_back(*it);
+      }
+    } else {
+      for (const auto& e : loop.fItems) {
+        e->FLoopLabel = label;
+        fItems.push_back(e);
+      }
+    }
+  }
+}
+
+int TBoardOutlineObjectList::GetOuterLoopIndex(const TOutlineLoopSet& Loops) {
+  if (Loops.empty()) return 0;
+  int best = 0;
+  double hx = 0, hy = 0;
+  GetTopRightCoordsFromLoop(*Loops[0], hx, hy);
+  for (std::size_t i = 1; i < Loops.size(); ++i) {
+    double x = 0, y = 0;
+    GetTopRightCoordsFromLoop(*Loops[i], x, y);
+    if (x > hx && y > hy) {
+      best = static_cast<int>(i);
+      hx = x;
+      hy = y;
+    }
+  }
+  return best;
+}
+
+void TBoardOutlineObjectList::GetTopRightCoordsFromLoop(const TBoardOutlineObjectList& List, double& xt, double& yt) {
+  if (List.Empty()) return;
+  GetTopRightCoordsFromObject(*List.fItems[0], xt, yt);
+  for (std::size_t i = 1; i < List.fItems.size(); ++i) {
+    double x = 0, y = 0;
+    GetTopRightCoordsFromObject(*List.fItems[i], x, y);
+    if (x > xt) xt = x;
+    if (y > yt) yt = y;
+  }
+}
+
+void TBoardOutlineObjectList::GetTopRightCoordsFromObject(const TOutlineObject& Rec, double& x, double& y) {
+  switch (Rec.FElement) {
+    case etCircle:
+      x = Rec.FXC + Rec.FRad;
+      y = Rec.FYC + Rec.FRad;
+      return;
+    case etArc:
+      GetTopRightCoordOfArc(Rec, x, y);
+      return;
+    default:
+      break;
+  }
+  const bool second = Rec.FX2 == Rec.FX1   ? Rec.FY2 > Rec.FY1
+                      : Rec.FY2 == Rec.FY1 ? true
+                                           : Rec.FX2 > Rec.FX1;
+  x = second ? Rec.FX2 : Rec.FX1;
+  y = second ? Rec.FY2 : Rec.FY1;
+}
+
+void TBoardOutlineObjectList::GetTopRightCoordOfArc(const TOutlineObject& Rec, double& x, double& y) {
+  const double x1 = Rec.FX1, y1 = Rec.FY1, x2 = Rec.FX2, y2 = Rec.FY2;
+  const double xc = Rec.FXC, yc = Rec.FYC, r = Rec.FRad;
+  const bool cw = Rec.FIsCw;
+  if (x1 == x2) {
+    x = xc + r;
+    y = y1 > y2 ? y1 : y2;
+  } else if (y1 == y2) {
+    x = x1 > x2 ? x1 : x2;
+    y = yc + r;
+  } else if ((x1 > xc && y1 > yc && cw) || (x1 < xc && y1 > yc && !cw) || (x1 < xc && y1 < yc && !cw) ||
+             (x1 > xc && y1 < yc && !cw)) {
+    x = xc + r;
+    y = yc + r;
+  } else if (x2 > x1) {
+    x = x2;
+    y = y2;
+  } else {
+    x = x1;
+    y = y1;
+  }
+}
+
+TBoardOutlineObjectList::TElement TBoardOutlineObjectList::GetTopRightObject(const TBoardOutlineObjectList& List) {
+  if (List.Empty()) return nullptr;
+  TElement best = List.fItems[0];
+  double hx = 0, hy = 0;
+  GetTopRightCoordsFromObject(*best, hx, hy);
+  for (std::size_t i = 1; i < List.fItems.size(); ++i) {
+    double x = 0, y = 0;
+    GetTopRightCoordsFromObject(*List.fItems[i], x, y);
+    if (x > hx || y > hy) {
+      best = List.fItems[i];
+      hx = x;
+      hy = y;
+    }
+  }
+  return best;
+}
+
+bool TBoardOutlineObjectList::IsLoopCW(const TBoardOutlineObjectList& iList, int LoopNumber) {
+  const TElement e = GetTopRightObject(iList);
+  if (!e) return false;
+  if (e->FElement == etCircle) return LoopNumber != 0;
+  if (e->FElement == etArc) return e->FIsCw;
+  if (e->FX1 == e->FX2 && e->FY1 > e->FY2) return true;
+  if (e->FY1 == e->FY2 && e->FX1 < e->FX2) return true;
+  return std::sqrt(e->FX1 * e->FX1 + e->FY1 * e->FY1) > std::sqrt(e->FX2 * e->FX2 + e->FY2 * e->FY2);
 }
