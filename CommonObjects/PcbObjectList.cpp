@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <unordered_map>
 
 #include "IdfStrUtils.h"
 #include "Platform.h"
@@ -169,136 +168,183 @@ void ScaleField(double& value, double factor) {
   value = r;
 }
 
-// End points of the elements still waiting to be chained, keyed so that every point within
-// the tolerance window of a query lies in the query's cell or one of its eight neighbours
-// (cells are twice the tolerance wide, which absorbs rounding in the division). With a zero
-// tolerance the window is exact equality and the key is the point itself.
+// End points of the elements still waiting to be chained, bucketed in square cells eight
+// tolerances wide. A query looks at the cells that meet its window widened by half a tolerance,
+// a margin that keeps rounding in the cell arithmetic from ever losing a point in the window
+// (usually one cell, at most four). With a zero tolerance the window is exact equality and the
+// cell is the point itself.
 class TEndPointIndex {
  public:
-  TEndPointIndex(const std::vector<TBoardOutlineObjectList::TElement>& items, const std::vector<char>& alive,
-                 double tolerance)
-      : fItems(items), fAlive(alive), fTol(tolerance), fExact(tolerance == 0), fCell(2 * tolerance) {
-    fCellOf.resize(items.size());
-    fMap.reserve(items.size() * 2);
-    for (std::size_t i = 0; i < items.size(); ++i) {
+  using TElements = std::vector<TBoardOutlineObjectList::TElement>;
+
+  TEndPointIndex(const TElements& items, const std::vector<char>& alive, double tolerance)
+      : fAlive(alive), fTol(tolerance), fExact(tolerance == 0), fCell(8 * tolerance), fReach(1.5 * tolerance) {
+    const std::size_t n = items.size();
+    std::size_t points = 0;
+    for (std::size_t i = 0; i < n; ++i) points += alive[i] ? 2 : 0;
+    std::size_t capacity = 16;
+    while (capacity < 2 * points) capacity *= 2;
+    fSlots.assign(capacity, TSlot{});
+    fMask = capacity - 1;
+
+    fPointCell.assign(2 * n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
       if (!alive[i]) continue;
       const TOutlineObject& e = *items[i];
-      fCellOf[i][0] = CellFor(KeyOf(e.FX1, e.FY1));
-      fCells[fCellOf[i][0]].entries.push_back(static_cast<std::uint32_t>(2 * i));
-      fCellOf[i][1] = CellFor(KeyOf(e.FX2, e.FY2));
-      fCells[fCellOf[i][1]].entries.push_back(static_cast<std::uint32_t>(2 * i + 1));
+      fPointCell[2 * i] = CellFor(KeyOf(e.FX1, e.FY1));
+      fPointCell[2 * i + 1] = CellFor(KeyOf(e.FX2, e.FY2));
+    }
+    std::uint32_t at = 0;
+    for (TCell& c : fCells) {
+      c.begin = c.head = c.end = at;
+      at += c.dead;  // counted in dead while sizing
+      c.dead = 0;
+    }
+    fEntries.resize(at);
+    // Filled in element order, so every cell lists its points by ascending element index.
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!alive[i]) continue;
+      const TOutlineObject& e = *items[i];
+      fEntries[fCells[fPointCell[2 * i]].end++] = TEntry{static_cast<std::uint32_t>(2 * i), e.FX1, e.FY1};
+      fEntries[fCells[fPointCell[2 * i + 1]].end++] = TEntry{static_cast<std::uint32_t>(2 * i + 1), e.FX2, e.FY2};
     }
   }
 
-  // Whether every coordinate can be keyed without losing the neighbour guarantee.
-  static bool CanIndex(const std::vector<TBoardOutlineObjectList::TElement>& items, double tolerance) {
-    if (!(tolerance >= 0)) return false;
-    const double cell = 2 * tolerance;
-    constexpr double kLimit = 1125899906842624.0;  // 2^50
+  // Whether every coordinate can be keyed with the margin intact.
+  static bool CanIndex(const TElements& items, double tolerance) {
+    if (!(tolerance >= 0) || !std::isfinite(8 * tolerance)) return false;
+    const double cell = 8 * tolerance;
+    constexpr double kLimit = 1099511627776.0;  // 2^40 cells from the origin
     for (const auto& p : items) {
       for (double v : {p->FX1, p->FY1, p->FX2, p->FY2}) {
         if (!std::isfinite(v)) return false;
         if (tolerance > 0 && std::fabs(v / cell) >= kLimit) return false;
       }
     }
-    return true;
+    return items.size() < (1u << 30);
   }
 
   // Lowest index of a waiting element with an end point in the window around (x, y); -1 if none.
   long FindFirst(double x, double y) {
     long best = -1;
     if (fExact) {
-      auto it = fMap.find(KeyOf(x, y));
-      if (it != fMap.end()) best = FirstInCell(it->second, x, y, best);
+      const std::uint32_t c = Find(KeyOf(x, y));
+      if (c != kNone) best = FirstInCell(c, x, y, best);
       return best;
     }
-    const TKey c = KeyOf(x, y);
-    for (std::int64_t dx = -1; dx <= 1; ++dx)
-      for (std::int64_t dy = -1; dy <= 1; ++dy) {
-        auto it = fMap.find(TKey{c.a + dx, c.b + dy});
-        if (it != fMap.end()) best = FirstInCell(it->second, x, y, best);
+    const std::int64_t x0 = Floor(x - fReach), x1 = Floor(x + fReach);
+    const std::int64_t y0 = Floor(y - fReach), y1 = Floor(y + fReach);
+    for (std::int64_t kx = x0; kx <= x1; ++kx)
+      for (std::int64_t ky = y0; ky <= y1; ++ky) {
+        const std::uint32_t c = Find(TKey{kx, ky});
+        if (c != kNone) best = FirstInCell(c, x, y, best);
       }
     return best;
   }
 
   // Call after the element at index has been marked as no longer waiting.
   void Remove(std::size_t index) {
-    // Both ends are counted before compacting, as both may share one cell.
-    for (int p = 0; p < 2; ++p) ++fCells[fCellOf[index][p]].dead;
-    for (int p = 0; p < 2; ++p) {
-      TCell& cell = fCells[fCellOf[index][p]];
-      if (cell.dead * 2 > cell.entries.size() - cell.head) Compact(cell);
-    }
+    const std::uint32_t a = fPointCell[2 * index], b = fPointCell[2 * index + 1];
+    ++fCells[a].dead;
+    ++fCells[b].dead;
+    CompactIfSparse(a);
+    if (b != a) CompactIfSparse(b);
   }
 
  private:
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
   struct TKey {
-    std::int64_t a, b;
+    std::int64_t a = 0, b = 0;
     bool operator==(const TKey&) const = default;
   };
-  struct TKeyHash {
-    std::size_t operator()(const TKey& k) const {
-      std::uint64_t h = static_cast<std::uint64_t>(k.a) * 0x9E3779B97F4A7C15ull;
-      h ^= static_cast<std::uint64_t>(k.b) + 0x7F4A7C159E3779B9ull + (h << 6) + (h >> 2);
-      return static_cast<std::size_t>(h ^ (h >> 29));
-    }
+  struct TSlot {
+    TKey key;
+    std::uint32_t cell = kNone;
+  };
+  struct TEntry {
+    std::uint32_t code;  // 2 * element index + end
+    double x, y;
   };
   struct TCell {
-    std::vector<std::uint32_t> entries;  // 2 * element index + end, ascending
-    std::size_t head = 0;                // entries before head are all gone
-    std::size_t dead = 0;                // gone entries at or after head
+    std::uint32_t begin = 0, head = 0, end = 0;  // entries before head are all gone
+    std::uint32_t dead = 0;                      // gone entries between head and end
   };
 
+  std::int64_t Floor(double v) const { return static_cast<std::int64_t>(std::floor(v / fCell)); }
+
   TKey KeyOf(double x, double y) const {
-    if (fExact) {
-      // -0 and 0 are the same point.
-      return TKey{std::bit_cast<std::int64_t>(x == 0 ? 0.0 : x), std::bit_cast<std::int64_t>(y == 0 ? 0.0 : y)};
-    }
-    return TKey{static_cast<std::int64_t>(std::floor(x / fCell)), static_cast<std::int64_t>(std::floor(y / fCell))};
+    // -0 and 0 are the same point.
+    if (fExact) return TKey{std::bit_cast<std::int64_t>(x == 0 ? 0.0 : x), std::bit_cast<std::int64_t>(y == 0 ? 0.0 : y)};
+    return TKey{Floor(x), Floor(y)};
   }
 
+  std::size_t SlotOf(const TKey& k) const {
+    std::uint64_t h = static_cast<std::uint64_t>(k.a) * 0x9E3779B97F4A7C15ull;
+    h ^= (h >> 32) ^ (static_cast<std::uint64_t>(k.b) * 0xC2B2AE3D27D4EB4Full);
+    h ^= h >> 29;
+    return static_cast<std::size_t>(h) & fMask;
+  }
+
+  std::uint32_t Find(const TKey& k) const {
+    for (std::size_t s = SlotOf(k);; s = (s + 1) & fMask) {
+      const TSlot& slot = fSlots[s];
+      if (slot.cell == kNone) return kNone;
+      if (slot.key == k) return slot.cell;
+    }
+  }
+
+  // While sizing, a cell counts its points in dead.
   std::uint32_t CellFor(const TKey& k) {
-    auto [it, added] = fMap.try_emplace(k, static_cast<std::uint32_t>(fCells.size()));
-    if (added) fCells.emplace_back();
-    return it->second;
+    for (std::size_t s = SlotOf(k);; s = (s + 1) & fMask) {
+      TSlot& slot = fSlots[s];
+      if (slot.cell == kNone) {
+        slot.key = k;
+        slot.cell = static_cast<std::uint32_t>(fCells.size());
+        fCells.emplace_back();
+      }
+      if (slot.key == k) {
+        ++fCells[slot.cell].dead;
+        return slot.cell;
+      }
+    }
   }
 
   long FirstInCell(std::uint32_t cellId, double x, double y, long best) {
     TCell& cell = fCells[cellId];
-    while (cell.head < cell.entries.size() && !fAlive[cell.entries[cell.head] >> 1]) {
+    while (cell.head < cell.end && !fAlive[fEntries[cell.head].code >> 1]) {
       ++cell.head;
       --cell.dead;
     }
-    for (std::size_t i = cell.head; i < cell.entries.size(); ++i) {
-      const std::uint32_t entry = cell.entries[i];
-      const long index = static_cast<long>(entry >> 1);
+    for (std::uint32_t i = cell.head; i < cell.end; ++i) {
+      const TEntry& e = fEntries[i];
+      const long index = static_cast<long>(e.code >> 1);
       if (best >= 0 && index >= best) break;
-      if (!fAlive[index]) continue;
-      const TOutlineObject& e = *fItems[static_cast<std::size_t>(index)];
-      const double px = (entry & 1) ? e.FX2 : e.FX1;
-      const double py = (entry & 1) ? e.FY2 : e.FY1;
-      if (std::fabs(px - x) <= fTol && std::fabs(py - y) <= fTol) return index;
+      if (!fAlive[static_cast<std::size_t>(index)]) continue;
+      if (std::fabs(e.x - x) <= fTol && std::fabs(e.y - y) <= fTol) return index;
     }
     return best;
   }
 
-  void Compact(TCell& cell) {
-    std::vector<std::uint32_t> kept;
-    for (std::size_t i = cell.head; i < cell.entries.size(); ++i)
-      if (fAlive[cell.entries[i] >> 1]) kept.push_back(cell.entries[i]);
-    cell.entries = std::move(kept);
-    cell.head = 0;
+  void CompactIfSparse(std::uint32_t cellId) {
+    TCell& cell = fCells[cellId];
+    if (cell.dead * 2 <= cell.end - cell.head) return;
+    std::uint32_t out = cell.head;
+    for (std::uint32_t i = cell.head; i < cell.end; ++i)
+      if (fAlive[fEntries[i].code >> 1]) fEntries[out++] = fEntries[i];
+    cell.end = out;
     cell.dead = 0;
   }
 
-  const std::vector<TBoardOutlineObjectList::TElement>& fItems;
   const std::vector<char>& fAlive;
   double fTol;
   bool fExact;
   double fCell;
-  std::unordered_map<TKey, std::uint32_t, TKeyHash> fMap;
+  double fReach;
+  std::vector<TSlot> fSlots;
+  std::size_t fMask = 0;
   std::vector<TCell> fCells;
-  std::vector<std::array<std::uint32_t, 2>> fCellOf;
+  std::vector<TEntry> fEntries;
+  std::vector<std::uint32_t> fPointCell;
 };
 
 }  // namespace
@@ -451,138 +497,176 @@ bool TBoardOutlineObjectList::MatchObjectAtEitherEndAndClose(TOutlineObject& Nex
   return found;
 }
 
-void TBoardOutlineObjectList::RestoreAfterFailedLoop(TBoardOutlineObjectList& chain, TOutlineLoopSet& Loops) {
-  std::vector<TElement> front;
-  for (auto& loop : Loops) {
-    for (auto& e : loop->fItems) front.push_back(std::move(e));
-    loop->Clear();
-  }
-  for (auto& e : chain.fItems) front.push_back(e);
-  front.insert(front.end(), std::make_move_iterator(fItems.begin()), std::make_move_iterator(fItems.end()));
-  fItems = std::move(front);
-}
-
-bool TBoardOutlineObjectList::CreateLoopsByScanning(TBoardOutlineObjectList& theList, double tolerance,
-                                                    double closetolerance, TOutlineLoopSet& Loops) {
+bool TBoardOutlineObjectList::ChainElementsByScanning(TBoardOutlineObjectList& theList, double tolerance,
+                                                      double closetolerance, std::vector<TElement>& chained,
+                                                      std::vector<std::size_t>& starts) {
   while (!theList.Empty()) {
-    auto loop = std::make_unique<TBoardOutlineObjectList>();
+    starts.push_back(chained.size());
     TElement f = theList.Extract(0);
     const double startX = f->FX1, startY = f->FY1;
-    loop->Add(f);
+    chained.push_back(f);
     bool finished = IsClosedKind(f->FElement);
     for (int k = 0; k < theList.Count() && !finished;) {
       bool closed = false;
       if (MatchObjectAtEitherEndAndClose(*theList.fItems[static_cast<std::size_t>(k)], *f, startX, startY,
                                          tolerance, closetolerance, closed)) {
         f = theList.Extract(k);
-        loop->Add(f);
+        chained.push_back(f);
         finished = closed;
         k = 0;
       } else {
         ++k;
       }
     }
-    if (!finished) {
-      RestoreAfterFailedLoop(*loop, Loops);
-      return false;
-    }
-    Loops.push_back(std::move(loop));
+    if (!finished) return false;
   }
-  return !Loops.empty();
+  return true;
 }
 
 // The chain always continues with the lowest-indexed waiting element that fits, as a scan from
 // the front would find it; the end-point index finds that element without the scan.
-bool TBoardOutlineObjectList::CreateLoops(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
-                                          TOutlineLoopSet& Loops) {
+bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, double tolerance,
+                                            double closetolerance, std::vector<TElement>& chained,
+                                            std::vector<std::size_t>& starts) {
   if (!TEndPointIndex::CanIndex(theList.fItems, tolerance))
-    return CreateLoopsByScanning(theList, tolerance, closetolerance, Loops);
+    return ChainElementsByScanning(theList, tolerance, closetolerance, chained, starts);
 
   std::vector<TElement> items = std::move(theList.fItems);
   theList.fItems.clear();
   const std::size_t n = items.size();
+  chained.reserve(chained.size() + n);
   std::vector<char> alive(n, 1);
   std::unique_ptr<TEndPointIndex> index;  // built when the first open element needs a partner
-  std::unique_ptr<TBoardOutlineObjectList> failed;
   std::size_t head = 0;
+  bool ok = true;
 
   auto take = [&](std::size_t i) {
     alive[i] = 0;
     if (index) index->Remove(i);
+    chained.push_back(items[i]);
   };
 
   while (true) {
     while (head < n && !alive[head]) ++head;
     if (head == n) break;
-    auto loop = std::make_unique<TBoardOutlineObjectList>();
-    TElement f = items[head];
+    starts.push_back(chained.size());
+    const TOutlineObject* f = items[head].get();
     take(head);
     const double startX = f->FX1, startY = f->FY1;
-    loop->Add(f);
     bool finished = IsClosedKind(f->FElement);
     while (!finished) {
       if (!index) index = std::make_unique<TEndPointIndex>(items, alive, tolerance);
       const long k = index->FindFirst(f->FX2, f->FY2);
       if (k < 0) break;
+      const std::size_t next = static_cast<std::size_t>(k);
       bool closed = false;
-      MatchObjectAtEitherEndAndClose(*items[static_cast<std::size_t>(k)], *f, startX, startY, tolerance,
-                                     closetolerance, closed);
-      f = items[static_cast<std::size_t>(k)];
-      take(static_cast<std::size_t>(k));
-      loop->Add(f);
+      MatchObjectAtEitherEndAndClose(*items[next], *f, startX, startY, tolerance, closetolerance, closed);
+      f = items[next].get();
+      take(next);
       finished = closed;
     }
     if (!finished) {
-      failed = std::move(loop);
+      ok = false;
       break;
     }
-    Loops.push_back(std::move(loop));
   }
 
   index.reset();
   for (std::size_t i = 0; i < n; ++i)
     if (alive[i]) theList.fItems.push_back(std::move(items[i]));
-  if (failed) {
-    RestoreAfterFailedLoop(*failed, Loops);
-    return false;
+  return ok;
+}
+
+bool TBoardOutlineObjectList::CreateLoops(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
+                                          TOutlineLoopSet& Loops) {
+  std::vector<TElement> chained;
+  std::vector<std::size_t> starts;
+  const bool ok = ChainElements(theList, tolerance, closetolerance, chained, starts);
+  const std::size_t made = ok ? starts.size() : starts.size() - 1;
+  if (ok) {
+    for (std::size_t i = 0; i < made; ++i) {
+      auto loop = std::make_unique<TBoardOutlineObjectList>();
+      const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : chained.size();
+      loop->fItems.assign(chained.begin() + static_cast<std::ptrdiff_t>(starts[i]),
+                          chained.begin() + static_cast<std::ptrdiff_t>(end));
+      Loops.push_back(std::move(loop));
+    }
+    return !Loops.empty();
   }
-  return !Loops.empty();
+  // A chain that cannot be closed hands everything back to this list: the loops made so far
+  // (emptied, but left in the set), then the chain, then what the list held.
+  std::vector<TElement> front;
+  for (auto& loop : Loops) {
+    front.insert(front.end(), loop->fItems.begin(), loop->fItems.end());
+    loop->Clear();
+  }
+  for (std::size_t i = 0; i < made; ++i) Loops.push_back(std::make_unique<TBoardOutlineObjectList>());
+  front.insert(front.end(), chained.begin(), chained.end());
+  front.insert(front.end(), std::make_move_iterator(fItems.begin()), std::make_move_iterator(fItems.end()));
+  fItems = std::move(front);
+  return false;
 }
 
 bool TBoardOutlineObjectList::MakeListWithTolerance(TBoardOutlineObjectList& theList, double tolerance,
                                                     double closetolerance) {
-  TOutlineLoopSet loops;
   fListName = theList.fListName;
-  if (!CreateLoops(theList, tolerance, closetolerance, loops)) return false;
-  SortLoopLists(loops);
+  // Loops are kept as ranges of one vector rather than as lists of their own: a hole list
+  // makes one loop per hole.
+  std::vector<TElement> chained;
+  std::vector<std::size_t> starts;
+  if (!ChainElements(theList, tolerance, closetolerance, chained, starts)) {
+    chained.insert(chained.end(), std::make_move_iterator(fItems.begin()), std::make_move_iterator(fItems.end()));
+    fItems = std::move(chained);
+    return false;
+  }
+  if (starts.empty()) return false;
+  std::vector<TSpan> loops;
+  loops.reserve(starts.size());
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : chained.size();
+    loops.emplace_back(chained.data() + starts[i], end - starts[i]);
+  }
+  AppendSortedLoops(loops);
   CountLoops();
   return true;
 }
 
 void TBoardOutlineObjectList::SortLoopLists(TOutlineLoopSet& Loops) {
   if (Loops.empty()) return;
-  const std::size_t o = static_cast<std::size_t>(GetOuterLoopIndex(Loops));
+  std::vector<TSpan> loops;
+  for (const auto& l : Loops) loops.emplace_back(l->fItems);
+  const std::size_t o = static_cast<std::size_t>(OuterLoopIndex(loops));
   std::rotate(Loops.begin(), Loops.begin() + static_cast<std::ptrdiff_t>(o),
               Loops.begin() + static_cast<std::ptrdiff_t>(o) + 1);
-  fItems.reserve(fItems.size() + [&] {
-    std::size_t total = 0;
-    for (const auto& l : Loops) total += l->fItems.size();
-    return total;
-  }());
+  loops.clear();
+  for (const auto& l : Loops) loops.emplace_back(l->fItems);
+  AppendSortedLoops(loops);
+}
+
+// Outer loop first (moved to the front of loops), counter-clockwise as IsLoopCW judges it,
+// the others clockwise, numbered in order.
+void TBoardOutlineObjectList::AppendSortedLoops(std::vector<TSpan>& loops) {
+  if (loops.empty()) return;
+  const std::size_t o = static_cast<std::size_t>(OuterLoopIndex(loops));
+  std::rotate(loops.begin(), loops.begin() + static_cast<std::ptrdiff_t>(o),
+              loops.begin() + static_cast<std::ptrdiff_t>(o) + 1);
+  std::size_t total = 0;
+  for (const auto& l : loops) total += l.size();
+  fItems.reserve(fItems.size() + total);
   int next = 1;
-  for (std::size_t i = 0; i < Loops.size(); ++i) {
-    const TBoardOutlineObjectList& loop = *Loops[i];
-    const bool cw = IsLoopCW(loop, static_cast<int>(i));
+  for (std::size_t i = 0; i < loops.size(); ++i) {
+    const TSpan loop = loops[i];
+    const bool cw = LoopIsCW(loop, static_cast<int>(i));
     const int label = i == 0 ? 0 : next++;
     const bool reverse = i == 0 ? cw : !cw;
     if (reverse) {
-      for (auto it = loop.fItems.rbegin(); it != loop.fItems.rend(); ++it) {
+      for (auto it = loop.rbegin(); it != loop.rend(); ++it) {
         (*it)->SwapPoints();
         (*it)->FLoopLabel = label;
         fItems.push_back(*it);
       }
     } else {
-      for (const auto& e : loop.fItems) {
+      for (const auto& e : loop) {
         e->FLoopLabel = label;
         fItems.push_back(e);
       }
@@ -590,14 +674,14 @@ void TBoardOutlineObjectList::SortLoopLists(TOutlineLoopSet& Loops) {
   }
 }
 
-int TBoardOutlineObjectList::GetOuterLoopIndex(const TOutlineLoopSet& Loops) {
-  if (Loops.empty()) return 0;
+int TBoardOutlineObjectList::OuterLoopIndex(const std::vector<TSpan>& loops) {
+  if (loops.empty()) return 0;
   int best = 0;
   double hx = 0, hy = 0;
-  GetTopRightCoordsFromLoop(*Loops[0], hx, hy);
-  for (std::size_t i = 1; i < Loops.size(); ++i) {
+  TopRightOfLoop(loops[0], hx, hy);
+  for (std::size_t i = 1; i < loops.size(); ++i) {
     double x = 0, y = 0;
-    GetTopRightCoordsFromLoop(*Loops[i], x, y);
+    TopRightOfLoop(loops[i], x, y);
     if (x > hx && y > hy) {
       best = static_cast<int>(i);
       hx = x;
@@ -607,15 +691,25 @@ int TBoardOutlineObjectList::GetOuterLoopIndex(const TOutlineLoopSet& Loops) {
   return best;
 }
 
-void TBoardOutlineObjectList::GetTopRightCoordsFromLoop(const TBoardOutlineObjectList& List, double& xt, double& yt) {
-  if (List.Empty()) return;
-  GetTopRightCoordsFromObject(*List.fItems[0], xt, yt);
-  for (std::size_t i = 1; i < List.fItems.size(); ++i) {
+int TBoardOutlineObjectList::GetOuterLoopIndex(const TOutlineLoopSet& Loops) {
+  std::vector<TSpan> loops;
+  for (const auto& l : Loops) loops.emplace_back(l->fItems);
+  return OuterLoopIndex(loops);
+}
+
+void TBoardOutlineObjectList::TopRightOfLoop(TSpan loop, double& xt, double& yt) {
+  if (loop.empty()) return;
+  GetTopRightCoordsFromObject(*loop[0], xt, yt);
+  for (std::size_t i = 1; i < loop.size(); ++i) {
     double x = 0, y = 0;
-    GetTopRightCoordsFromObject(*List.fItems[i], x, y);
+    GetTopRightCoordsFromObject(*loop[i], x, y);
     if (x > xt) xt = x;
     if (y > yt) yt = y;
   }
+}
+
+void TBoardOutlineObjectList::GetTopRightCoordsFromLoop(const TBoardOutlineObjectList& List, double& xt, double& yt) {
+  TopRightOfLoop(List.fItems, xt, yt);
 }
 
 void TBoardOutlineObjectList::GetTopRightCoordsFromObject(const TOutlineObject& Rec, double& x, double& y) {
@@ -660,16 +754,16 @@ void TBoardOutlineObjectList::GetTopRightCoordOfArc(const TOutlineObject& Rec, d
   }
 }
 
-TBoardOutlineObjectList::TElement TBoardOutlineObjectList::GetTopRightObject(const TBoardOutlineObjectList& List) {
-  if (List.Empty()) return nullptr;
-  TElement best = List.fItems[0];
+const TBoardOutlineObjectList::TElement* TBoardOutlineObjectList::TopRightObject(TSpan loop) {
+  if (loop.empty()) return nullptr;
+  const TElement* best = &loop[0];
   double hx = 0, hy = 0;
-  GetTopRightCoordsFromObject(*best, hx, hy);
-  for (std::size_t i = 1; i < List.fItems.size(); ++i) {
+  GetTopRightCoordsFromObject(**best, hx, hy);
+  for (std::size_t i = 1; i < loop.size(); ++i) {
     double x = 0, y = 0;
-    GetTopRightCoordsFromObject(*List.fItems[i], x, y);
+    GetTopRightCoordsFromObject(*loop[i], x, y);
     if (x > hx || y > hy) {
-      best = List.fItems[i];
+      best = &loop[i];
       hx = x;
       hy = y;
     }
@@ -677,12 +771,22 @@ TBoardOutlineObjectList::TElement TBoardOutlineObjectList::GetTopRightObject(con
   return best;
 }
 
+TBoardOutlineObjectList::TElement TBoardOutlineObjectList::GetTopRightObject(const TBoardOutlineObjectList& List) {
+  const TElement* e = TopRightObject(List.fItems);
+  return e ? *e : nullptr;
+}
+
+bool TBoardOutlineObjectList::LoopIsCW(TSpan loop, int LoopNumber) {
+  const TElement* found = TopRightObject(loop);
+  if (!found) return false;
+  const TOutlineObject& e = **found;
+  if (e.FElement == etCircle) return LoopNumber != 0;
+  if (e.FElement == etArc) return e.FIsCw;
+  if (e.FX1 == e.FX2 && e.FY1 > e.FY2) return true;
+  if (e.FY1 == e.FY2 && e.FX1 < e.FX2) return true;
+  return std::sqrt(e.FX1 * e.FX1 + e.FY1 * e.FY1) > std::sqrt(e.FX2 * e.FX2 + e.FY2 * e.FY2);
+}
+
 bool TBoardOutlineObjectList::IsLoopCW(const TBoardOutlineObjectList& iList, int LoopNumber) {
-  const TElement e = GetTopRightObject(iList);
-  if (!e) return false;
-  if (e->FElement == etCircle) return LoopNumber != 0;
-  if (e->FElement == etArc) return e->FIsCw;
-  if (e->FX1 == e->FX2 && e->FY1 > e->FY2) return true;
-  if (e->FY1 == e->FY2 && e->FX1 < e->FX2) return true;
-  return std::sqrt(e->FX1 * e->FX1 + e->FY1 * e->FY1) > std::sqrt(e->FX2 * e->FX2 + e->FY2 * e->FY2);
+  return LoopIsCW(iList.fItems, LoopNumber);
 }

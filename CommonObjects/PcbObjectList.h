@@ -1,6 +1,7 @@
 #pragma once
 // Outline elements: lines, arcs, circles and holes with their angle arithmetic.
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -124,12 +125,21 @@ class TBoardOutlineObjectList {
   int fPriority = 0;
 
  private:
+  using TSpan = std::span<const TElement>;
   std::size_t CheckedIndex(int index, std::size_t limit) const;
-  // Chaining by scanning the remaining elements again after every match; kept for inputs the
-  // spatial index cannot key (non-finite points, coordinates far beyond the tolerance's reach).
-  bool CreateLoopsByScanning(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
-                             TOutlineLoopSet& Loops);
-  void RestoreAfterFailedLoop(TBoardOutlineObjectList& chain, TOutlineLoopSet& Loops);
+  // Moves theList's elements into chained, loop after loop, each loop starting at an index in
+  // starts. False when a chain could not be closed; that chain is then the last range.
+  static bool ChainElements(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
+                            std::vector<TElement>& chained, std::vector<std::size_t>& starts);
+  // The same by scanning the remaining elements again after every match; for inputs the
+  // end-point index cannot key (non-finite points, coordinates far beyond the tolerance's reach).
+  static bool ChainElementsByScanning(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
+                                      std::vector<TElement>& chained, std::vector<std::size_t>& starts);
+  void AppendSortedLoops(std::vector<TSpan>& loops);
+  static void TopRightOfLoop(TSpan loop, double& xt, double& yt);
+  static int OuterLoopIndex(const std::vector<TSpan>& loops);
+  static const TElement* TopRightObject(TSpan loop);
+  static bool LoopIsCW(TSpan loop, int LoopNumber);
 
   std::vector<TElement> fItems;
 };
