@@ -183,19 +183,4 @@ TEST_F(SectionOutlines, HoleCategoryListsAreFilteredNamedAndLooped) {
   EXPECT_EQ(Holes(htMTG, psPTH).Count(), 0);
 }
 
-TEST(HoleNames, EveryCategory) {
-  const THoleType types[] = {htNONE, htPIN, htVIA, htMTG, htTOOL, htOTHER};
-  const char* words[] = {"None", "Pin", "Via", "Mounting", "Tool", "Other"};
-  const char* cuts[] = {"NoneHoleCut", "PinHoleCut", "ViaHoleCut", "MtgCut", "ToolingHoleCut", "OtherHoleCut"};
-  for (int i = 0; i < 6; ++i) {
-    const std::string w = words[i], cut = cuts[i];
-    EXPECT_EQ(TIDFfile::BuildHoleFeatureName(types[i], psPTH), i == 2 ? "ViaHoles" : "Plated" + w + "Holes");
-    EXPECT_EQ(TIDFfile::BuildHoleFeatureName(types[i], psNPTH), "NonPlated" + w + "Holes");
-    EXPECT_EQ(TIDFfile::BuildHoleFeatureName(types[i], psNONE), "NonPlated" + w + "Holes");
-    EXPECT_EQ(TIDFfile::BuildIdfHoleAttributeName(psPTH, types[i]), "Pth" + cut + "Attribute");
-    EXPECT_EQ(TIDFfile::BuildIdfHoleAttributeName(psNPTH, types[i]), "Npth" + cut + "Attribute");
-    EXPECT_EQ(TIDFfile::BuildIdfHoleAttributeName(psNONE, types[i]), "");
-  }
-}
-
 }  // namespace
