@@ -1,7 +1,6 @@
 #include "PcbObjectList.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
