@@ -194,7 +194,8 @@ class TEndPointIndex {
       fPointCell[2 * i + 1] = CellFor(KeyOf(e.FX2, e.FY2));
     }
     std::uint32_t at = 0;
-    for (TCell& c : fCells) {
+    for (TSlot& c : fSlots) {
+      if (c.head == kNone) continue;
       c.begin = c.head = c.end = at;
       at += c.dead;  // counted in dead while sizing
       c.dead = 0;
@@ -204,8 +205,8 @@ class TEndPointIndex {
     for (std::size_t i = 0; i < n; ++i) {
       if (!alive[i]) continue;
       const TOutlineObject& e = *items[i];
-      fEntries[fCells[fPointCell[2 * i]].end++] = TEntry{static_cast<std::uint32_t>(2 * i), e.FX1, e.FY1};
-      fEntries[fCells[fPointCell[2 * i + 1]].end++] = TEntry{static_cast<std::uint32_t>(2 * i + 1), e.FX2, e.FY2};
+      fEntries[fSlots[fPointCell[2 * i]].end++] = TEntry{static_cast<std::uint32_t>(2 * i), e.FX1, e.FY1};
+      fEntries[fSlots[fPointCell[2 * i + 1]].end++] = TEntry{static_cast<std::uint32_t>(2 * i + 1), e.FX2, e.FY2};
     }
   }
 
@@ -244,8 +245,8 @@ class TEndPointIndex {
   // Call after the element at index has been marked as no longer waiting.
   void Remove(std::size_t index) {
     const std::uint32_t a = fPointCell[2 * index], b = fPointCell[2 * index + 1];
-    ++fCells[a].dead;
-    ++fCells[b].dead;
+    ++fSlots[a].dead;
+    ++fSlots[b].dead;
     CompactIfSparse(a);
     if (b != a) CompactIfSparse(b);
   }
@@ -256,17 +257,15 @@ class TEndPointIndex {
     std::int64_t a = 0, b = 0;
     bool operator==(const TKey&) const = default;
   };
+  // A cell lives in its hash slot, so that finding it brings its bounds along.
   struct TSlot {
     TKey key;
-    std::uint32_t cell = kNone;
+    std::uint32_t begin = 0, head = kNone, end = 0;  // head: kNone while free; entries before it are gone
+    std::uint32_t dead = 0;                          // gone entries between head and end
   };
   struct TEntry {
     std::uint32_t code;  // 2 * element index + end
     double x, y;
-  };
-  struct TCell {
-    std::uint32_t begin = 0, head = 0, end = 0;  // entries before head are all gone
-    std::uint32_t dead = 0;                      // gone entries between head and end
   };
 
   std::int64_t Floor(double v) const { return static_cast<std::int64_t>(std::floor(v / fCell)); }
@@ -278,17 +277,20 @@ class TEndPointIndex {
   }
 
   std::size_t SlotOf(const TKey& k) const {
-    std::uint64_t h = static_cast<std::uint64_t>(k.a) * 0x9E3779B97F4A7C15ull;
-    h ^= (h >> 32) ^ (static_cast<std::uint64_t>(k.b) * 0xC2B2AE3D27D4EB4Full);
-    h ^= h >> 29;
+    // Neighbouring cells differ in low bits only; the final mix spreads them over the table.
+    std::uint64_t h = static_cast<std::uint64_t>(k.a) * 0x9E3779B97F4A7C15ull ^
+                      static_cast<std::uint64_t>(k.b) * 0xC2B2AE3D27D4EB4Full;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
     return static_cast<std::size_t>(h) & fMask;
   }
 
   std::uint32_t Find(const TKey& k) const {
     for (std::size_t s = SlotOf(k);; s = (s + 1) & fMask) {
       const TSlot& slot = fSlots[s];
-      if (slot.cell == kNone) return kNone;
-      if (slot.key == k) return slot.cell;
+      if (slot.head == kNone) return kNone;
+      if (slot.key == k) return static_cast<std::uint32_t>(s);
     }
   }
 
@@ -296,20 +298,19 @@ class TEndPointIndex {
   std::uint32_t CellFor(const TKey& k) {
     for (std::size_t s = SlotOf(k);; s = (s + 1) & fMask) {
       TSlot& slot = fSlots[s];
-      if (slot.cell == kNone) {
+      if (slot.head == kNone) {
         slot.key = k;
-        slot.cell = static_cast<std::uint32_t>(fCells.size());
-        fCells.emplace_back();
+        slot.head = 0;
       }
       if (slot.key == k) {
-        ++fCells[slot.cell].dead;
-        return slot.cell;
+        ++slot.dead;
+        return static_cast<std::uint32_t>(s);
       }
     }
   }
 
   long FirstInCell(std::uint32_t cellId, double x, double y, long best) {
-    TCell& cell = fCells[cellId];
+    TSlot& cell = fSlots[cellId];
     while (cell.head < cell.end && !fAlive[fEntries[cell.head].code >> 1]) {
       ++cell.head;
       --cell.dead;
@@ -325,7 +326,7 @@ class TEndPointIndex {
   }
 
   void CompactIfSparse(std::uint32_t cellId) {
-    TCell& cell = fCells[cellId];
+    TSlot& cell = fSlots[cellId];
     if (cell.dead * 2 <= cell.end - cell.head) return;
     std::uint32_t out = cell.head;
     for (std::uint32_t i = cell.head; i < cell.end; ++i)
@@ -341,7 +342,6 @@ class TEndPointIndex {
   double fReach;
   std::vector<TSlot> fSlots;
   std::size_t fMask = 0;
-  std::vector<TCell> fCells;
   std::vector<TEntry> fEntries;
   std::vector<std::uint32_t> fPointCell;
 };
