@@ -1,6 +1,7 @@
 #include "PcbObjectList.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -174,11 +175,12 @@ void ScaleField(double& value, double factor) {
 // cell is the point itself.
 class TEndPointIndex {
  public:
-  using TElements = std::vector<TBoardOutlineObjectList::TElement>;
+  // x1, y1, x2, y2 of every element, copied once so that building does not visit the elements.
+  using TEnds = std::vector<std::array<double, 4>>;
 
-  TEndPointIndex(const TElements& items, const std::vector<char>& alive, double tolerance)
+  TEndPointIndex(const TEnds& ends, const std::vector<char>& alive, double tolerance)
       : fAlive(alive), fTol(tolerance), fExact(tolerance == 0), fCell(8 * tolerance), fReach(1.5 * tolerance) {
-    const std::size_t n = items.size();
+    const std::size_t n = ends.size();
     std::size_t points = 0;
     for (std::size_t i = 0; i < n; ++i) points += alive[i] ? 2 : 0;
     std::size_t capacity = 16;
@@ -189,9 +191,9 @@ class TEndPointIndex {
     fPointCell.assign(2 * n, 0);
     for (std::size_t i = 0; i < n; ++i) {
       if (!alive[i]) continue;
-      const TOutlineObject& e = *items[i];
-      fPointCell[2 * i] = CellFor(KeyOf(e.FX1, e.FY1));
-      fPointCell[2 * i + 1] = CellFor(KeyOf(e.FX2, e.FY2));
+      const auto& e = ends[i];
+      fPointCell[2 * i] = CellFor(KeyOf(e[0], e[1]));
+      fPointCell[2 * i + 1] = CellFor(KeyOf(e[2], e[3]));
     }
     std::uint32_t at = 0;
     for (TSlot& c : fSlots) {
@@ -204,24 +206,24 @@ class TEndPointIndex {
     // Filled in element order, so every cell lists its points by ascending element index.
     for (std::size_t i = 0; i < n; ++i) {
       if (!alive[i]) continue;
-      const TOutlineObject& e = *items[i];
-      fEntries[fSlots[fPointCell[2 * i]].end++] = TEntry{static_cast<std::uint32_t>(2 * i), e.FX1, e.FY1};
-      fEntries[fSlots[fPointCell[2 * i + 1]].end++] = TEntry{static_cast<std::uint32_t>(2 * i + 1), e.FX2, e.FY2};
+      const auto& e = ends[i];
+      fEntries[fSlots[fPointCell[2 * i]].end++] = TEntry{static_cast<std::uint32_t>(2 * i), e[0], e[1]};
+      fEntries[fSlots[fPointCell[2 * i + 1]].end++] = TEntry{static_cast<std::uint32_t>(2 * i + 1), e[2], e[3]};
     }
   }
 
   // Whether every coordinate can be keyed with the margin intact.
-  static bool CanIndex(const TElements& items, double tolerance) {
+  static bool CanIndex(const TEnds& ends, double tolerance) {
     if (!(tolerance >= 0) || !std::isfinite(8 * tolerance)) return false;
     const double cell = 8 * tolerance;
     constexpr double kLimit = 1099511627776.0;  // 2^40 cells from the origin
-    for (const auto& p : items) {
-      for (double v : {p->FX1, p->FY1, p->FX2, p->FY2}) {
+    for (const auto& p : ends) {
+      for (double v : p) {
         if (!std::isfinite(v)) return false;
         if (tolerance > 0 && std::fabs(v / cell) >= kLimit) return false;
       }
     }
-    return items.size() < (1u << 30);
+    return ends.size() < (1u << 30);
   }
 
   // Lowest index of a waiting element with an end point in the window around (x, y); -1 if none.
@@ -496,46 +498,21 @@ bool TBoardOutlineObjectList::MatchObjectAtEitherEndAndClose(TOutlineObject& Nex
   return found;
 }
 
-bool TBoardOutlineObjectList::ChainElementsByScanning(TBoardOutlineObjectList& theList, double tolerance,
-                                                      double closetolerance, std::vector<TElement>& chained,
-                                                      std::vector<std::size_t>& starts) {
-  while (!theList.Empty()) {
-    starts.push_back(chained.size());
-    TElement f = theList.Extract(0);
-    const double startX = f->FX1, startY = f->FY1;
-    chained.push_back(f);
-    bool finished = IsClosedKind(f->FElement);
-    for (int k = 0; k < theList.Count() && !finished;) {
-      bool closed = false;
-      if (MatchObjectAtEitherEndAndClose(*theList.fItems[static_cast<std::size_t>(k)], *f, startX, startY,
-                                         tolerance, closetolerance, closed)) {
-        f = theList.Extract(k);
-        chained.push_back(f);
-        finished = closed;
-        k = 0;
-      } else {
-        ++k;
-      }
-    }
-    if (!finished) return false;
-  }
-  return true;
-}
-
-// The chain always continues with the lowest-indexed waiting element that fits, as a scan from
-// the front would find it; the end-point index finds that element without the scan.
+// The chain always continues with the lowest-indexed waiting element that fits, trying its
+// first point before its second, as a scan from the front finds it. The end-point index finds
+// that element without the scan; inputs it cannot key (non-finite points, coordinates far
+// beyond the tolerance's reach) are scanned.
 bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, double tolerance,
                                             double closetolerance, std::vector<TElement>& chained,
                                             std::vector<std::size_t>& starts) {
-  if (!TEndPointIndex::CanIndex(theList.fItems, tolerance))
-    return ChainElementsByScanning(theList, tolerance, closetolerance, chained, starts);
-
   std::vector<TElement> items = std::move(theList.fItems);
   theList.fItems.clear();
   const std::size_t n = items.size();
   chained.reserve(chained.size() + n);
   std::vector<char> alive(n, 1);
-  std::unique_ptr<TEndPointIndex> index;  // built when the first open element needs a partner
+  // Built when the first open element needs a partner: a hole list never needs it.
+  std::unique_ptr<TEndPointIndex> index;
+  bool scan = false;
   std::size_t head = 0;
   bool ok = true;
 
@@ -554,14 +531,33 @@ bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, do
     const double startX = f->FX1, startY = f->FY1;
     bool finished = IsClosedKind(f->FElement);
     while (!finished) {
-      if (!index) index = std::make_unique<TEndPointIndex>(items, alive, tolerance);
-      const long k = index->FindFirst(f->FX2, f->FY2);
-      if (k < 0) break;
-      const std::size_t next = static_cast<std::size_t>(k);
+      if (!index && !scan) {
+        TEndPointIndex::TEnds ends(n);
+        for (std::size_t i = 0; i < n; ++i) {
+          const TOutlineObject& e = *items[i];
+          ends[i] = {e.FX1, e.FY1, e.FX2, e.FY2};
+        }
+        if (TEndPointIndex::CanIndex(ends, tolerance))
+          index = std::make_unique<TEndPointIndex>(ends, alive, tolerance);
+        else
+          scan = true;
+      }
       bool closed = false;
-      MatchObjectAtEitherEndAndClose(*items[next], *f, startX, startY, tolerance, closetolerance, closed);
-      f = items[next].get();
-      take(next);
+      long k = -1;
+      if (index) {
+        k = index->FindFirst(f->FX2, f->FY2);
+        if (k >= 0)
+          MatchObjectAtEitherEndAndClose(*items[static_cast<std::size_t>(k)], *f, startX, startY, tolerance,
+                                         closetolerance, closed);
+      } else {
+        for (std::size_t i = head; i < n && k < 0; ++i)
+          if (alive[i] && MatchObjectAtEitherEndAndClose(*items[i], *f, startX, startY, tolerance, closetolerance,
+                                                         closed))
+            k = static_cast<long>(i);
+      }
+      if (k < 0) break;
+      f = items[static_cast<std::size_t>(k)].get();
+      take(static_cast<std::size_t>(k));
       finished = closed;
     }
     if (!finished) {

@@ -131,10 +131,6 @@ class TBoardOutlineObjectList {
   // starts. False when a chain could not be closed; that chain is then the last range.
   static bool ChainElements(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
                             std::vector<TElement>& chained, std::vector<std::size_t>& starts);
-  // The same by scanning the remaining elements again after every match; for inputs the
-  // end-point index cannot key (non-finite points, coordinates far beyond the tolerance's reach).
-  static bool ChainElementsByScanning(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
-                                      std::vector<TElement>& chained, std::vector<std::size_t>& starts);
   void AppendSortedLoops(std::vector<TSpan>& loops);
   static void TopRightOfLoop(TSpan loop, double& xt, double& yt);
   static int OuterLoopIndex(const std::vector<TSpan>& loops);
