@@ -12,6 +12,7 @@
 #include "Platform.h"
 
 class TIDFfile;
+class TBoardOutlineObjectList;
 
 struct TFilePath {
   std::string Path;
@@ -179,6 +180,18 @@ class TIDFfile {
   TSearchStringList ErrorLog;
   TSearchStringList WarningLog;
   TSearchStringList StatusLog;
+
+  // Section outlines and hole lists (IDFfileOutlines.cpp).
+  void SectionToOutlineList(const TSection* Section, TBoardOutlineObjectList& List, double Factor);
+  void DrilledHolesSectionToOutlineList(const TSection* Section, THoleType HoleType, TPlatingStyle PlatingStyle,
+                                        bool aHoleFilterIsActive, bool aIsGreaterThan, double aHoleFilterValue,
+                                        TBoardOutlineObjectList& List);
+  void AddHoleData(TBoardOutlineObjectList& List, int Index, const TDataRec& Rec);
+  static std::string BuildHoleFeatureName(THoleType HoleType, TPlatingStyle PlatingStyle);
+  static std::string BuildIdfHoleAttributeName(TPlatingStyle aPlatingStyle, THoleType aHoleType);
+  static TIdfHoleType TranslateHoleType(THoleType HoleType);
+  static bool TranslatePlatingStyleToBoolean(TPlatingStyle PlatingStyle);
+  static bool TopOrBottomLayerToBoolean(TLayerType aLayer);
 
  private:
   void DeriveLibraryFile(const std::string& boardPath, bool keepOwnPath);
