@@ -344,6 +344,7 @@ bool BuildLoops(const std::vector<TFigure>& figs, double joinTol, std::vector<TL
   for (int i = 0; i < static_cast<int>(figs.size()); ++i) {
     auto& f = figs[i];
     if (f.Kind != TFigureKind::Circle) continue;
+    if (f.R <= joinTol) return false;
     TLoop l;
     l.Steps.push_back({i, false});
     l.C = f.C;
@@ -356,7 +357,7 @@ bool BuildLoops(const std::vector<TFigure>& figs, double joinTol, std::vector<TL
   std::vector<int> partner(ends.size(), -1);
   bool ok = true;
   ForEachOverlappingPair(PointBoxes(ends), joinTol, [&](int i, int j) {
-    if (Dist(ends[i].P, ends[j].P) > joinTol) return;
+    if (ends[i].Figure == ends[j].Figure || Dist(ends[i].P, ends[j].P) > joinTol) return;
     if (partner[i] >= 0 || partner[j] >= 0) ok = false;
     partner[i] = j;
     partner[j] = i;
