@@ -2,12 +2,17 @@
 
 #include "CorvaneX_TLB.h"
 
+#include <APIHeaderSection_MakeHeader.hxx>
 #include <BRep_Builder.hxx>
 #include <IFSelect_ReturnStatus.hxx>
 #include <Interface_Static.hxx>
 #include <Quantity_Color.hxx>
+#include <Resource_Manager.hxx>
+#include <ShapeProcess_ShapeContext.hxx>
+#include <TCollection_HAsciiString.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
+#include <STEPControl_Controller.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
@@ -21,6 +26,7 @@
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace corvane {
 namespace {
@@ -28,6 +34,10 @@ namespace {
 using CorvaneX_TLB::ECVHostError;
 
 // The OCCT data exchange keeps its settings in process-wide statics.
+// Files carrying this mark were written by us from valid shapes and skip shape healing
+// on reading, which costs time quadratic in the number of holes of a face.
+constexpr const char* kOriginatingSystem = "Corvane substitute host";
+
 std::mutex& ExchangeLock() {
   static std::mutex m;
   return m;
@@ -74,12 +84,16 @@ int32_t GetColor(const Handle(XCAFDoc_ColorTool)& ct, const TDF_Label& l) {
 }
 
 void Write(const Handle(TDocStd_Document)& doc, const std::string& path) {
+  // The settings below exist only once the STEP controller is initialised.
+  STEPControl_Controller::Init();
   Interface_Static::SetCVal("write.step.schema", "AP214IS");
   Interface_Static::SetCVal("write.step.unit", "MM");
   STEPCAFControl_Writer w;
   w.SetColorMode(true);
   w.SetNameMode(true);
   if (!w.Transfer(doc, STEPControl_AsIs)) throw ECVHostError("Cannot convert the model for " + path);
+  APIHeaderSection_MakeHeader header(w.ChangeWriter().Model());
+  header.SetOriginatingSystem(new TCollection_HAsciiString(kOriginatingSystem));
   if (w.Write(path.c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
 }
 
@@ -88,6 +102,38 @@ TopoDS_Shape OrEmpty(const TopoDS_Shape& s) {
   TopoDS_Compound c;
   BRep_Builder().MakeCompound(c);
   return c;
+}
+
+// Replaces the reader's shape processing sequence while alive.
+class TLightReading {
+public:
+  TLightReading() {
+    // The processing context hands out the resource manager the reader will use.
+    Handle(ShapeProcess_ShapeContext) ctx =
+        new ShapeProcess_ShapeContext(Interface_Static::CVal("read.step.resource.name"));
+    FRes = ctx->ResourceManager();
+    if (FRes.IsNull()) return;
+    FKey = TCollection_AsciiString(Interface_Static::CVal("read.step.sequence")) + ".exec.op";
+    // Without a resource file the reader falls back to its full fixing, as FixShape does.
+    FOld = FRes->Find(FKey.ToCString()) ? FRes->Value(FKey.ToCString()) : "FixShape";
+    FRes->SetResource(FKey.ToCString(), "DirectFaces");
+  }
+  ~TLightReading() {
+    if (!FRes.IsNull()) FRes->SetResource(FKey.ToCString(), FOld.ToCString());
+  }
+  TLightReading(const TLightReading&) = delete;
+  TLightReading& operator=(const TLightReading&) = delete;
+
+private:
+  Handle(Resource_Manager) FRes;
+  TCollection_AsciiString FKey, FOld;
+};
+
+bool WrittenByUs(STEPCAFControl_Reader& r) {
+  APIHeaderSection_MakeHeader header(r.ChangeReader().StepModel());
+  if (!header.HasFn()) return false;
+  Handle(TCollection_HAsciiString) sys = header.OriginatingSystem();
+  return !sys.IsNull() && sys->String() == kOriginatingSystem;
 }
 
 } // namespace
@@ -143,9 +189,12 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
   STEPCAFControl_Reader r;
   r.SetColorMode(true);
   r.SetNameMode(true);
+  STEPControl_Controller::Init();
   if (r.ReadFile(path.c_str()) != IFSelect_RetDone)
     throw ECVHostError("Cannot read file: " + path + " is not a readable STEP file");
   Handle(TDocStd_Document) doc = NewDocument();
+  std::optional<TLightReading> light;
+  if (WrittenByUs(r)) light.emplace();
   if (!r.Transfer(doc)) {
     CloseDocument(doc);
     throw ECVHostError("Cannot read file: " + path + " holds no usable model");

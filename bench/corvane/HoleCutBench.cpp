@@ -1,5 +1,5 @@
 // Board 100 x 58 mm with many drilled holes cut through all, then written as a part file.
-// Run by hand: corvane_hole_bench [hole counts...] [--general] [--dir FOLDER]
+// Run by hand: corvane_hole_bench [hole counts...] [--general] [--no-write] [--dir FOLDER]
 #include "CorvaneServer.h"
 
 #include <chrono>
@@ -37,7 +37,7 @@ std::shared_ptr<ICVFace> TopFace(const std::shared_ptr<ICVPartSession>& p) {
   return nullptr;
 }
 
-void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, const fs::path& dir) {
+void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, bool write, const fs::path& dir) {
   const double w = 10.0, h = 5.8, t = 0.16; // cm
   auto part = root->CreateEmptyPart("Board" + std::to_string(holes), false);
   auto planes = std::dynamic_pointer_cast<ICVDesignSession>(part)->Get_DesignPlanes();
@@ -74,15 +74,26 @@ void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, const fs
   double vol = part->Get_Bodies()->Get_Item(0)->Get_Volume();
   double expect = (w * h - holes * M_PI * r * r) * t;
 
-  t0 = std::chrono::steady_clock::now();
-  std::dynamic_pointer_cast<ICVSession>(part)->SaveAs(dir.string(), "Board" + std::to_string(holes));
-  double tWrite = Seconds(t0);
-  auto size = fs::file_size(dir / ("Board" + std::to_string(holes) + ".CV_PRT"));
+  double tWrite = 0, tRead = 0;
+  uintmax_t size = 0;
+  if (write) {
+    t0 = std::chrono::steady_clock::now();
+    std::dynamic_pointer_cast<ICVSession>(part)->SaveAs(dir.string(), "Board" + std::to_string(holes));
+    tWrite = Seconds(t0);
+    auto file = dir / ("Board" + std::to_string(holes) + ".CV_PRT");
+    size = fs::file_size(file);
+    // Placing the board in an assembly parses the file once.
+    auto assy = root->CreateEmptyAssembly("Assy" + std::to_string(holes));
+    auto gf = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
+    t0 = std::chrono::steady_clock::now();
+    assy->Get_RootOccurrence()->Get_Occurrences()->Add(file.string(), gf->CreateTranslationTransformByXYZ(0, 0, 0));
+    tRead = Seconds(t0);
+  }
 
   std::printf("%7d holes r=%.4f cm  sketch %.3f s  closed-check+cut %.3f s (%s%s)  volume err %.2e  "
-              "STEP write %.3f s = %.1f us/hole, %.1f MB\n",
+              "STEP write %.3f s = %.1f us/hole, %.1f MB, read %.3f s\n",
               holes, r, tSketch, tCut, fast ? "fast" : "general", err ? ", FAILED" : "",
-              std::abs(vol - expect) / expect, tWrite, 1e6 * tWrite / holes, size / 1e6);
+              std::abs(vol - expect) / expect, tWrite, 1e6 * tWrite / holes, size / 1e6, tRead);
   (void)closed;
 }
 
@@ -90,18 +101,19 @@ void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, const fs
 
 int main(int argc, char** argv) {
   std::vector<int> counts;
-  bool general = false;
+  bool general = false, write = true;
   fs::path dir = fs::temp_directory_path() / "corvane-bench";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--general") general = true;
+    else if (a == "--no-write") write = false;
     else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
     else counts.push_back(std::atoi(a.c_str()));
   }
   if (counts.empty()) counts = {1000, 10000, 100000};
   fs::create_directories(dir);
   auto root = std::dynamic_pointer_cast<ICVRoot>(corvane::CreateCorvaneServer()->Get_Root());
-  for (int n : counts) Run(root, n, general, dir);
+  for (int n : counts) Run(root, n, general, write, dir);
   root->Terminate();
   return 0;
 }
