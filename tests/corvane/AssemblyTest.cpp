@@ -147,6 +147,29 @@ TEST_F(AssemblyTest, SaveAllWritesReferencedFilesBesideTheAssembly) {
   EXPECT_TRUE(fs::exists(Dir / "vault" / "L1.CV_PRT"));
 }
 
+TEST_F(AssemblyTest, ForeignStepFileServesAsLibraryPart) {
+  auto file = (Dir / "vendor.CV_PRT").string();
+  readback::WriteForeignBox(file, 3, 2, 1); // millimetres
+  Asm = Root->CreateEmptyAssembly("A");
+  Add(file, Move(1, 1, 0));
+  auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
+  ASSERT_EQ(facts.Components.size(), 1u);
+  ExpectBox(facts.Components[0].Box, 10, 10, 0, 13, 12, 1);
+}
+
+TEST_F(AssemblyTest, BoardWithHolesKeepsItsVolumeThroughTheAssembly) {
+  auto part = Board(10, 5.8, 0.16, "PCB");
+  auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes");
+  for (int i = 0; i < 30; ++i) s->Get_Figures()->AddCircle(0.5 + i * 0.3, 3, 0.1);
+  ASSERT_FALSE(HasError(CutThroughAll(part, s)));
+  auto file = Save(part, "PCB", ".CV_PRT");
+  Asm = Root->CreateEmptyAssembly("A");
+  Add(file, Move(0, 0, 0));
+  auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
+  ASSERT_EQ(facts.Components.size(), 1u);
+  EXPECT_NEAR(facts.Components[0].Volume, (58 - 30 * kPi * 0.01) * 0.16 * 1000, 1e-2);
+}
+
 // ------------------------------------------------------------- failures
 
 void ExpectHostError(const std::function<void()>& f, const std::string& text) {

@@ -1,6 +1,8 @@
 #include "ReadBack.h"
 
 #include <BRepBndLib.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <STEPControl_Writer.hxx>
 #include <BRepGProp.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
@@ -99,10 +101,19 @@ TAssemblyFacts ReadAssembly(const std::string& path) {
     TCollection_AsciiString entry;
     TDF_Tool::Entry(ref, entry);
     parts.insert(entry.ToCString());
-    a.Components.push_back({d.Name(ref), d.Color(comps(i)), BoxOf(d.Shapes->GetShape(comps(i)))});
+    TopoDS_Shape placed = d.Shapes->GetShape(comps(i));
+    GProp_GProps g;
+    BRepGProp::VolumeProperties(placed, g);
+    a.Components.push_back({d.Name(ref), d.Color(comps(i)), BoxOf(placed), g.Mass()});
   }
   a.DistinctParts = static_cast<int>(parts.size());
   return a;
+}
+
+void WriteForeignBox(const std::string& path, double dx, double dy, double dz) {
+  STEPControl_Writer w;
+  w.Transfer(BRepPrimAPI_MakeBox(dx, dy, dz).Shape(), STEPControl_AsIs);
+  if (w.Write(path.c_str()) != IFSelect_RetDone) throw std::runtime_error("cannot write " + path);
 }
 
 } // namespace readback

@@ -23,6 +23,7 @@ struct TComponentFacts {
   std::string PartName;
   int32_t Color = -1;
   TBox Box{}; // placed, mm
+  double Volume = 0; // mm^3
 };
 
 struct TAssemblyFacts {
@@ -33,5 +34,8 @@ struct TAssemblyFacts {
 
 TSolidFacts ReadPart(const std::string& Path);
 TAssemblyFacts ReadAssembly(const std::string& Path);
+
+// A plain STEP file of a box, as another CAD system would write it (millimetres).
+void WriteForeignBox(const std::string& Path, double Dx, double Dy, double Dz);
 
 } // namespace readback
