@@ -4,6 +4,7 @@
 #include "StepFiles.h"
 
 #include <BRepAdaptor_Surface.hxx>
+#include <BRepCheck_Analyzer.hxx>
 #include <BRepGProp.hxx>
 #include <BRepTools.hxx>
 #include <BRep_Tool.hxx>
@@ -743,6 +744,11 @@ void RegisterCorvaneServer() { RegisterAutomationServer(&CreateCorvaneServer); }
 bool LastCutWasFast(const std::shared_ptr<ICVPartSession>& part) {
   auto p = std::dynamic_pointer_cast<TPartSession>(part);
   return p && p->Core->Body.LastCutWasFast();
+}
+
+bool BodyIsValid(const std::shared_ptr<ICVPartSession>& part) {
+  auto p = std::dynamic_pointer_cast<TPartSession>(part);
+  return p && !p->Core->Body.IsEmpty() && BRepCheck_Analyzer(p->Core->Body.Shape()).IsValid();
 }
 
 } // namespace corvane

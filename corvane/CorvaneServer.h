@@ -12,5 +12,7 @@ void RegisterCorvaneServer();
 
 // Whether the last cut of the part's body was made without a general boolean.
 bool LastCutWasFast(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
+// Whether the part's body passes OpenCASCADE's shape check; for tests.
+bool BodyIsValid(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 
 } // namespace corvane

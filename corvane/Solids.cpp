@@ -1,5 +1,6 @@
 #include "Solids.h"
 
+#include <BRepAdaptor_Surface.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepAlgoAPI_Fuse.hxx>
 #include <BRepBndLib.hxx>
@@ -11,6 +12,8 @@
 #include <BRep_Tool.hxx>
 #include <BRepTools.hxx>
 #include <Bnd_Box.hxx>
+#include <Geom_CylindricalSurface.hxx>
+#include <Geom_Plane.hxx>
 #include <Geom_Surface.hxx>
 #include <Precision.hxx>
 #include <TopExp.hxx>
@@ -18,6 +21,9 @@
 #include <TopTools_ListOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <TopoDS_Shell.hxx>
+#include <TopoDS_Solid.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <TopoDS_Wire.hxx>
 #include <gp_Circ.hxx>
@@ -122,6 +128,23 @@ void Extent(const TopoDS_Shape& s, const gp_Pnt& from, const gp_Dir& d, double& 
       }
 }
 
+// A copy of a cap with the same surface, place and wires, forward so that wires added
+// to it keep their own orientation; the caller restores the cap's orientation.
+TopoDS_Face CopyCap(const TopoDS_Face& f) {
+  TopoDS_Face plain = f;
+  plain.Location(TopLoc_Location());
+  plain.Orientation(TopAbs_FORWARD);
+  TopoDS_Face c = TopoDS::Face(plain.EmptyCopied());
+  BRep_Builder bb;
+  for (TopoDS_Iterator it(plain, false, false); it.More(); it.Next()) bb.Add(c, it.Value());
+  c.Location(f.Location());
+  return c;
+}
+
+gp_Dir PlaneNormal(const TopoDS_Face& f) {
+  return Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f))->Position().Direction();
+}
+
 } // namespace
 
 gp_Pnt SketchToWorld(const gp_Ax3& f, TPoint2 p) {
@@ -165,13 +188,11 @@ const std::vector<TopoDS_Face>& TBodyState::Faces() {
   return FFaces;
 }
 
-void TBodyState::SetShape(const TopoDS_Shape& s, int newTag,
-                          const std::unordered_map<const Geom_Surface*, int>& forced) {
+void TBodyState::SetShape(const TopoDS_Shape& s, int newTag) {
   std::unordered_map<const Geom_Surface*, int> tags;
   for (TopExp_Explorer ex(s, TopAbs_FACE); ex.More(); ex.Next()) {
     const Geom_Surface* key = SurfaceKey(TopoDS::Face(ex.Current()));
-    if (auto f = forced.find(key); f != forced.end()) tags[key] = f->second;
-    else if (auto o = FTags.find(key); o != FTags.end()) tags[key] = o->second;
+    if (auto o = FTags.find(key); o != FTags.end()) tags[key] = o->second;
     else tags[key] = newTag;
   }
   FShape = s;
@@ -197,14 +218,12 @@ std::string TBodyState::AddBoss(int tag, const gp_Ax3& frame, const std::vector<
     if (faces.size() == 1) {
       TopExp_Explorer ex(tool, TopAbs_SOLID);
       s = ex.Current();
-      FPrism.Valid = true;
+      FPrism.Valid = InitPrism(s, faces[0], ext);
       FPrism.Frame = frame;
       FPrism.Extrusion = ext;
-      FPrism.Base = faces[0];
       FPrism.Loops.clear();
       FPrism.Loops.push_back(loops[regions[0].Outer]);
       for (int h : regions[0].Holes) FPrism.Loops.push_back(loops[h]);
-      FPrism.Tag = tag;
     }
     SetShape(s, tag);
     return {};
@@ -214,6 +233,25 @@ std::string TBodyState::AddBoss(int tag, const gp_Ax3& frame, const std::vector<
   FPrism.Valid = false;
   SetShape(fuse.Shape(), tag);
   return {};
+}
+
+bool TBodyState::InitPrism(const TopoDS_Shape& solid, const TopoDS_Face& base, const gp_Vec& ext) {
+  auto& P = FPrism;
+  P.Walls.clear();
+  P.Bottom.Nullify();
+  P.Top.Nullify();
+  TopExp_Explorer v(base, TopAbs_VERTEX);
+  if (!v.More()) return false;
+  gp_Pnt far = BRep_Tool::Pnt(TopoDS::Vertex(v.Current())).Translated(ext);
+  for (TopExp_Explorer ex(solid, TopAbs_FACE); ex.More(); ex.Next()) {
+    TopoDS_Face f = TopoDS::Face(ex.Current());
+    BRepAdaptor_Surface s(f, false);
+    bool cap = s.GetType() == GeomAbs_Plane && s.Plane().Axis().Direction().IsParallel(gp_Dir(ext), 1e-9);
+    if (cap && P.Bottom.IsNull() && s.Plane().Distance(far) > Precision::Confusion()) P.Bottom = f;
+    else if (cap && P.Top.IsNull() && s.Plane().Distance(far) <= Precision::Confusion()) P.Top = f;
+    else P.Walls.push_back(f);
+  }
+  return !P.Bottom.IsNull() && !P.Top.IsNull();
 }
 
 bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoop>& loops,
@@ -257,29 +295,60 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
   });
   if (!clear) return false;
 
-  BRepBuilderAPI_MakeFace mf(P.Base);
-  for (auto& c : added) mf.Add(MakeCircleWire(P.Frame, c.C, c.R, false));
-  if (!mf.IsDone()) return false;
-  TopoDS_Face base = mf.Face();
-  BRepPrimAPI_MakePrism mp(base, P.Extrusion);
-  if (!mp.IsDone()) return false;
+  const double height = P.Extrusion.Magnitude();
+  TopoDS_Face bottom = CopyCap(P.Bottom), top = CopyCap(P.Top);
+  const gp_Dir nBottom = PlaneNormal(bottom), nTop = PlaneNormal(top);
+  BRep_Builder bb;
+  std::vector<TopoDS_Face> walls;
+  walls.reserve(added.size());
+  for (auto& c : added) {
+    Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(
+        gp_Ax3(SketchToWorld(P.Frame, c.C), axis, P.Frame.XDirection()), c.R);
+    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * M_PI, 0, height, Precision::Confusion());
+    if (!mf.IsDone()) return false;
+    TopoDS_Face wall = mf.Face();
+    // The wall's two circles become the caps' new inner wires; they run counter-clockwise
+    // about the axis, inner wires clockwise about their face's surface normal.
+    TopoDS_Edge lo, hi;
+    for (TopExp_Explorer ex(wall, TopAbs_EDGE); ex.More(); ex.Next()) {
+      TopoDS_Edge e = TopoDS::Edge(ex.Current());
+      if (BRep_Tool::IsClosed(e, wall)) continue; // the seam
+      gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
+      bool atBase = std::abs(gp_Vec(SketchToWorld(P.Frame, c.C), p).Dot(gp_Vec(axis))) < height / 2;
+      (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
+    }
+    if (lo.IsNull() || hi.IsNull()) return false;
+    auto innerWire = [&](const TopoDS_Edge& e, const gp_Dir& n) {
+      TopoDS_Wire w;
+      bb.MakeWire(w);
+      bb.Add(w, axis.Dot(n) > 0 ? TopoDS_Shape(e.Reversed()) : TopoDS_Shape(e));
+      return w;
+    };
+    bb.Add(bottom, innerWire(lo, nBottom));
+    bb.Add(top, innerWire(hi, nTop));
+    // The wall's surface normal points away from the axis, into the material.
+    walls.push_back(TopoDS::Face(wall.Reversed()));
+  }
 
-  // Caps and outer walls stay with the base feature.
-  std::unordered_map<const Geom_Surface*, int> forced;
-  for (TopExp_Explorer ex(mp.FirstShape(), TopAbs_FACE); ex.More(); ex.Next())
-    forced[SurfaceKey(TopoDS::Face(ex.Current()))] = P.Tag;
-  for (TopExp_Explorer ex(mp.LastShape(), TopAbs_FACE); ex.More(); ex.Next())
-    forced[SurfaceKey(TopoDS::Face(ex.Current()))] = P.Tag;
-  TopoDS_Wire outerWire = BRepTools::OuterWire(base);
-  for (TopExp_Explorer ex(outerWire, TopAbs_EDGE); ex.More(); ex.Next())
-    for (auto& g : mp.Generated(ex.Current()))
-      if (g.ShapeType() == TopAbs_FACE) forced[SurfaceKey(TopoDS::Face(g))] = P.Tag;
+  bottom.Orientation(P.Bottom.Orientation());
+  top.Orientation(P.Top.Orientation());
+  TopoDS_Shell shell;
+  bb.MakeShell(shell);
+  for (auto& f : P.Walls) bb.Add(shell, f);
+  for (auto& f : walls) bb.Add(shell, f);
+  bb.Add(shell, bottom);
+  bb.Add(shell, top);
+  shell.Closed(true);
+  TopoDS_Solid solid;
+  bb.MakeSolid(solid);
+  bb.Add(solid, shell);
 
-  TopExp_Explorer solid(mp.Shape(), TopAbs_SOLID);
-  P.Base = base;
+  P.Bottom = bottom;
+  P.Top = top;
+  P.Walls.insert(P.Walls.end(), walls.begin(), walls.end());
   P.Loops.insert(P.Loops.end(), std::make_move_iterator(added.begin()),
                  std::make_move_iterator(added.end()));
-  SetShape(solid.Current(), tag, forced);
+  SetShape(solid, tag);
   return true;
 }
 

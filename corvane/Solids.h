@@ -47,8 +47,9 @@ public:
   bool LastCutWasFast() const { return FLastCutFast; }
 
 private:
-  void SetShape(const TopoDS_Shape& S, int NewTag,
-                const std::unordered_map<const Geom_Surface*, int>& Forced = {});
+  // Faces keep the tag of the surface they lie on; faces on new surfaces get NewTag.
+  void SetShape(const TopoDS_Shape& S, int NewTag);
+  bool InitPrism(const TopoDS_Shape& Solid, const TopoDS_Face& Base, const gp_Vec& Extrusion);
   bool TryFastCut(int Tag, const gp_Ax3& Frame, const std::vector<TLoop>& Loops,
                   const gp_Dir& Direction);
 
@@ -58,15 +59,16 @@ private:
   bool FFacesValid = false;
   bool FLastCutFast = false;
 
-  // While the body is a single straight prism of one planar region, holes can be added
-  // by rebuilding it from its base face.
+  // While the body is a single straight prism of one planar region, holes through it are
+  // added by giving both caps another inner wire and the shell a cylinder wall, with no
+  // boolean at all.
   struct TPrism {
     bool Valid = false;
-    gp_Ax3 Frame;
+    gp_Ax3 Frame;    // the base cap's plane
     gp_Vec Extrusion;
-    TopoDS_Face Base;
+    TopoDS_Face Bottom, Top;         // as oriented in the shell
+    std::vector<TopoDS_Face> Walls;  // every other face, as oriented in the shell
     std::vector<TLoop> Loops; // [0] is the outer boundary, in Frame coordinates
-    int Tag = 0;
   } FPrism;
 };
 

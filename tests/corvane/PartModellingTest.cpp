@@ -125,8 +125,31 @@ TEST_F(HoleCutTest, ThroughAllCutOfManyHolesRemovesEachCylinder) {
   auto facts = readback::ReadPart(Save(part, "Holes", ".CV_PRT"));
   EXPECT_NEAR(facts.Volume, cm3 * 1000, 1e-2);
   EXPECT_EQ(facts.Faces, 6 + n);
+  EXPECT_TRUE(corvane::BodyIsValid(part));
   // The board's caps are still the first top and bottom faces.
   EXPECT_NEAR(TopOrBottomFace(part, true)->Get_Geometry()->PointAtParam(0.5, 0.5)->Get_Z(), 0, 1e-9);
+}
+
+TEST_F(HoleCutTest, QuickHolesMakeASolidThatLaterFeaturesCanUse) {
+  auto part = Board(10, 5.8, 0.16);
+  auto a = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "A");
+  AddHoles(a, 10, 0.2);
+  ASSERT_FALSE(HasError(CutThroughAll(part, a)));
+  // A second list from the bottom face, also clear of the first.
+  auto b = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, false), "B");
+  for (int i = 0; i < 5; ++i) b->Get_Figures()->AddCircle(-(0.5 + i * 1.5), 5, 0.1); // world x 0.5..6.5
+  part->Get_Features()->AddExtrudedCutout(b, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr,
+                                          nullptr, true, int32_t(0), false, "B", "", "");
+  EXPECT_TRUE(corvane::LastCutWasFast(part));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  // A pad across two holes goes through the general boolean on the quick-built solid.
+  auto pad = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Pad");
+  pad->Get_Figures()->AddRectangle(0.3, 0.3, 1.6, 0.7);
+  ASSERT_FALSE(HasError(Boss(part, pad, 0.05, false)));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  const double holes = 10 * kPi * 0.04 + 5 * kPi * 0.01;
+  // The pad stands on the top face and bridges the holes under it.
+  EXPECT_NEAR(part->Get_Bodies()->Get_Item(0)->Get_Volume(), (58 - holes) * 0.16 + 1.3 * 0.4 * 0.05, 1e-6);
 }
 
 TEST_F(HoleCutTest, GeneralCutGivesTheSameHoles) {
