@@ -62,7 +62,8 @@ struct THostState {
     auto size = fs::file_size(p, ec);
     auto& c = Files[p.string()];
     if (!c.Model || c.Time != time || c.Size != size) {
-      c.Model = ReadModelFile(p.string());
+      c.Model = FindWrittenPart(p.string());
+      if (!c.Model) c.Model = ReadModelFile(p.string());
       c.Time = time;
       c.Size = size;
     }
@@ -745,6 +746,8 @@ bool LastCutWasFast(const std::shared_ptr<ICVPartSession>& part) {
   auto p = std::dynamic_pointer_cast<TPartSession>(part);
   return p && p->Core->Body.LastCutWasFast();
 }
+
+void ForgetWrittenFiles() { ForgetWrittenParts(); }
 
 bool BodyIsValid(const std::shared_ptr<ICVPartSession>& part) {
   auto p = std::dynamic_pointer_cast<TPartSession>(part);

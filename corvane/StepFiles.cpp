@@ -25,6 +25,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <deque>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 
@@ -136,7 +138,66 @@ bool WrittenByUs(STEPCAFControl_Reader& r) {
   return !sys.IsNull() && sys->String() == kOriginatingSystem;
 }
 
+struct TWrittenPart {
+  std::filesystem::file_time_type Time;
+  uintmax_t Size = 0;
+  std::shared_ptr<const TModelFile> Model;
+};
+
+// Kept small: enough for the parts of one import.
+constexpr size_t kMaxWrittenParts = 256;
+
+struct TWrittenParts {
+  std::mutex Lock;
+  std::map<std::string, TWrittenPart> Parts;
+  std::deque<std::string> Order;
+};
+
+TWrittenParts& Written() {
+  static TWrittenParts w;
+  return w;
+}
+
+std::string PathKey(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::weakly_canonical(std::filesystem::path(path), ec).string();
+}
+
+void RememberWritten(const std::string& path, const TModelFile& part) {
+  std::error_code ec;
+  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec),
+                 std::make_shared<const TModelFile>(part)};
+  if (ec) return;
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  std::string key = PathKey(path);
+  if (all.Parts.insert_or_assign(key, std::move(w)).second) all.Order.push_back(key);
+  while (all.Order.size() > kMaxWrittenParts) {
+    all.Parts.erase(all.Order.front());
+    all.Order.pop_front();
+  }
+}
+
 } // namespace
+
+std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& path) {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  auto it = all.Parts.find(PathKey(path));
+  if (it == all.Parts.end()) return nullptr;
+  std::error_code ec;
+  auto time = std::filesystem::last_write_time(path, ec);
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec || time != it->second.Time || size != it->second.Size) return nullptr;
+  return it->second.Model;
+}
+
+void ForgetWrittenParts() {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  all.Parts.clear();
+  all.Order.clear();
+}
 
 void WritePartFile(const std::string& path, const TModelFile& part) {
   std::lock_guard g(ExchangeLock());
@@ -153,6 +214,7 @@ void WritePartFile(const std::string& path, const TModelFile& part) {
     throw;
   }
   CloseDocument(doc);
+  RememberWritten(path, part);
 }
 
 void WriteAssemblyFile(const std::string& path, const std::string& name,

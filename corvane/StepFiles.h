@@ -31,4 +31,9 @@ void WriteAssemblyFile(const std::string& Path, const std::string& Name,
 // Reads any STEP file as one model; several roots come back as one compound.
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& Path);
 
+// The model of a part file this process wrote, while the file is unchanged (same time
+// and size); placing a freshly made board then costs no parsing.
+std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& Path);
+void ForgetWrittenParts();
+
 } // namespace corvane

@@ -147,6 +147,15 @@ TEST_F(AssemblyTest, SaveAllWritesReferencedFilesBesideTheAssembly) {
   EXPECT_TRUE(fs::exists(Dir / "vault" / "L1.CV_PRT"));
 }
 
+TEST_F(AssemblyTest, PartFileReplacedOnDiskIsReadAgain) {
+  auto file = MakeComponent("X1"); // known to the process as just written
+  readback::WriteForeignBox(file, 5, 5, 5);
+  Asm = Root->CreateEmptyAssembly("A");
+  Add(file, Move(0, 0, 0));
+  auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
+  ExpectBox(facts.Components[0].Box, 0, 0, 0, 5, 5, 5);
+}
+
 TEST_F(AssemblyTest, ForeignStepFileServesAsLibraryPart) {
   auto file = (Dir / "vendor.CV_PRT").string();
   readback::WriteForeignBox(file, 3, 2, 1); // millimetres
@@ -163,6 +172,7 @@ TEST_F(AssemblyTest, BoardWithHolesKeepsItsVolumeThroughTheAssembly) {
   for (int i = 0; i < 30; ++i) s->Get_Figures()->AddCircle(0.5 + i * 0.3, 3, 0.1);
   ASSERT_FALSE(HasError(CutThroughAll(part, s)));
   auto file = Save(part, "PCB", ".CV_PRT");
+  corvane::ForgetWrittenFiles(); // parse what was written
   Asm = Root->CreateEmptyAssembly("A");
   Add(file, Move(0, 0, 0));
   auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
