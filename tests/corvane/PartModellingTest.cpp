@@ -152,6 +152,17 @@ TEST_F(HoleCutTest, QuickHolesMakeASolidThatLaterFeaturesCanUse) {
   EXPECT_NEAR(part->Get_Bodies()->Get_Item(0)->Get_Volume(), (58 - holes) * 0.16 + 1.3 * 0.4 * 0.05, 1e-6);
 }
 
+TEST_F(HoleCutTest, BlindCutStopsAtItsDepth) {
+  auto part = Board(10, 5.8, 0.16);
+  auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Pocket");
+  s->Get_Figures()->AddCircle(5, 3, 0.5);
+  auto f = part->Get_Features()->AddExtrudedCutout(s, 0.05, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr,
+                                                    nullptr, true, int32_t(0), false, "Pocket", "", "");
+  ASSERT_FALSE(HasError(f));
+  EXPECT_FALSE(corvane::LastCutWasFast(part));
+  EXPECT_NEAR(part->Get_Bodies()->Get_Item(0)->Get_Volume(), 58 * 0.16 - kPi * 0.25 * 0.05, 1e-6);
+}
+
 TEST_F(HoleCutTest, GeneralCutGivesTheSameHoles) {
   const int n = 20;
   const double r = 0.2, t = 0.16;
