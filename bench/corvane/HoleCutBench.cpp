@@ -1,0 +1,126 @@
+// Board 100 x 58 mm with many drilled holes cut through all, then written as a part file.
+// Run by hand: corvane_hole_bench [hole counts...] [--general] [--no-write] [--dir FOLDER]
+#include "CorvaneServer.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace CorvaneX_TLB;
+namespace fs = std::filesystem;
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+std::shared_ptr<ICVExtrusionFeature> Boss(const std::shared_ptr<ICVPartSession>& p,
+                                          const std::shared_ptr<ICVSketch>& s, double d, bool rev) {
+  return p->Get_Features()->AddExtrudedBoss(s, d, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr, nullptr,
+                                            rev, int32_t(0), false, "Boss", "", "");
+}
+
+std::shared_ptr<ICVFace> TopFace(const std::shared_ptr<ICVPartSession>& p) {
+  auto faces = p->Get_Bodies()->Get_Item(0)->Get_Faces();
+  for (int i = 0; i < faces->Get_Count(); ++i) {
+    auto f = faces->Get_Item(i);
+    auto g = f->Get_Geometry();
+    auto n = g->NormalAtPoint(g->PointAtParam(0.5, 0.5));
+    double z = f->Get_IsSenseReversed() ? -n->Get_Z() : n->Get_Z();
+    if (std::abs(z - 1) < 1e-4) return f;
+  }
+  return nullptr;
+}
+
+void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, bool write, const fs::path& dir) {
+  const double w = 10.0, h = 5.8, t = 0.16; // cm
+  auto part = root->CreateEmptyPart("Board" + std::to_string(holes), false);
+  auto planes = std::dynamic_pointer_cast<ICVDesignSession>(part)->Get_DesignPlanes();
+  auto outline = part->Get_Sketches()->AddSketch(nullptr, planes->Get_Item(0), "Outline");
+  outline->Get_Figures()->AddRectangle(0, 0, w, h);
+  Boss(part, outline, t, true);
+  if (general) { // a pad makes the body more than a prism
+    auto pad = part->Get_Sketches()->AddSketch(nullptr, TopFace(part), "Pad");
+    pad->Get_Figures()->AddRectangle(0.01, 0.01, 0.02, 0.02);
+    Boss(part, pad, 0.01, false);
+  }
+
+  int cols = static_cast<int>(std::ceil(std::sqrt(holes * w / h)));
+  int rows = (holes + cols - 1) / cols;
+  double pitch = std::min(w / (cols + 1), h / (rows + 1));
+  double r = pitch * 0.3;
+
+  auto t0 = std::chrono::steady_clock::now();
+  auto sketch = part->Get_Sketches()->AddSketch(nullptr, TopFace(part), "Holes");
+  sketch->BeginChange();
+  for (int i = 0; i < holes; ++i)
+    sketch->Get_Figures()->AddCircle(pitch * (1 + i % cols), pitch * (1 + i / cols), r);
+  sketch->EndChange();
+  double tSketch = Seconds(t0);
+
+  t0 = std::chrono::steady_clock::now();
+  bool closed = sketch->Get_IsClosed();
+  auto cut = part->Get_Features()->AddExtrudedCutout(sketch, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr,
+                                                      0.0, 0, nullptr, nullptr, true, int32_t(0), false,
+                                                      "Holes", "", "");
+  double tCut = Seconds(t0);
+  bool err = std::dynamic_pointer_cast<ICVPartFeature>(cut)->Get_HasError();
+  bool fast = corvane::LastCutWasFast(part);
+  double vol = part->Get_Bodies()->Get_Item(0)->Get_Volume();
+  double expect = (w * h - holes * M_PI * r * r) * t;
+
+  double tWrite = 0, tPlace = 0, tRead = 0;
+  uintmax_t size = 0;
+  if (write) {
+    t0 = std::chrono::steady_clock::now();
+    std::dynamic_pointer_cast<ICVSession>(part)->SaveAs(dir.string(), "Board" + std::to_string(holes));
+    tWrite = Seconds(t0);
+    auto file = dir / ("Board" + std::to_string(holes) + ".CV_PRT");
+    size = fs::file_size(file);
+    // Placing the board in an assembly: as just written, then by parsing the file.
+    auto place = [&](const std::shared_ptr<ICVRoot>& host) {
+      auto assy = host->CreateEmptyAssembly("Assy");
+      auto gf = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
+      auto t = std::chrono::steady_clock::now();
+      assy->Get_RootOccurrence()->Get_Occurrences()->Add(file.string(), gf->CreateTranslationTransformByXYZ(0, 0, 0));
+      return Seconds(t);
+    };
+    tPlace = place(root);
+    corvane::ForgetWrittenFiles();
+    auto other = std::dynamic_pointer_cast<ICVRoot>(corvane::CreateCorvaneServer()->Get_Root());
+    tRead = place(other);
+    other->Terminate();
+  }
+
+  std::printf("%7d holes r=%.4f cm  sketch %.3f s  closed-check+cut %.3f s (%s%s)  volume err %.2e  "
+              "STEP write %.3f s = %.1f us/hole, %.1f MB; place as written %.3f s, parsed %.3f s\n",
+              holes, r, tSketch, tCut, fast ? "fast" : "general", err ? ", FAILED" : "",
+              std::abs(vol - expect) / expect, tWrite, 1e6 * tWrite / holes, size / 1e6, tPlace, tRead);
+  (void)closed;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> counts;
+  bool general = false, write = true;
+  fs::path dir = fs::temp_directory_path() / "corvane-bench";
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--general") general = true;
+    else if (a == "--no-write") write = false;
+    else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
+    else counts.push_back(std::atoi(a.c_str()));
+  }
+  if (counts.empty()) counts = {1000, 10000, 100000};
+  fs::create_directories(dir);
+  auto root = std::dynamic_pointer_cast<ICVRoot>(corvane::CreateCorvaneServer()->Get_Root());
+  for (int n : counts) Run(root, n, general, write, dir);
+  root->Terminate();
+  return 0;
+}

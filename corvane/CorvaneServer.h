@@ -1,0 +1,21 @@
+// The OpenCASCADE host behind the automation interfaces.
+#pragma once
+
+#include "CorvaneX_TLB.h"
+
+namespace corvane {
+
+// A new, independent host instance.
+std::shared_ptr<CorvaneX_TLB::IAutomationHook> CreateCorvaneServer();
+// Makes TAutomationHook start this host; the program calls it at start-up.
+void RegisterCorvaneServer();
+
+// Whether the last cut of the part's body was made without a general boolean.
+bool LastCutWasFast(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
+// Part files written by this process are placed without parsing them while unchanged;
+// this makes the next placement parse them (benchmarks and tests).
+void ForgetWrittenFiles();
+// Whether the part's body passes OpenCASCADE's shape check; for tests.
+bool BodyIsValid(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
+
+} // namespace corvane

@@ -1,0 +1,284 @@
+#include "StepFiles.h"
+
+#include "CorvaneX_TLB.h"
+
+#include <APIHeaderSection_MakeHeader.hxx>
+#include <BRep_Builder.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <Interface_Static.hxx>
+#include <Quantity_Color.hxx>
+#include <Resource_Manager.hxx>
+#include <ShapeProcess_ShapeContext.hxx>
+#include <TCollection_HAsciiString.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <STEPCAFControl_Writer.hxx>
+#include <STEPControl_Controller.hxx>
+#include <TDF_LabelSequence.hxx>
+#include <TDataStd_Name.hxx>
+#include <TDocStd_Document.hxx>
+#include <TopoDS_Compound.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDoc_ColorTool.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+
+namespace corvane {
+namespace {
+
+using CorvaneX_TLB::ECVHostError;
+
+// The OCCT data exchange keeps its settings in process-wide statics.
+// Files carrying this mark were written by us from valid shapes and skip shape healing
+// on reading, which costs time quadratic in the number of holes of a face.
+constexpr const char* kOriginatingSystem = "Corvane substitute host";
+
+std::mutex& ExchangeLock() {
+  static std::mutex m;
+  return m;
+}
+
+Handle(TDocStd_Document) NewDocument() {
+  Handle(TDocStd_Document) doc;
+  XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
+  // Documents hold centimetres; files are written in millimetres.
+  XCAFDoc_DocumentTool::SetLengthUnit(doc, 10.0, UnitsMethods_LengthUnit_Millimeter);
+  return doc;
+}
+
+void CloseDocument(const Handle(TDocStd_Document)& doc) {
+  XCAFApp_Application::GetApplication()->Close(doc);
+}
+
+Quantity_Color ToColor(int32_t c) {
+  return Quantity_Color((c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0,
+                        Quantity_TOC_sRGB);
+}
+
+int32_t FromColor(const Quantity_Color& q) {
+  double r, g, b;
+  q.Values(r, g, b, Quantity_TOC_sRGB);
+  auto byte = [](double v) { return static_cast<int32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+  return byte(r) | (byte(g) << 8) | (byte(b) << 16);
+}
+
+void SetName(const TDF_Label& l, const std::string& name) {
+  TDataStd_Name::Set(l, TCollection_ExtendedString(name.c_str(), true));
+}
+
+std::string GetName(const TDF_Label& l) {
+  Handle(TDataStd_Name) n;
+  if (!l.FindAttribute(TDataStd_Name::GetID(), n)) return {};
+  return TCollection_AsciiString(n->Get()).ToCString();
+}
+
+int32_t GetColor(const Handle(XCAFDoc_ColorTool)& ct, const TDF_Label& l) {
+  Quantity_Color c;
+  if (ct->GetColor(l, XCAFDoc_ColorSurf, c) || ct->GetColor(l, XCAFDoc_ColorGen, c)) return FromColor(c);
+  return -1;
+}
+
+void Write(const Handle(TDocStd_Document)& doc, const std::string& path) {
+  // The settings below exist only once the STEP controller is initialised.
+  STEPControl_Controller::Init();
+  Interface_Static::SetCVal("write.step.schema", "AP214IS");
+  Interface_Static::SetCVal("write.step.unit", "MM");
+  STEPCAFControl_Writer w;
+  w.SetColorMode(true);
+  w.SetNameMode(true);
+  if (!w.Transfer(doc, STEPControl_AsIs)) throw ECVHostError("Cannot convert the model for " + path);
+  APIHeaderSection_MakeHeader header(w.ChangeWriter().Model());
+  header.SetOriginatingSystem(new TCollection_HAsciiString(kOriginatingSystem));
+  if (w.Write(path.c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
+}
+
+TopoDS_Shape OrEmpty(const TopoDS_Shape& s) {
+  if (!s.IsNull()) return s;
+  TopoDS_Compound c;
+  BRep_Builder().MakeCompound(c);
+  return c;
+}
+
+// Replaces the reader's shape processing sequence while alive.
+class TLightReading {
+public:
+  TLightReading() {
+    // The processing context hands out the resource manager the reader will use.
+    Handle(ShapeProcess_ShapeContext) ctx =
+        new ShapeProcess_ShapeContext(Interface_Static::CVal("read.step.resource.name"));
+    FRes = ctx->ResourceManager();
+    if (FRes.IsNull()) return;
+    FKey = TCollection_AsciiString(Interface_Static::CVal("read.step.sequence")) + ".exec.op";
+    // Without a resource file the reader falls back to its full fixing, as FixShape does.
+    FOld = FRes->Find(FKey.ToCString()) ? FRes->Value(FKey.ToCString()) : "FixShape";
+    FRes->SetResource(FKey.ToCString(), "DirectFaces");
+  }
+  ~TLightReading() {
+    if (!FRes.IsNull()) FRes->SetResource(FKey.ToCString(), FOld.ToCString());
+  }
+  TLightReading(const TLightReading&) = delete;
+  TLightReading& operator=(const TLightReading&) = delete;
+
+private:
+  Handle(Resource_Manager) FRes;
+  TCollection_AsciiString FKey, FOld;
+};
+
+bool WrittenByUs(STEPCAFControl_Reader& r) {
+  APIHeaderSection_MakeHeader header(r.ChangeReader().StepModel());
+  if (!header.HasFn()) return false;
+  Handle(TCollection_HAsciiString) sys = header.OriginatingSystem();
+  return !sys.IsNull() && sys->String() == kOriginatingSystem;
+}
+
+struct TWrittenPart {
+  std::filesystem::file_time_type Time;
+  uintmax_t Size = 0;
+  std::shared_ptr<const TModelFile> Model;
+};
+
+// Kept small: enough for the parts of one import.
+constexpr size_t kMaxWrittenParts = 256;
+
+struct TWrittenParts {
+  std::mutex Lock;
+  std::map<std::string, TWrittenPart> Parts;
+  std::deque<std::string> Order;
+};
+
+TWrittenParts& Written() {
+  static TWrittenParts w;
+  return w;
+}
+
+std::string PathKey(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::weakly_canonical(std::filesystem::path(path), ec).string();
+}
+
+void RememberWritten(const std::string& path, const TModelFile& part) {
+  std::error_code ec;
+  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec),
+                 std::make_shared<const TModelFile>(part)};
+  if (ec) return;
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  std::string key = PathKey(path);
+  if (all.Parts.insert_or_assign(key, std::move(w)).second) all.Order.push_back(key);
+  while (all.Order.size() > kMaxWrittenParts) {
+    all.Parts.erase(all.Order.front());
+    all.Order.pop_front();
+  }
+}
+
+} // namespace
+
+std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& path) {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  auto it = all.Parts.find(PathKey(path));
+  if (it == all.Parts.end()) return nullptr;
+  std::error_code ec;
+  auto time = std::filesystem::last_write_time(path, ec);
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec || time != it->second.Time || size != it->second.Size) return nullptr;
+  return it->second.Model;
+}
+
+void ForgetWrittenParts() {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  all.Parts.clear();
+  all.Order.clear();
+}
+
+void WritePartFile(const std::string& path, const TModelFile& part) {
+  std::lock_guard g(ExchangeLock());
+  Handle(TDocStd_Document) doc = NewDocument();
+  auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+  auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
+  TDF_Label l = st->AddShape(OrEmpty(part.Shape), false);
+  SetName(l, part.Name);
+  if (part.Color != -1) ct->SetColor(l, ToColor(part.Color), XCAFDoc_ColorGen);
+  try {
+    Write(doc, path);
+  } catch (...) {
+    CloseDocument(doc);
+    throw;
+  }
+  CloseDocument(doc);
+  RememberWritten(path, part);
+}
+
+void WriteAssemblyFile(const std::string& path, const std::string& name,
+                       const std::vector<TPlacedModel>& placements) {
+  std::lock_guard g(ExchangeLock());
+  Handle(TDocStd_Document) doc = NewDocument();
+  auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+  auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
+  TDF_Label top = st->NewShape();
+  SetName(top, name);
+  std::map<const TModelFile*, TDF_Label> parts;
+  for (auto& p : placements) {
+    auto [it, added] = parts.try_emplace(p.Model.get());
+    if (added) {
+      it->second = st->AddShape(OrEmpty(p.Model->Shape), false);
+      SetName(it->second, p.Model->Name);
+      if (p.Model->Color != -1) ct->SetColor(it->second, ToColor(p.Model->Color), XCAFDoc_ColorGen);
+    }
+    TDF_Label comp = st->AddComponent(top, it->second, TopLoc_Location(p.Placement));
+    if (p.Color != -1) ct->SetColor(comp, ToColor(p.Color), XCAFDoc_ColorGen);
+  }
+  st->UpdateAssemblies();
+  try {
+    Write(doc, path);
+  } catch (...) {
+    CloseDocument(doc);
+    throw;
+  }
+  CloseDocument(doc);
+}
+
+std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
+  std::lock_guard g(ExchangeLock());
+  STEPCAFControl_Reader r;
+  r.SetColorMode(true);
+  r.SetNameMode(true);
+  STEPControl_Controller::Init();
+  if (r.ReadFile(path.c_str()) != IFSelect_RetDone)
+    throw ECVHostError("Cannot read file: " + path + " is not a readable STEP file");
+  Handle(TDocStd_Document) doc = NewDocument();
+  std::optional<TLightReading> light;
+  if (WrittenByUs(r)) light.emplace();
+  if (!r.Transfer(doc)) {
+    CloseDocument(doc);
+    throw ECVHostError("Cannot read file: " + path + " holds no usable model");
+  }
+  auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+  auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
+  TDF_LabelSequence roots;
+  st->GetFreeShapes(roots);
+  auto m = std::make_shared<TModelFile>();
+  if (roots.Length() == 1) {
+    m->Name = GetName(roots(1));
+    m->Shape = st->GetShape(roots(1));
+    m->Color = GetColor(ct, roots(1));
+  } else {
+    TopoDS_Compound c;
+    BRep_Builder bb;
+    bb.MakeCompound(c);
+    for (int i = 1; i <= roots.Length(); ++i) bb.Add(c, st->GetShape(roots(i)));
+    m->Shape = c;
+  }
+  CloseDocument(doc);
+  return m;
+}
+
+} // namespace corvane

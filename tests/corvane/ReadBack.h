@@ -1,0 +1,41 @@
+// Reads the host's files back with OpenCASCADE, in millimetres, for checks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace readback {
+
+struct TBox {
+  double X0, Y0, Z0, X1, Y1, Z1;
+};
+
+struct TSolidFacts {
+  std::string Name;
+  int32_t Color = -1; // 0x00BBGGRR or -1
+  double Volume = 0;  // mm^3
+  int Faces = 0;
+  TBox Box{};
+};
+
+struct TComponentFacts {
+  std::string PartName;
+  int32_t Color = -1;
+  TBox Box{}; // placed, mm
+  double Volume = 0; // mm^3
+};
+
+struct TAssemblyFacts {
+  std::string Name;
+  int DistinctParts = 0;
+  std::vector<TComponentFacts> Components;
+};
+
+TSolidFacts ReadPart(const std::string& Path);
+TAssemblyFacts ReadAssembly(const std::string& Path);
+
+// A plain STEP file of a box, as another CAD system would write it (millimetres).
+void WriteForeignBox(const std::string& Path, double Dx, double Dy, double Dz);
+
+} // namespace readback
