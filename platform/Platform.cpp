@@ -68,6 +68,31 @@ std::string RegionalDateTimeText() {
   }
 }
 
+namespace {
+std::string FormatRegional(const std::tm& t, const char* localeFormat, const char* fallback) {
+  try {
+    std::locale user("");
+    std::ostringstream os;
+    os.imbue(user);
+    os << std::put_time(&t, localeFormat);
+    return os.str();
+  } catch (...) {
+    char buf[64];
+    std::strftime(buf, sizeof buf, fallback, &t);
+    return buf;
+  }
+}
+}  // namespace
+
+std::string RegionalShortDate(const std::tm& date) { return FormatRegional(date, "%x", "%d/%m/%Y"); }
+
+std::string RegionalTimeText() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return FormatRegional(local, "%X", "%H:%M:%S");
+}
+
 bool TConsolePlatform::FileDialog(TFileDialogRequest&) { return false; }
 std::string TConsolePlatform::SelectFolder(const std::string&, const std::string&) { return {}; }
 bool TConsolePlatform::SelectColour(int&) { return false; }

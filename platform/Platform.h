@@ -2,6 +2,7 @@
 // The seam to the outside world. Everything the import needs of a desktop (dialogs, message
 // boxes, clipboard, help viewer, event pump, regional settings) goes through IPlatform, so
 // that the same logic runs under Qt, on a console (batch) and under a scripted test double.
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ void SetDecimalSeparator(char separator);
 char RegionalDecimalSeparator();
 // Current date and time as the regional short date and long time.
 std::string RegionalDateTimeText();
+// A date as the regional short date.
+std::string RegionalShortDate(const std::tm& date);
+// The current time of day in the regional long time format.
+std::string RegionalTimeText();
 
 // Restores the decimal separator it found when it goes out of scope.
 class TDecimalSeparatorGuard {
