@@ -3,6 +3,7 @@
 // boxes, clipboard, help viewer, event pump, regional settings) goes through IPlatform, so
 // that the same logic runs under Qt, on a console (batch) and under a scripted test double.
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ class IPlatform {
   virtual std::string GetClipboardText() = 0;
   // Opens a help file at a topic name or a context number; false when it cannot be shown.
   virtual bool ShowHelp(const std::string& helpFile, const std::string& topic, int context) = 0;
+  // Closes whatever the help viewer shows (the dialog that opened it is closing).
+  virtual void CloseHelp() {}
   // Delivers pending user input (the stop button) during long work.
   virtual void ProcessMessages() = 0;
   virtual int ScreenPixelsPerInch() = 0;
@@ -63,9 +66,18 @@ class TConsolePlatform : public IPlatform {
   void SetClipboardText(const std::string&) override {}
   std::string GetClipboardText() override { return {}; }
   bool ShowHelp(const std::string& helpFile, const std::string& topic, int context) override;
-  void ProcessMessages() override {}
+  // Delivers a pending Ctrl-C (see InstallInterruptHandler) to OnInterrupt.
+  void ProcessMessages() override;
   int ScreenPixelsPerInch() override { return 96; }
+  // What a Ctrl-C means to the work in progress (batch: the Stop button).
+  std::function<void()> OnInterrupt;
 };
+
+// Ctrl-C no longer ends the process at once: it is remembered until the event pump delivers it.
+// A second Ctrl-C before that ends the process as usual.
+void InstallInterruptHandler();
+// True once for each delivered Ctrl-C.
+bool TakeInterrupt();
 
 // Regional settings. The decimal separator is process-wide state shared by every number parse.
 char GetDecimalSeparator();
