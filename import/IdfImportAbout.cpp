@@ -68,3 +68,12 @@ void TIdfImportFormV4_XE2::FormHelpKey() {
   }
   Services().ShowHelp(file, "", context);
 }
+
+void TIdfImportFormV4_XE2::DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic) {
+  const std::string file = FindFileIgnoringCase(HelpFileName);
+  if (file.empty()) {
+    Services().MessageDlg(HelpFileName + " does not exist", TMsgDlgType::mtInformation, platform::mbOK);
+    return;
+  }
+  Services().ShowHelp(file, Topic, 0);
+}

@@ -94,6 +94,8 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   void DisplayWinHelpTopic(const std::string& HelpFile, const std::string& Topic);
   // The help file that the application as a whole uses (the last one made current).
   static std::string ApplicationHelpFile;
+  // The Help button of an editor (search paths, cross-reference): its topic in the given file.
+  static void DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic);
 
   // ---- analysis and build stages owned by other units (empty until they exist) ----
   virtual void InitSelectionLists() {}

@@ -110,6 +110,18 @@ TEST_F(DialogTest, F1OpensTheFocusedControlsContextAndClosingClosesHelp) {
   EXPECT_EQ(scripted->CallsOf("CloseHelp").size(), 1u);
 }
 
+TEST_F(DialogTest, EditorHelpOpensItsTopicOrNamesTheMissingFile) {
+  const std::string file = Folder() + "Help/CorvaneIdf.chm";
+  TIdfImportFormV4_XE2::DisplayEditorHelp(file, "Using_Cross_Referencing");
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], file + " does not exist");
+  fs::create_directories(dir / "Help");
+  Write("Help/CorvaneIdf.chm", "x");
+  TIdfImportFormV4_XE2::DisplayEditorHelp(file, "Setting_Up_Part_Search_Paths");
+  ASSERT_EQ(scripted->CallsOf("ShowHelp").size(), 1u);
+  EXPECT_EQ(scripted->CallsOf("ShowHelp")[0].Text, file + "|Setting_Up_Part_Search_Paths|0");
+}
+
 TEST_F(DialogTest, HostRequestsNeedTheHostRoot) {
   auto d = MakeDialog();
   d->Run_Import(0, nullptr);
