@@ -34,7 +34,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   void AssignFileNames();
   bool CheckAndCreateAssemblyDirectory();
   bool PreCreateAssemblyActions();
-  void AssemblyPathEnableCheck();
+  virtual void AssemblyPathEnableCheck();
   void CheckForUpdate();
   void UpDateControls();
   // A fresh file set in place of the current one, in the dialog's output unit.

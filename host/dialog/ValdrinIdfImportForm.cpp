@@ -135,6 +135,13 @@ void TCorvaneIdfImport::UseVaultCbActions() {
   if (AssemblyDirCb.Checked) AssemblyPathEnableCheck();
 }
 
+void TCorvaneIdfImport::AssemblyPathEnableCheck() {
+  // While the vault is chosen the field holds the vault's working folder; a refresh after a new
+  // board or library must not swap the file-system folder back in behind the user's back.
+  if (UseVaultCb.Checked) return;
+  TIdfImportFormV4_XE2::AssemblyPathEnableCheck();
+}
+
 void TCorvaneIdfImport::AssemblyPathEditDblClick() {
   TIdfImportFormV4_XE2::AssemblyPathEditDblClick();
   const std::string folder = WithSeparator(AssemblyPathEdit.Text());

@@ -29,6 +29,7 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   void LocalGetRegSettings();
   void LocalSetRegSettings();
   void UseVaultCbActions();
+  void AssemblyPathEnableCheck() override;
   void AssemblyPathEditDblClick() override;  // AssemblyPathButtonClick
   void ImportButtonClick() override;
   // Builds the model in the host; owned by the assembly unit.

@@ -159,6 +159,22 @@ TEST_F(DialogTest, TheVaultUsesTheTemporaryFolderAndGivesTheFileSystemFolderBack
   EXPECT_EQ(d->fVaultAssemblyFolder, Folder() + "tmp/");
 }
 
+TEST_F(DialogTest, ALaterLoadKeepsTheVaultFolder) {
+  fs::create_directories(dir / "tmp");
+  ::setenv("Temp", (dir / "tmp").c_str(), 1);
+  store->SetBooleanInRegistry("UseCorvaneVault", true);
+  store->SetStringInRegistry("ImportAssemblyPath", "/stored/assemblies/");
+  auto d = ShowWith(WriteSample());
+  ::unsetenv("Temp");
+  ASSERT_EQ(d->AssemblyPathEdit.Text(), Folder() + "tmp/");
+  Write("lib2.emp", kSampleLibrary);
+  scripted->FileAnswers.push_back(Folder() + "lib2.emp");
+  d->LibraryFilePathEdit.DblClick();
+  EXPECT_EQ(d->LibraryFilePathEdit.Text(), Folder() + "lib2.emp");
+  EXPECT_EQ(d->AssemblyPathEdit.Text(), Folder() + "tmp/");
+  EXPECT_FALSE(d->AssemblyPathEdit.Enabled);
+}
+
 TEST_F(DialogTest, WithoutARememberedFileSystemFolderTheVaultKeepsTheFoundOne) {
   auto d = ShowWith(WriteSample());
   EXPECT_EQ(d->AssemblyPathEdit.Text(), Folder());
