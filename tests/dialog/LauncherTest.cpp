@@ -76,7 +76,47 @@ TEST(TerminalPlatform, AboutOnATerminal) {
   EXPECT_EQ(left, "y");
 }
 
+namespace {
+// Sets an environment variable for the scope and puts the old value back.
+class TEnv {
+ public:
+  TEnv(const char* name, const char* value) : fName(name) {
+    if (const char* old = std::getenv(name)) fOld = old, fHad = true;
+    if (value) ::setenv(name, value, 1); else ::unsetenv(name);
+  }
+  ~TEnv() {
+    if (fHad) ::setenv(fName, fOld.c_str(), 1); else ::unsetenv(fName);
+  }
+ private:
+  const char* fName;
+  std::string fOld;
+  bool fHad = false;
+};
+}  // namespace
+
+TEST_F(DialogTest, ADesktopClipboardToolTakesTheAboutDetails) {
+  Write("wl-copy", "#!/bin/sh\ncat > \"$CLIP_OUT\"\n");
+  fs::permissions(dir / "wl-copy", fs::perms::owner_all);
+  const std::string clip = Folder() + "clip.txt";
+  TEnv path("PATH", (dir.string() + ":/usr/bin:/bin").c_str());
+  TEnv wayland("WAYLAND_DISPLAY", "wayland-0");
+  TEnv out("CLIP_OUT", clip.c_str());
+  std::istringstream in("y\n");
+  std::ostringstream shown;
+  auto terminal = std::make_shared<platform::TTerminalPlatform>(in, shown, true);
+  platform::SetServices(terminal);
+  ASSERT_TRUE(terminal->HasClipboard());
+  TCorvaneIdfImport d;
+  d.ShowAboutDetails("Corvane VAV Arizede", "Corvane", "0");
+  const std::string copied = ReadFile(clip);
+  EXPECT_EQ(copied.rfind("Corvane VAV Arizede\nVer : ", 0), 0u) << copied;
+  EXPECT_EQ(copied.find("Do you want"), std::string::npos);
+  EXPECT_EQ(shown.str().find("clipboard could not"), std::string::npos);
+}
+
 TEST(TerminalPlatform, YesWithoutClipboardSaysSo) {
+  TEnv display("DISPLAY", nullptr);
+  TEnv wayland("WAYLAND_DISPLAY", nullptr);
   std::istringstream in("yes\n");
   std::ostringstream out;
   auto terminal = std::make_shared<platform::TTerminalPlatform>(in, out, true);
