@@ -13,7 +13,6 @@ TIdfImportFormV4_XE2::TIdfImportFormV4_XE2() : controls::TForm("IdfImportForm") 
   HelpContext = 1000;
   FImportIDF = std::make_unique<TIDFfile>();
   FOutputUnits = FImportIDF->OutputUnits;
-  FColourHoldingList.FTabbedWidth = 3;
   // Hole texts of the feature names.
   FNonePlated = "NonPlated";
   FPlated = "Plated";

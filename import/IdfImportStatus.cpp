@@ -1,6 +1,5 @@
 // The logs on the Status tab, the title and progress protocol, the stop request and the
 // closing advice.
-#include <chrono>
 #include <cmath>
 #include <ctime>
 

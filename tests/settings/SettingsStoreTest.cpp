@@ -109,6 +109,21 @@ TEST_F(SettingsFile, KeepsWhatItDoesNotOwn) {
   EXPECT_EQ(s.GetStringFromRegistry("New"), "v");
 }
 
+TEST_F(SettingsFile, DamagedLinesAreKeptAndCountAsUnreadable) {
+  fs::create_directories(path.parent_path());
+  const std::string damaged =
+      "REGEDIT4\n\n[\\Software\\Pellmark\\Corvane\\IDF]\n\"Open\"=\"no end\n\"Num\"=dword:xyz\n"
+      "garbage line\n\"Long\"=dword:123456789\n";
+  WriteAll(path, damaged);
+  auto s = Store();
+  EXPECT_EQ(s.GetStringFromRegistry("Open"), "");
+  EXPECT_EQ(s.GetIntegerFromRegistry("Num"), -1);
+  EXPECT_EQ(s.GetIntegerFromRegistry("Long"), -1);  // more than 32 bits
+  ASSERT_TRUE(s.SetStringInRegistry("Other", "x"));
+  // A rewrite keeps what it could not read, so nothing of the user's store is lost.
+  EXPECT_EQ(ReadAll(path), damaged + "\"Other\"=\"x\"\n");
+}
+
 TEST_F(SettingsFile, LineBreaksInATextSurvive) {
   auto s = Store();
   EXPECT_TRUE(s.SetStringInRegistry("Multi", "a\nb\r\nc"));
