@@ -1,8 +1,11 @@
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "BatchCommand.h"
+#include "CorvaneIdfCommandLauncher.h"
+#include "TerminalPlatform.h"
 
 namespace {
 void PrintUsage(std::ostream& os) {
@@ -16,7 +19,9 @@ void PrintUsage(std::ostream& os) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    PrintUsage(std::cout);
+    // No display here: the About details and their question go to the terminal.
+    platform::SetServices(std::make_shared<platform::TTerminalPlatform>(std::cin, std::cout, ::isatty(0) != 0));
+    RunIdfImport(true);
     return 0;
   }
   const std::string command = args.front();

@@ -1,6 +1,8 @@
 #include "Platform.h"
 
 #include <atomic>
+#include <csignal>
+#include <signal.h>
 #include <clocale>
 #include <ctime>
 #include <iostream>
@@ -68,6 +70,31 @@ std::string RegionalDateTimeText() {
   }
 }
 
+namespace {
+std::string FormatRegional(const std::tm& t, const char* localeFormat, const char* fallback) {
+  try {
+    std::locale user("");
+    std::ostringstream os;
+    os.imbue(user);
+    os << std::put_time(&t, localeFormat);
+    return os.str();
+  } catch (...) {
+    char buf[64];
+    std::strftime(buf, sizeof buf, fallback, &t);
+    return buf;
+  }
+}
+}  // namespace
+
+std::string RegionalShortDate(const std::tm& date) { return FormatRegional(date, "%x", "%d/%m/%Y"); }
+
+std::string RegionalTimeText() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return FormatRegional(local, "%X", "%H:%M:%S");
+}
+
 bool TConsolePlatform::FileDialog(TFileDialogRequest&) { return false; }
 std::string TConsolePlatform::SelectFolder(const std::string&, const std::string&) { return {}; }
 bool TConsolePlatform::SelectColour(int&) { return false; }
@@ -80,6 +107,30 @@ int TConsolePlatform::MessageDlg(const std::string& text, TMsgDlgType, TMsgDlgBu
 }
 
 void TConsolePlatform::ShowMessage(const std::string& text) { std::cerr << text << std::endl; }
+
+namespace {
+volatile std::sig_atomic_t gInterrupted = 0;
+extern "C" void OnSigInt(int) { gInterrupted = 1; }
+}  // namespace
+
+void InstallInterruptHandler() {
+  struct sigaction sa {};
+  sa.sa_handler = OnSigInt;
+  sigemptyset(&sa.sa_mask);
+  // One-shot: if nothing polls for the stop, a second Ctrl-C still ends the program.
+  sa.sa_flags = SA_RESETHAND;
+  ::sigaction(SIGINT, &sa, nullptr);
+}
+
+bool TakeInterrupt() {
+  if (!gInterrupted) return false;
+  gInterrupted = 0;
+  return true;
+}
+
+void TConsolePlatform::ProcessMessages() {
+  if (TakeInterrupt() && OnInterrupt) OnInterrupt();
+}
 
 bool TConsolePlatform::ShowHelp(const std::string&, const std::string&, int) { return false; }
 

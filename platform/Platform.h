@@ -2,6 +2,8 @@
 // The seam to the outside world. Everything the import needs of a desktop (dialogs, message
 // boxes, clipboard, help viewer, event pump, regional settings) goes through IPlatform, so
 // that the same logic runs under Qt, on a console (batch) and under a scripted test double.
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,8 @@ class IPlatform {
   virtual std::string GetClipboardText() = 0;
   // Opens a help file at a topic name or a context number; false when it cannot be shown.
   virtual bool ShowHelp(const std::string& helpFile, const std::string& topic, int context) = 0;
+  // Closes whatever the help viewer shows (the dialog that opened it is closing).
+  virtual void CloseHelp() {}
   // Delivers pending user input (the stop button) during long work.
   virtual void ProcessMessages() = 0;
   virtual int ScreenPixelsPerInch() = 0;
@@ -62,9 +66,18 @@ class TConsolePlatform : public IPlatform {
   void SetClipboardText(const std::string&) override {}
   std::string GetClipboardText() override { return {}; }
   bool ShowHelp(const std::string& helpFile, const std::string& topic, int context) override;
-  void ProcessMessages() override {}
+  // Delivers a pending Ctrl-C (see InstallInterruptHandler) to OnInterrupt.
+  void ProcessMessages() override;
   int ScreenPixelsPerInch() override { return 96; }
+  // What a Ctrl-C means to the work in progress (batch: the Stop button).
+  std::function<void()> OnInterrupt;
 };
+
+// Ctrl-C no longer ends the process at once: it is remembered until the event pump delivers it.
+// A second Ctrl-C before that ends the process as usual.
+void InstallInterruptHandler();
+// True once for each delivered Ctrl-C.
+bool TakeInterrupt();
 
 // Regional settings. The decimal separator is process-wide state shared by every number parse.
 char GetDecimalSeparator();
@@ -73,6 +86,10 @@ void SetDecimalSeparator(char separator);
 char RegionalDecimalSeparator();
 // Current date and time as the regional short date and long time.
 std::string RegionalDateTimeText();
+// A date as the regional short date.
+std::string RegionalShortDate(const std::tm& date);
+// The current time of day in the regional long time format.
+std::string RegionalTimeText();
 
 // Restores the decimal separator it found when it goes out of scope.
 class TDecimalSeparatorGuard {

@@ -4,6 +4,7 @@ namespace platform {
 
 bool TScriptedPlatform::FileDialog(TFileDialogRequest& request) {
   Calls.push_back({"FileDialog", request.Title, request});
+  Calls.back().AskedFileName = request.FileName;
   if (FileAnswers.empty()) return false;
   auto answer = FileAnswers.front();
   FileAnswers.pop_front();

@@ -15,6 +15,7 @@ class TScriptedPlatform : public IPlatform {
     TFileDialogRequest Request;
     TMsgDlgType MsgKind = TMsgDlgType::mtInformation;
     TMsgDlgButtons Buttons = 0;
+    std::string AskedFileName;  // the file name the dialog was opened with
   };
   // A file answer of std::nullopt cancels the dialog.
   std::deque<std::optional<std::string>> FileAnswers;
@@ -39,6 +40,7 @@ class TScriptedPlatform : public IPlatform {
   void SetClipboardText(const std::string& text) override;
   std::string GetClipboardText() override { return Clipboard; }
   bool ShowHelp(const std::string& helpFile, const std::string& topic, int context) override;
+  void CloseHelp() override { Calls.push_back({"CloseHelp", ""}); }
   void ProcessMessages() override;
   int ScreenPixelsPerInch() override { return PixelsPerInch; }
 

@@ -1,0 +1,167 @@
+#include "ValdrinIdfImportForm.h"
+
+#include "FileUtils.h"
+#include "Platform.h"
+#include "WinUtils.h"
+
+TCorvaneIdfImport::TCorvaneIdfImport() {
+  Setup(AnchorPartsCb, "AnchorPartsCb", "Anchor Parts", "", 2510);
+  Setup(UseVaultCb, "UseVaultCb", "Use Corvane Vault", "", 2520);
+  Setup(HolesPerFeatureEdit, "HolesPerFeatureEdit", "", "", 2530);
+  Setup(ShowPartCreateCb, "ShowPartCreateCb", "Part Creation Visible", "", 2540);
+  Setup(HolesPerFeatureLabel, "HolesPerFeatureLabel", "Holes/Feature", "", 0);
+  Setup(InVaultLabel, "InVaultLabel", "In Vault", "", 0);
+  InVaultLabel.Visible = false;
+  UseVaultCb.OnClick = [this] { Guarded([this] { UseVaultCbActions(); }); };
+  AssignCommonSettings(FApptitle);
+}
+
+TCorvaneIdfImport::~TCorvaneIdfImport() = default;
+
+const std::vector<TSettingInfo>& HostDialogSettings() {
+  static const std::vector<TSettingInfo> table = {
+      {"AnchorParts", TSettingKind::skBoolean, "false"},
+      {"PartCreationVisible", TSettingKind::skBoolean, "false"},
+      {"HolesPerFeature", TSettingKind::skText, "200"},
+      {"UseCorvaneVault", TSettingKind::skBoolean, "false"},
+      {"WindowsFileSystemAssemblyFolder", TSettingKind::skText, ""},
+      {"VaultAssemblyFolder", TSettingKind::skText, ""},
+  };
+  return table;
+}
+
+void TCorvaneIdfImport::AssignCommonSettings(const std::string& LocalApptitle) {
+  FApptitle = LocalApptitle;
+  FImportHelpTopic = "Importing_IDF_files";
+  FUpdateHelpTopic = "Updating_An_Assembly";
+  FSearchPathHelpTopic = "Setting_Up_Part_Search_Paths";
+  FXrefHelpTopic = "Using_Cross_Referencing";
+  Caption = FApptitle;
+  // The host takes centimetres; every later file set of this dialog gets the same unit.
+  FOutputUnits = utCM;
+  FImportIDF->OutputUnits = utCM;
+}
+
+void TCorvaneIdfImport::Run_Import(int ActionIndex, const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root) {
+  FAssyExt = ".CV_ASM";
+  FPartExt = ".CV_PRT";
+  fCorvaneRoot = QueryRoot(Root);
+  if (!fCorvaneRoot) return;
+  AssignCommonSettings(FApptitle);
+  FHelpFileName = GetDLLPath(true) + "Help/" + "CorvaneIDF.Hlp";
+  FHelpFile = FHelpFileName;
+  try {
+    RunImportAction(ActionIndex);
+  } catch (...) {
+    fCorvaneRoot.reset();
+    throw;
+  }
+  fCorvaneRoot.reset();
+}
+
+void TCorvaneIdfImport::RunImportAction(int ActionIndex) {
+  switch (ActionIndex) {
+    case 0: ShowModal(); break;
+    case 1: ShowAboutDetails("Corvane VAV Arizede", "Valdrin", RootVersionText()); break;
+    case 2: DisplayProductHelp(); break;
+    case 3: ShowAboutDetails("Corvane VAV Arizede Active X Server Test", "Valdrin", "Test"); break;
+    default: break;
+  }
+}
+
+void TCorvaneIdfImport::ImportFormShow() {
+  TIdfImportFormV4_XE2::ImportFormShow();
+  RunOnShowFunctions();
+}
+
+void TCorvaneIdfImport::RunOnShowFunctions() {
+  if (FReg) LocalGetRegSettings();
+  UseVaultCbActions();
+  bool anyHoles = false;
+  for (const controls::TCheckBox* cb : {&PlatedMountingCB, &NonPlatedMountingCB, &PlatedPinCB, &NonPlatedPinCB,
+                                        &ViaHolesCB, &PlatedToolingCB, &NonPlatedToolingCB, &PlatedOtherCB,
+                                        &NonPlatedOtherCB})
+    anyHoles = anyHoles || cb->Enabled;
+  HolesPerFeatureLabel.Enabled = anyHoles;
+  HolesPerFeatureEdit.Enabled = anyHoles;
+  UpdateButton.Visible = false;
+  ShowPartCreateCb.Enabled = true;
+}
+
+void TCorvaneIdfImport::LocalGetRegSettings() {
+  TGetInfoFromRegistry& r = *FReg;
+  AnchorPartsCb.Checked = r.GetBooleanFromRegistry("AnchorParts");
+  ShowPartCreateCb.Checked = r.GetBooleanFromRegistry("PartCreationVisible");
+  HolesPerFeatureEdit.SetText(r.GetStringFromRegistryExt("HolesPerFeature", "200"));
+  UseVaultCb.Checked = r.GetBooleanFromRegistry("UseCorvaneVault");
+  fWindowsFileSystemAssemblyFolder = r.GetStringFromRegistry("WindowsFileSystemAssemblyFolder");
+  fVaultAssemblyFolder = r.GetStringFromRegistry("VaultAssemblyFolder");
+}
+
+void TCorvaneIdfImport::LocalSetRegSettings() {
+  TGetInfoFromRegistry& r = *FReg;
+  r.SetBooleanInRegistry("AnchorParts", AnchorPartsCb.Checked);
+  r.SetBooleanInRegistry("PartCreationVisible", ShowPartCreateCb.Checked);
+  r.SetStringInRegistry("HolesPerFeature", HolesPerFeatureEdit.Text());
+  r.SetBooleanInRegistry("UseCorvaneVault", UseVaultCb.Checked);
+  r.SetStringInRegistry("WindowsFileSystemAssemblyFolder", fWindowsFileSystemAssemblyFolder);
+  r.SetStringInRegistry("VaultAssemblyFolder", fVaultAssemblyFolder);
+}
+
+namespace {
+std::string WithSeparator(const std::string& folder) {
+  return folder.empty() ? folder : IncludeTrailingPathDelimiter(folder);
+}
+}  // namespace
+
+void TCorvaneIdfImport::UseVaultCbActions() {
+  if (UseVaultCb.Checked) {
+    fWindowsFileSystemAssemblyFolder = WithSeparator(AssemblyPathEdit.Text());
+    fVaultAssemblyFolder = GetWindowsTempFolder();
+    AssemblyPathEdit.SetText(fVaultAssemblyFolder);
+    AssemblyPathEdit.Enabled = false;
+    InVaultLabel.Visible = true;
+    AssemblyDirCb.Checked = false;
+    AssemblyDirCb.Enabled = false;
+    return;
+  }
+  fVaultAssemblyFolder = AssemblyPathEdit.Text();
+  AssemblyPathEdit.Enabled = true;
+  // Nothing remembered for the file system (a first run) keeps the folder the dialog found.
+  if (!fWindowsFileSystemAssemblyFolder.empty()) AssemblyPathEdit.SetText(fWindowsFileSystemAssemblyFolder);
+  InVaultLabel.Visible = false;
+  AssemblyDirCb.Enabled = true;
+  // With "Assembly Path from IDF Files" the field keeps following the board's folder.
+  if (AssemblyDirCb.Checked) AssemblyPathEnableCheck();
+}
+
+void TCorvaneIdfImport::AssemblyPathEnableCheck() {
+  // While the vault is chosen the field holds the vault's working folder; a refresh after a new
+  // board or library must not swap the file-system folder back in behind the user's back.
+  if (UseVaultCb.Checked) return;
+  TIdfImportFormV4_XE2::AssemblyPathEnableCheck();
+}
+
+void TCorvaneIdfImport::AssemblyPathEditDblClick() {
+  TIdfImportFormV4_XE2::AssemblyPathEditDblClick();
+  const std::string folder = WithSeparator(AssemblyPathEdit.Text());
+  if (UseVaultCb.Checked)
+    fVaultAssemblyFolder = folder;
+  else
+    fWindowsFileSystemAssemblyFolder = folder;
+  UpdateButton.Visible = false;
+}
+
+void TCorvaneIdfImport::ImportButtonClick() {
+  TIdfImportFormV4_XE2::ImportButtonClick();
+  if (!fOkToContinue) {
+    ModalResult = platform::mrNone;
+    return;
+  }
+  if (UseVaultCb.Checked)
+    fVaultAssemblyFolder = AssemblyPathEdit.Text();
+  else
+    fWindowsFileSystemAssemblyFolder = AssemblyPathEdit.Text();
+  if (FReg) LocalSetRegSettings();
+  CreateAssembly();
+}

@@ -1,0 +1,248 @@
+#pragma once
+// The generic IDF import dialog as a headless model. Controls are members named as the dialog
+// lays them out; handlers are methods. The stages that analyse a loaded board, prepare the
+// placement list and build the model are virtual hooks filled by the units that own them.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+#include "GetRegInfoExt.h"
+#include "IDFfile.h"
+#include "IdfTimes.h"
+
+class TIdfImportFormV4_XE2 : public controls::TForm {
+ public:
+  TIdfImportFormV4_XE2();  // FormCreate
+  ~TIdfImportFormV4_XE2() override;  // FormDestroy
+
+  // ---- life cycle ----
+  // Shows the dialog: the show sequence, then the front end's modal loop when one is set.
+  int ShowModal();
+  // The front end's event loop for a modal dialog; headless runs have none.
+  static std::function<void(TIdfImportFormV4_XE2&)> RunModalLoop;
+  virtual void ImportFormShow();
+  void FormClose();
+  void RunShow();
+  void RunPreFileBrowseSetup();
+  void BrowseForIdfFiles();
+  void RunPostFileBrowseSetup();
+  void CheckRegistryAssigned();
+
+  // ---- file names and paths ----
+  std::string GetBoardName();
+  void AssignFileNames();
+  bool CheckAndCreateAssemblyDirectory();
+  bool PreCreateAssemblyActions();
+  virtual void AssemblyPathEnableCheck();
+  void CheckForUpdate();
+  void UpDateControls();
+  // A fresh file set in place of the current one, in the dialog's output unit.
+  void NewFileSet();
+
+  // ---- units and sizes ----
+  void InitFormUnits();
+  void UpdateUnitsLabels(TUnitsType Units);
+  void DoFormSizeSettings();
+
+  // ---- handlers ----
+  void BoardFilePathEditDblClick();
+  void LibraryFilePathEditDblClick();
+  virtual void AssemblyPathEditDblClick();
+  void AssemblyPathEditExit();
+  void AssemblyDirCbClick() { AssemblyPathEnableCheck(); }
+  virtual void ImportButtonClick();
+  void UpdateButtonClick();
+  void CancelButtonClick();
+  void HelpButtonClick() { DisplayProductHelp(); }
+  void PageControl1Change();
+  void TabSheet3Show() { Height = FOptionsPageHeight; }
+  void DefaultHeightEditKeyPress(char& Key);
+  void HeightUnitsComboKeyPress(char& Key) { Key = '\0'; }
+  // F1: help at the focused control's context number.
+  void FormHelpKey();
+
+  // ---- settings ----
+  void GetRegSettings();
+  void SetRegSettings();
+  void InitialiseFeatureNames();
+  void SaveFeatureNames();
+  void SetFeatureNameDefaultsClick();
+  void IgnoreRegionalDecPointClick();
+  std::string ColourListText() const;
+  void SetColourListText(const std::string& text);
+
+  // ---- logs, progress and stop ----
+  void UpDateCaption(const std::string& ProgStr);
+  void ProgressInit(int Max);
+  void ProgressStep();
+  void ProgressReset();
+  void StopButtonClick() { fStopRequest = true; }
+  bool StopCheck();
+  // Between the phases of a build: a stop ends it with the closing advice.
+  bool MainStopCheck();
+  void AdviseErrorsOrCloseExt(bool BeforeImport, bool Update);
+  void ShowStatusLog();  // the Status tab's display
+  void LogMemoDblClick();
+
+  // ---- About and help ----
+  void ShowAboutDetails(const std::string& ProductName, const std::string& ParentProduct,
+                        const std::string& ParentVer);
+  std::string GetVer();
+  void DisplayProductHelp();
+  void DisplayHtmlHelpTopic(const std::string& HelpFile, const std::string& Topic);
+  void DisplayWinHelpTopic(const std::string& HelpFile, const std::string& Topic);
+  // The help file that the application as a whole uses (the last one made current).
+  static std::string ApplicationHelpFile;
+  // The Help button of an editor (search paths, cross-reference): its topic in the given file.
+  static void DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic);
+
+  // ---- analysis and build stages owned by other units (empty until they exist) ----
+  virtual void InitSelectionLists() {}
+  virtual void CheckForBoardOutline() {}
+  virtual void CheckForSpecialPcbOutlineSections() {}
+  virtual void SetupHoleFilter() {}
+  virtual void CheckForDrilledHoles() {}
+  virtual void ReportOnFilteredHoles() {}
+  virtual void CheckForIdfKeepoutsAndOutlines() {}
+  virtual void GetXrefPartList() {}
+  virtual void LoadHeightGrid() {}
+  virtual void LoadColours() {}
+  virtual void UpdateUseLibPartsAndUseXref() {}
+  virtual void UpdateBoardThickness(bool /*ToIdf*/) {}
+  virtual void UpdateIdfWithHeight() {}
+  virtual void PrepareGlobalPlacementList() {}
+  virtual void GetSelectedPackages() {}
+  virtual void GetSelectedDesignators() {}
+
+  // Every control, for front ends and look-ups by name.
+  const std::vector<controls::TControl*>& Controls() const { return fControls; }
+  controls::TControl* FindControl(const std::string& name) const;
+
+  // ---- controls ----
+  controls::TProgressBar ProgressBar1;
+  controls::TButton StopButton;
+  controls::TPageControl PageControl1;
+  controls::TTabSheet ImportTabSheet, SettingsTabSheet, TabSheet3, FilterTab, FeatureNamesTabSheet,
+      StatusTabSheet, BoardTabSheet, LibraryTabSheet;
+  // "I&mport"
+  controls::TGroupBox PathsGroupBox;
+  controls::TEdit BoardFilePathEdit, LibraryFilePathEdit, AssemblyPathEdit;
+  controls::TButton BoardFilePathButton, LibraryFilePathButton, AssemblyPathButton;
+  controls::TCheckBox AssemblyDirCb;
+  controls::TButton ImportButton, UpdateButton, CancelButton, HelpButton;
+  // "&Settings"
+  controls::TGroupBox LibPartsGroupBox, IDFPartsGroupBox, ColourGroupBox, HeightGroupBox;
+  controls::TCheckBox UseLibParts, SearchSubDirs, UseXrefCheckbox, ReUseCreatedParts, ReUseBoardPart,
+      ColourCheckBox;
+  controls::TComboBox LibSearchPathCombobox, HeightUnitsCombo;
+  controls::TButton LibSearchPathButton, XrefButton, EditXrefButton;
+  controls::TEdit XrefEdit, DefaultHeightEdit;
+  controls::TStringGrid ColourGrid, HeightGrid;
+  // "&Options"
+  controls::TGroupBox MiscGroupBox, HolesGroupBox, HoleFilterGb, CopperGroupBox, BoardGroupBox,
+      KeepoutGroup, OutlineGroup, SuppressGroupBox;
+  controls::TCheckBox IgnoreRegionalDecPoint;
+  controls::TButton ShowPartUsageButton;
+  controls::TCheckBox PlatedMountingCB, NonPlatedMountingCB, PlatedPinCB, NonPlatedPinCB, ViaHolesCB,
+      PlatedToolingCB, NonPlatedToolingCB, PlatedOtherCB, NonPlatedOtherCB;
+  controls::TButton AllHolesCbButton, NoneHolesCbButton;
+  controls::TCheckBox HoleFilterCb;
+  controls::TRadioButton GreaterThanRb, LessThanRB;
+  controls::TEdit HoleFilterSizeEdit;
+  controls::TLabel HoleFilterUnitsLabel;
+  controls::TLabel CopperThicknessLabel, CopperThicknessUnitsLabel;
+  controls::TEdit CopperThickness;
+  controls::TCheckBox DoPads, DoVias, DoTracks, DoOverlays, DoOverlayText, DoPolygons;
+  controls::TEdit BrdThicknessEdit;
+  controls::TLabel BoardThicknessUnitsLabel;
+  controls::TCheckBox RouteKeepoutCB, PlaceKeepoutCB, ViaKeepoutCB;
+  controls::TCheckBox RouteOutlineCB, PlaceOutlineCB, PlaceRegionCB, OtherOutlineCB;
+  controls::TCheckBox SuppressPlaceFeatures;
+  // "Select &Parts"
+  controls::TGroupBox SortByRadioGroup;
+  controls::TRadioButton DesignatorRadioButton, PackageNameRadioButton;
+  controls::TCheckListBox SelectedDesignatorsCheckListBox, SelectedPackageNamesCheckListBox;
+  controls::TButton SelectAllButton, SelectNoneButton;
+  // "&Feature Names" (an edit's Caption is the label beside it)
+  controls::TEdit SketchTitle, BoardOutlineName, PartOutlineName;
+  controls::TGroupBox FeatureOutlinesGroupBox, FeatureKeepOutsGroupBox;
+  controls::TEdit PlaceOutlineName, RouteOutlineName, PlaceRegionName;
+  controls::TEdit PlaceKeepoutName, RouteKeepoutName, ViaKeepoutName;
+  controls::TButton SetFeatureNameDefaults;
+  // "Sta&tus", "&Board", "Lib&rary"
+  controls::TRadioButton SummaryRadioButton, DetailRadioButton, ErrorRadioButton;
+  controls::TMemo LogMemo, BrdMemo, LibMemo;
+
+  // ---- state ----
+  std::unique_ptr<TIDFfile> FImportIDF;
+  TIdfTimes FTimes;  // the time stamps of the current file set's run
+  TGetInfoFromRegistry* FReg = nullptr;  // not owned
+  bool FNormalMode = true;
+  std::string FApptitle = "Import IDF";
+  std::string FStartUpPath;
+  std::string FStaticCaption;
+  std::string FBoardNameFromIdfHeader;
+  std::string FBoardPartFilename;
+  std::string FAssemblyFilename;
+  std::string FCreatedPartsPath;
+  std::string FAssyExt, FPartExt;
+  std::string FHelpFileName, FHelpFile;
+  std::string FImportHelpTopic, FUpdateHelpTopic, FSearchPathHelpTopic, FXrefHelpTopic;
+  // A library file named by the caller (batch) instead of the one found from the board file.
+  std::string FLibraryFileOverride;
+  TUnitsType FOutputUnits = utMETRE;  // given to every file set this dialog creates
+  TUnitsType FFormUnits = utMM;
+  int FPrecision = 3;
+  double FDefaultBrdThickness = 0;
+  double FDefaultAutoPartHeight = 0;
+  double FBrdThickness = 0;
+  bool FWeHaveLargeFonts = false;
+  bool FFilesLoaded = false;  // the current file set holds a successfully read board
+  int FImportPageHeight = 0, FSettingsTabHeight = 0, FOptionsPageHeight = 0, FFilterPageHeight = 0,
+      FLongFilterPageHeight = 0, FFeatureNamesTabHeight = 0, FLogPageHeight = 0, FBrdPageHeight = 0,
+      FLibPageHeight = 0, FDefaultCheckListHeight = 0;
+  bool fOkToContinue = false;
+  bool fStopRequest = false;
+  bool FWeHaveDrilledHoles = false, FWeHavePads = false, FWeHaveVias = false, FWeHaveTracks = false,
+       FWeHaveOverLays = false, FWeHaveOverText = false, FWeHavePolygons = false,
+       FWeHaveUnknownOtherOutLine = false, FWeHaveSelectedPart = false, FWeHaveSelectedDesignator = false;
+  double FRouteKeepoutHeight = 0.0001;
+  // Name words of features and sketches.
+  std::string FSketchStr, FTopLayer, FBottomLayer, FTopAndBottomLayer, FInnerLayer, FAllLayer;
+  std::string FBoardOutlineFeature, FPartOutlineFeature, FPlaceKeepoutFeature, FViaKeepoutFeature,
+      FPlaceOutlineFeature, FRouteKeepoutFeature, FRouteOutlineFeature, FPlaceRegionFeature,
+      FOtherOutlineFeature;
+  std::string FNonePlated, FPlated, FNonPlated;
+  std::string FNoneHoles, FPinHoles, FViaHoles, FMountingHoles, FToolHoles, FOtherHoles;
+  std::string FHoleFilterGreaterThanVal = "0", FHoleFilterLessThanVal = "100";
+  // Lists other units fill.
+  TSearchStringList FColourHoldingList;  // NAME=VALUE entries, kept joined by "|"
+  TSearchStringList FSelectedPackageList, FSelectedDesList, FXrefLookupList, FXrefTable, FAutoPartsList,
+      FFileLoadList;
+
+ protected:
+  // Wires a control: registry, name, caption, hint and help context.
+  template <class C>
+  C& Setup(C& c, const char* name, const std::string& caption, const std::string& hint, int help) {
+    c.Name = name;
+    c.Caption = caption;
+    c.Hint = hint;
+    c.HelpContext = help;
+    fControls.push_back(&c);
+    return c;
+  }
+  // Runs a user action; an error that escapes it is shown and the dialog stays open.
+  void Guarded(const std::function<void()>& action);
+  controls::TNotifyEvent Handler(void (TIdfImportFormV4_XE2::*method)());
+  // Loads the current file set's files; an error while reading is logged, not raised.
+  bool LoadFilesLogged(const std::function<bool()>& load);
+  void ApplyPageHeight(controls::TTabSheet* page);
+  // The file set's folder of the board path, with its separator (empty without a board).
+  std::string BoardFolder() const;
+
+ private:
+  void CreateControls();
+  std::vector<controls::TControl*> fControls;
+  std::vector<controls::TRadioButton*> fHoleFilterGroup, fSortByGroup, fLogGroup;
+};
