@@ -1,6 +1,7 @@
 #include "IdfFuzzTarget.h"
 
 #include "IDFfile.h"
+#include "PcbObjectList.h"
 
 int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -26,5 +27,24 @@ int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
     return 0;
   }
   f.UpdateBoardThickness();
+  // Every section as the model building will see it: outline lists chained into loops, hole
+  // lists by category with and without a size filter.
+  for (const auto& s : f.SectionList()) {
+    if (s->SectType == stDRILLED_HOLES) {
+      for (THoleType h : {htPIN, htVIA, htMTG, htTOOL, htOTHER})
+        for (TPlatingStyle p : {psPTH, psNPTH}) {
+          TBoardOutlineObjectList holes;
+          f.DrilledHolesSectionToOutlineList(s.get(), h, p, (h + p) % 2 == 0, p == psPTH, 0.05, holes);
+          holes.MakeListWithTolerance(holes, 0.0001, 0.0001);
+        }
+    } else if (s->SectType != stHEADER && s->SectType != stNOTES && s->SectType != stPLACEMENT) {
+      TBoardOutlineObjectList raw;
+      f.SectionToOutlineList(s.get(), raw, 1.0);
+      TBoardOutlineObjectList loops;
+      loops.MakeListWithTolerance(raw, 0.0001, 0.0001);
+      loops.Mirror(true, false, true);
+      loops.ApplyFactor(10.0);
+    }
+  }
   return 0;
 }
