@@ -25,6 +25,7 @@ std::string FormatDayFraction(double days) {
 
 void TIdfImportFormV4_XE2::UpDateCaption(const std::string& ProgStr) {
   Caption = ProgStr.empty() ? FStaticCaption : FStaticCaption + "  -  " + ProgStr + " . . .";
+  if (OnProgressChange) OnProgressChange();
 }
 
 void TIdfImportFormV4_XE2::ProgressInit(int Max) {
@@ -35,9 +36,13 @@ void TIdfImportFormV4_XE2::ProgressInit(int Max) {
   ProgressBar1.Position = 0;
   ProgressBar1.Step = 1;
   PageControl1.Visible = false;
+  if (OnProgressChange) OnProgressChange();
 }
 
-void TIdfImportFormV4_XE2::ProgressStep() { ProgressBar1.StepIt(); }
+void TIdfImportFormV4_XE2::ProgressStep() {
+  ProgressBar1.StepIt();
+  if (OnProgressChange) OnProgressChange();
+}
 
 void TIdfImportFormV4_XE2::ProgressReset() {
   ProgressBar1.Position = 0;

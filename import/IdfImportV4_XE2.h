@@ -10,6 +10,7 @@
 #include "GetRegInfoExt.h"
 #include "IDFfile.h"
 #include "IdfTimes.h"
+#include "PcbObjectList.h"
 
 class TIdfImportFormV4_XE2 : public controls::TForm {
  public:
@@ -77,6 +78,8 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   void ProgressInit(int Max);
   void ProgressStep();
   void ProgressReset();
+  // Called after every change of the title or the progress bar, for front ends without widgets.
+  std::function<void()> OnProgressChange;
   void StopButtonClick() { fStopRequest = true; }
   bool StopCheck();
   // Between the phases of a build: a stop ends it with the closing advice.
@@ -114,6 +117,19 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   virtual void PrepareGlobalPlacementList() {}
   virtual void GetSelectedPackages() {}
   virtual void GetSelectedDesignators() {}
+  // Board analysis results the model building reads; placeholders until the analysis unit lands.
+  bool DoMiscOutlineSectionCheck(TSectionType SectionType) const;
+  int GetPrefixColour(const std::string& Prefix) const;
+  void GetDrilledHoleOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
+  void AddHoleFilterDataToLog();
+  bool FWeHaveSpecialOutlines = false;
+
+  // ---- board feature outline lists (IdfImportFeatureLists.cpp) ----
+  void GetMiscFeatureOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
+  void GetPcbFeatureOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
+  std::string BuildIdfSectionFeatureNameWithIndex(const TSection& Section, int Index) const;
+  static std::string BuildGenericIdfSectionAttributeNameWithIndex(const TSection& Section, int Index);
+  static std::string BuildSpecialFeatureAttributeName(bool Top, const std::string& FeatureName);
 
   // Every control, for front ends and look-ups by name.
   const std::vector<controls::TControl*>& Controls() const { return fControls; }

@@ -163,5 +163,11 @@ void TCorvaneIdfImport::ImportButtonClick() {
   else
     fWindowsFileSystemAssemblyFolder = AssemblyPathEdit.Text();
   if (FReg) LocalSetRegSettings();
-  CreateAssembly();
+  try {
+    CreateAssembly();
+  } catch (const std::exception& e) {
+    // Shown by the click's guard as well; the log keeps it for the Status tab and batch runs.
+    FImportIDF->ReportException("Create Assembly", e.what());
+    throw;
+  }
 }

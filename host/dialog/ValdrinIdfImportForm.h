@@ -8,10 +8,8 @@
 #include "IdfImportSettingsTable.h"
 #include "IdfImportV4_XE2.h"
 
-namespace CorvaneX_TLB {
-class ICVUnknown;
-class ICVRoot;
-}  // namespace CorvaneX_TLB
+#include "CorvaneX_TLB.h"
+#include "PendingPlacementList.h"
 
 class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
  public:
@@ -32,8 +30,48 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   void AssemblyPathEnableCheck() override;
   void AssemblyPathEditDblClick() override;  // AssemblyPathButtonClick
   void ImportButtonClick() override;
-  // Builds the model in the host; owned by the assembly unit.
-  virtual void CreateAssembly() {}
+  // Builds the model in the host (ValdrinCreateAssembly.cpp).
+  virtual void CreateAssembly();
+
+  // ---- sketches and extrusions (ValdrinSketches.cpp) ----
+  using TSketchPtr = std::shared_ptr<CorvaneX_TLB::ICVSketch>;
+  using TFeaturesPtr = std::shared_ptr<CorvaneX_TLB::ICVPartFeatures>;
+  using TExtrusionPtr = std::shared_ptr<CorvaneX_TLB::ICVExtrusionFeature>;
+  using TPartPtr = std::shared_ptr<CorvaneX_TLB::ICVPartSession>;
+  using TAssemblyPtr = std::shared_ptr<CorvaneX_TLB::ICVAssemblySession>;
+  using TOccurrencePtr = std::shared_ptr<CorvaneX_TLB::ICVOccurrence>;
+  void AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List, bool Progress, bool Heal);
+  TExtrusionPtr LocalExtrudeSketch(const TFeaturesPtr& Features, const TSketchPtr& Sketch, bool Reverse,
+                                   double Thickness, const std::string& Name);
+  TExtrusionPtr LocalCutSketch(const TFeaturesPtr& Features, const TSketchPtr& Sketch, const std::string& Name);
+  void SketchAndCreateBoss(const TPartPtr& PartSession, const TFeaturesPtr& Features, bool Top,
+                           const std::string& FeatureName, const TBoardOutlineObjectList& List, double Thickness);
+  TExtrusionPtr CreateBaseExtrude(const TPartPtr& PartSession, const std::string& FeatureName,
+                                  TBoardOutlineObjectList& List, bool Reverse, bool ShowProgressBar);
+
+  // ---- board part (ValdrinCreateBoard.cpp) ----
+  void CreatePcbPartNew(bool aCloseWhenDone);
+  void GetBoardOutlineFromIdf(TBoardOutlineObjectList& List);
+  void ProcessPcbFeatureOutlines(const TPartPtr& PartSession);
+  void ProcessMiscOutlines(const TPartPtr& PartSession);
+  void ProcessDrilledHoles(const TPartPtr& PartSession);
+  void SketchAndCutHoles(const TPartPtr& PartSession, const std::shared_ptr<CorvaneX_TLB::ICVFace>& RefFace,
+                         const TBoardOutlineObjectList& List);
+
+  // ---- component parts (ValdrinCreateParts.cpp) ----
+  void CreateAutoParts();
+  bool CreateCorvanePartNew(int Index);
+  TPartPtr CreatePart(const std::shared_ptr<CorvaneX_TLB::ICVRoot>& aRoot, const std::string& aFilename);
+  bool LocalGetRootAndInit(CorvaneX_TLB::TAutomationHook* Hook, std::shared_ptr<CorvaneX_TLB::ICVRoot>& Root,
+                           bool aNew);
+  void InitialiseFormSettings() { fCorvaneFactor = 1.0; }
+
+  // ---- assembly (ValdrinCreateAssembly.cpp) ----
+  void PlaceBoardOutlinePart(const TAssemblyPtr& AssySession);
+  void PlacePcbParts(const TAssemblyPtr& AssySession);
+  TOccurrencePtr PlacePartFromPartObject(const TAssemblyPtr& aAssySession, const TIdfPartPlacementObject& aPartObject);
+  TOccurrencePtr PlacePartExt(const std::string& aPartName, const TAssemblyPtr& aAssemblySession, bool aTop, double ax,
+                              double ay, double aBoardThickness, double aRot);
 
   // The few calls into the host, kept apart until the host interface is in the build.
   virtual std::shared_ptr<CorvaneX_TLB::ICVRoot> QueryRoot(const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root);
@@ -46,6 +84,12 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   std::shared_ptr<CorvaneX_TLB::ICVRoot> fCorvaneRoot;  // empty when the program runs on its own
   std::string fWindowsFileSystemAssemblyFolder;
   std::string fVaultAssemblyFolder;
+  double fCorvaneFactor = 1.0;
+  std::shared_ptr<CorvaneX_TLB::ICVBody> fBoardOutlineBody;
+  // Placeholder until the placements unit adds the list to the generic dialog.
+  TIdfPartPlacementObjectList FPartPlaceList;
+  // The files this dialog's imports have written, in the order written.
+  std::vector<std::string> FFilesWritten;
 };
 
 // The host dialog's persisted values.

@@ -1,0 +1,150 @@
+// The import itself: component parts, board part, then the assembly with the board anchored
+// and every selected component placed on its side of the board.
+#include "CorvaneFileUtils.h"
+#include "CorvanePartUtils.h"
+#include "FileUtils.h"
+#include "ValdrinIdfImportForm.h"
+#include "WinUtils.h"
+
+using namespace CorvaneX_TLB;
+
+void TCorvaneIdfImport::CreateAssembly() {
+  FTimes.SetTime(true);
+  InitialiseFormSettings();
+  if (UseVaultCb.Checked)
+    FCreatedPartsPath =
+        IncludeTrailingPathDelimiter(GetWindowsTempFolder() + FImportIDF->BoardFile.FileName + "AutoParts");
+  PrepareGlobalPlacementList();
+  CreateAutoParts();
+  if (MainStopCheck()) return;
+  CreatePcbPartNew(true);
+  if (MainStopCheck()) return;
+  // Components sit on the board as it was just built, whatever the thickness entry said at load.
+  FBrdThickness = FImportIDF->BoardThickness;
+
+  // A program started on its own has no host root; the assembly gets an instance of its own.
+  std::shared_ptr<ICVRoot> root = fCorvaneRoot;
+  TAutomationHook hook;
+  struct TTerminate {
+    std::shared_ptr<ICVRoot> Root;
+    ~TTerminate() {
+      if (Root) try {
+          Root->Terminate();
+        } catch (...) {
+        }
+    }
+  } ownInstance;
+  if (!root && LocalGetRootAndInit(&hook, root, true)) ownInstance.Root = root;
+
+  const std::string name = RemoveExt(ExtractFileName(FAssemblyFilename));
+  std::shared_ptr<ICVAssemblySession> assy;
+  try {
+    if (root) assy = root->CreateEmptyAssembly(name);
+  } catch (const std::exception& e) {
+    FImportIDF->ReportException("creating assembly : " + name, e.what());
+    AdviseErrorsOrCloseExt(false, false);
+    return;
+  }
+  auto session = std::dynamic_pointer_cast<ICVSession>(assy);
+  if (!session) {
+    UpdateButton.Visible = false;
+    // Without this line the closing advice would report a clean import.
+    FImportIDF->ErrorLog.Add("Failed to create assembly : " + name);
+    AdviseErrorsOrCloseExt(false, false);
+    return;
+  }
+  PlaceBoardOutlinePart(assy);
+  if (MainStopCheck()) return;
+  PlacePcbParts(assy);
+  if (MainStopCheck()) return;
+
+  FTimes.SetProgressTime(true);
+  if (UseVaultCb.Checked) {
+    std::string folder = fVaultAssemblyFolder;
+    if (!folder.empty() && folder.back() == '/') folder.pop_back();
+    UpDateCaption("Saving temp. Assembly : " + name);
+    session->SaveAll(folder);
+  } else {
+    UpDateCaption("Saving Assembly: " + name);
+    session->SaveAs(CVVariant(ExtractFileDir(FAssemblyFilename)), name);
+    if (FileExists(FAssemblyFilename)) FFilesWritten.push_back(FAssemblyFilename);
+  }
+  UpDateCaption("");
+  FTimes.SetProgressTime(false);
+  FImportIDF->SummaryLog.Add("Time for Saving Assembly : " + FTimes.GetProgressTime());
+  FTimes.SetTime(false);
+  FImportIDF->SummaryLog.Add(FTimes.GetElapsedTime());
+  AdviseErrorsOrCloseExt(false, false);
+  UpdateButton.Visible = false;
+}
+
+void TCorvaneIdfImport::PlaceBoardOutlinePart(const TAssemblyPtr& AssySession) {
+  UpDateCaption("Placing PCB Part");
+  const std::string file =
+      UseVaultCb.Checked ? GetWindowsTempFolder() + ExtractFileName(FBoardPartFilename) : FBoardPartFilename;
+  if (!FileExists(file)) {
+    FImportIDF->ErrorLog.Add("Failed to Place Board Outline Part- " + file + " does not exist");
+  } else if (auto occ = PlacePartExt(file, AssySession, true, 0, 0, 0, 0)) {
+    occ->Set_IsAnchored(true);
+    occ->Set_Color(GetPrefixColour("PCB"));
+  } else {
+    FImportIDF->ErrorLog.Add("Failed to Place Board Outline Part");
+  }
+  UpDateCaption("");
+}
+
+void TCorvaneIdfImport::PlacePcbParts(const TAssemblyPtr& AssySession) {
+  UpDateCaption("Placing Parts");
+  FTimes.SetProgressTime(true);
+  ProgressInit(FPartPlaceList.Count());
+  for (int i = 0; i < FPartPlaceList.Count(); ++i) {
+    const TIdfPartPlacementObject& P = FPartPlaceList.GetPartRecord(i);
+    const std::string file = P.FActualPart;
+    if (FileExists(file)) {
+      try {
+        if (!PlacePartFromPartObject(AssySession, P))
+          FImportIDF->ErrorLog.Add("Failed to place part : " + P.FDes + " | " + P.FPackageName);
+      } catch (const std::exception& e) {
+        FImportIDF->ReportException("Exception placing : " + P.FDes + "  | " + file, e.what());
+      }
+      if (StopCheck()) return;
+    }
+    ProgressStep();
+  }
+  FTimes.SetProgressTime(false);
+  ProgressReset();
+  FImportIDF->SummaryLog.Add("Time for placing parts : " + FTimes.GetProgressTime());
+}
+
+TCorvaneIdfImport::TOccurrencePtr TCorvaneIdfImport::PlacePartFromPartObject(const TAssemblyPtr& aAssySession,
+                                                                             const TIdfPartPlacementObject& P) {
+  if (!FileExists(P.FActualPart)) return nullptr;
+  auto occ = PlacePartExt(P.FActualPart, aAssySession, P.FTop, P.FX, P.FY, FBrdThickness, P.FRotation);
+  if (!occ) return nullptr;
+  if (P.FAutoPart) occ->Set_Color(GetPrefixColour(P.FDes.substr(0, 1)));
+  if (AnchorPartsCb.Checked) occ->Set_IsAnchored(true);
+  return occ;
+}
+
+TCorvaneIdfImport::TOccurrencePtr TCorvaneIdfImport::PlacePartExt(const std::string& aPartName,
+                                                                  const TAssemblyPtr& aAssemblySession, bool aTop,
+                                                                  double ax, double ay, double aBoardThickness,
+                                                                  double aRot) {
+  const CVVariant reference = FileExists(aPartName) ? CVVariant(aPartName) : CVVariant();
+  const auto xf =
+      CorvanePartUtils::CreatePartPlacementTransforms(aAssemblySession, aTop, ax, ay, aBoardThickness, aRot);
+  TOccurrencePtr occ;
+  try {
+    occ = aAssemblySession->Get_RootOccurrence()->Get_Occurrences()->Add(reference, xf.Placement);
+    if (occ) {
+      if (aTop) {
+        if (aRot != 0) occ->ApplyTransform(xf.Rotation);
+      } else {
+        occ->ApplyTransform(xf.Bottom);
+        occ->ApplyTransform(xf.Rotation);
+      }
+    }
+  } catch (const std::exception&) {
+  }
+  return occ;
+}

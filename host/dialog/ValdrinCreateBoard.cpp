@@ -1,0 +1,161 @@
+// The board part: the outline extruded by the board thickness with its cut-outs, copper and
+// overlay bosses, drilled holes cut through, and outline and keep-out bosses.
+#include "CorvaneFeatureUtils.h"
+#include "CorvaneFileUtils.h"
+#include "FileUtils.h"
+#include "ValdrinIdfImportForm.h"
+#include "WinUtils.h"
+
+using namespace CorvaneX_TLB;
+namespace fu = CorvaneFeatureUtils;
+using TOutlineLists = std::vector<std::unique_ptr<TBoardOutlineObjectList>>;
+
+namespace {
+constexpr int32_t kBoardColourBeforeFeatures = 65280;
+constexpr int32_t kBoardColour = 16711680;
+}  // namespace
+
+void TCorvaneIdfImport::GetBoardOutlineFromIdf(TBoardOutlineObjectList& List) {
+  if (TSection* section = FImportIDF->FindFirstSection(stBOARD_OUTLINE))
+    FImportIDF->SectionToOutlineList(section, List, fCorvaneFactor);
+}
+
+void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
+  FTimes.SetProgressTime(true);
+  UpDateCaption("Creating Board Outline Part");
+  InitialiseFormSettings();
+  TBoardOutlineObjectList list;
+  auto hook = std::make_unique<TAutomationHook>();
+  std::shared_ptr<ICVRoot> root;
+
+  // Every way out of the build ends the host instance and writes the timing line.
+  auto finish = [&] {
+    if (root) {
+      try {
+        root->Terminate();
+      } catch (const std::exception& e) {
+        FImportIDF->ReportException("Terminating Corvane", e.what());
+      }
+    }
+    hook.reset();
+    fBoardOutlineBody.reset();
+    UpDateCaption(" ");
+    FTimes.SetProgressTime(false);
+    FImportIDF->SummaryLog.Add("Time for creating outline part : " + FTimes.GetProgressTime());
+  };
+
+  try {
+    if (LocalGetRootAndInit(hook.get(), root, true)) {
+      const std::string partName = RemoveExt(ExtractFileName(FBoardPartFilename));
+      if (auto part = CreatePart(root, partName)) {
+        GetBoardOutlineFromIdf(list);
+        if (!list.Empty()) {
+          // Board extrusion: all loops in one sketch, so cut-outs become openings.
+          part->Set_Color(kBoardColourBeforeFeatures);
+          UpDateCaption("Extruding: " + FBoardOutlineFeature);
+          list.fBodyHeight = FImportIDF->BoardThickness * fCorvaneFactor;
+          if (auto feature = CreateBaseExtrude(part, FBoardOutlineFeature, list, true, true)) {
+            fBoardOutlineBody = fu::GetFirstBody(part);
+            if (fBoardOutlineBody) {
+              part->Set_Color(kBoardColour);
+              ProcessPcbFeatureOutlines(part);
+              if (!StopCheck()) ProcessDrilledHoles(part);
+              if (!StopCheck()) ProcessMiscOutlines(part);
+            }
+            UpDateCaption("");
+            FImportIDF->VerifyLog.Add("Board Outline feature created");
+          }
+        }
+        auto session = std::dynamic_pointer_cast<ICVSession>(part);
+        if (!StopCheck() && session) {
+          UpDateCaption("Saving PCB Part: " + partName);
+          try {
+            if (UseVaultCb.Checked) {
+              session->SaveAll(GetWindowsTempFolder());
+            } else {
+              CorvaneFileUtils::SaveAsAndClose(session, FBoardPartFilename, aCloseWhenDone);
+              if (FileExists(FBoardPartFilename)) FFilesWritten.push_back(FBoardPartFilename);
+            }
+          } catch (const std::exception& e) {
+            FImportIDF->ReportException("Exception on Save for : " + partName, e.what());
+          }
+          UpDateCaption("");
+        }
+      }
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
+void TCorvaneIdfImport::ProcessPcbFeatureOutlines(const TPartPtr& PartSession) {
+  auto features = PartSession->Get_Features();
+  if (!features) return;
+  TOutlineLists lists;
+  GetPcbFeatureOutlineLists(lists);
+  for (auto& list : lists) {
+    if (list->Empty()) continue;
+    const std::string name = (list->fTop ? "Top" : "Bottom") + list->fListName;
+    // Bottom features are drawn on the bottom face, seen from below.
+    if (!list->fTop) list->Mirror(true, false, false);
+    if (list->fBodyHeight > 0) {
+      SketchAndCreateBoss(PartSession, features, list->fTop, name, *list, list->fBodyHeight);
+      if (StopCheck()) break;
+    } else {
+      FImportIDF->ErrorLog.Add("Failed to add : " + name + " | extrusion thickness is zero");
+    }
+  }
+}
+
+void TCorvaneIdfImport::ProcessMiscOutlines(const TPartPtr& PartSession) {
+  auto features = PartSession->Get_Features();
+  if (!features) return;
+  TOutlineLists lists;
+  GetMiscFeatureOutlineLists(lists);
+  for (auto& list : lists) {
+    if (list->Empty()) continue;
+    const std::string name = list->fListName;
+    if (!list->fTop) list->Mirror(true, false, true);
+    if (list->fBodyHeight > 0) {
+      SketchAndCreateBoss(PartSession, features, list->fTop, name, *list, list->fBodyHeight);
+      if (StopCheck()) break;
+    } else {
+      FImportIDF->ErrorLog.Add("Failed to add : " + name + " | extrusion thickness is zero");
+    }
+  }
+}
+
+void TCorvaneIdfImport::ProcessDrilledHoles(const TPartPtr& PartSession) {
+  auto features = PartSession->Get_Features();
+  if (!features) return;
+  auto face = fu::GetTopOrBottomFaceFromBody(fBoardOutlineBody, true);
+  if (!face) return;
+  TOutlineLists lists;
+  GetDrilledHoleOutlineLists(lists);
+  for (auto& list : lists) {
+    if (list->Empty()) continue;
+    list->ApplyFactor(fCorvaneFactor);
+    SketchAndCutHoles(PartSession, face, *list);
+  }
+  AddHoleFilterDataToLog();
+}
+
+void TCorvaneIdfImport::SketchAndCutHoles(const TPartPtr& PartSession, const std::shared_ptr<ICVFace>& RefFace,
+                                          const TBoardOutlineObjectList& List) {
+  if (!RefFace || !PartSession) return;
+  auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, RefFace, List.fListName + FSketchStr);
+  if (!sketch) return;
+  AddOutlineToSketch(sketch, List, true, false);
+  if (sketch->Get_IsClosed()) {
+    UpDateCaption("Cutting: " + List.fListName);
+    if (LocalCutSketch(PartSession->Get_Features(), sketch, List.fListName))
+      FImportIDF->VerifyLog.Add("Added " + std::to_string(List.Count()) + " holes to " + List.fListName);
+    else
+      FImportIDF->ErrorLog.Add("Cut Extrude failed for " + List.fListName);
+  } else {
+    FImportIDF->ErrorLog.Add("Cut Extrude failed for " + List.fListName + " | Sketch is Open");
+  }
+  UpDateCaption(" ");
+}

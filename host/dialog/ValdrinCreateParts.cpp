@@ -1,0 +1,126 @@
+// Component parts modelled from their library outlines, one host instance each, and the
+// connection and part-creation steps shared with the board part.
+#include "CorvaneFileUtils.h"
+#include "FileUtils.h"
+#include "ValdrinIdfImportForm.h"
+
+using namespace CorvaneX_TLB;
+
+namespace {
+bool Handled(const TSearchStringList& list, const std::string& name) {
+  for (const auto& l : list.Lines())
+    if (SameTextAscii(l, name)) return true;
+  return false;
+}
+}  // namespace
+
+bool TCorvaneIdfImport::LocalGetRootAndInit(TAutomationHook* Hook, std::shared_ptr<ICVRoot>& Root, bool aNew) {
+  if (!Hook) return false;
+  try {
+    Hook->ConnectKind = aNew ? ckNewInstance : ckRunningOrNew;
+    auto intf = Hook->DefaultInterface();
+    if (!intf) return false;
+    auto root = std::dynamic_pointer_cast<ICVRoot>(intf->Get_Root());
+    if (!root) return false;
+    Root = root;
+    intf->Initialize("", "", "", false, 0);
+    return true;
+  } catch (const std::exception& e) {
+    FImportIDF->ReportException("Exception conneecting to Corvane", e.what());
+    return false;
+  }
+}
+
+TCorvaneIdfImport::TPartPtr TCorvaneIdfImport::CreatePart(const std::shared_ptr<ICVRoot>& aRoot,
+                                                          const std::string& aFilename) {
+  // Without a running host there is nothing to show the part in; the separate instance makes it.
+  const bool visible = ShowPartCreateCb.Checked && fCorvaneRoot;
+  try {
+    return (visible ? fCorvaneRoot : aRoot)->CreateEmptyPart(aFilename, false);
+  } catch (const std::exception& e) {
+    FImportIDF->ReportException(visible ? "creating PCB: " + aFilename : "creating new part (invisible) : " + aFilename,
+                                e.what());
+    return nullptr;
+  }
+}
+
+bool TCorvaneIdfImport::CreateCorvanePartNew(int Index) {
+  TIdfPartPlacementObject& P = FPartPlaceList.GetPartRecord(Index);
+  auto hook = std::make_unique<TAutomationHook>();
+  std::shared_ptr<ICVRoot> root;
+  bool result = true;
+  try {
+    if (LocalGetRootAndInit(hook.get(), root, true)) {
+      auto part = CreatePart(root, P.FPackageName);
+      if (part && !P.FOutlineList.Empty()) {
+        TBoardOutlineObjectList& outline = P.FOutlineList;
+        outline.ApplyFactor(fCorvaneFactor);
+        if (P.FHeight != 0) {
+          outline.fBodyHeight = P.FHeight * fCorvaneFactor;
+        } else {
+          outline.fBodyHeight = FDefaultAutoPartHeight;
+          FImportIDF->ErrorLog.Add("Warning : " + P.FPackageName + " height is zero, default used");
+        }
+        UpDateCaption("Extruding: " + P.FPackageName);
+        if (CreateBaseExtrude(part, FPartOutlineFeature, outline, false, false))
+          FImportIDF->VerifyLog.Add("Extrude created for : " + P.FPackageName);
+        UpDateCaption("");
+        outline.FreeListObjects();
+        outline.Clear();
+      }
+      if (auto session = std::dynamic_pointer_cast<ICVSession>(part)) {
+        try {
+          if (UseVaultCb.Checked) {
+            session->SaveAll(ExtractFileDir(P.FActualPart));
+          } else {
+            CorvaneFileUtils::SaveAsAndClose(session, P.FActualPart, true);
+            if (FileExists(P.FActualPart)) FFilesWritten.push_back(P.FActualPart);
+          }
+        } catch (const std::exception& e) {
+          FImportIDF->ReportException("Exception on Save for Auto Part : " + P.FPackageName, e.what());
+        }
+      }
+    } else {
+      FImportIDF->ErrorLog.Add("Failed to connect to Valdrin for Auto Part : " + P.FPackageName);
+    }
+  } catch (const std::exception& e) {
+    // One part that the host cannot build must not end the whole import.
+    FImportIDF->ReportException("Exception creating Auto Part : " + P.FPackageName, e.what());
+    result = false;
+  }
+  if (root) {
+    try {
+      root->Terminate();
+    } catch (const std::exception& e) {
+      FImportIDF->ReportException("Terminating Corvane", e.what());
+    }
+  }
+  hook.reset();
+  return result;
+}
+
+void TCorvaneIdfImport::CreateAutoParts() {
+  FTimes.SetProgressTime(true);
+  ProgressInit(FPartPlaceList.Count());
+  for (int i = 0; i < FPartPlaceList.Count(); ++i) {
+    TIdfPartPlacementObject& P = FPartPlaceList.GetPartRecord(i);
+    if (Handled(FFileLoadList, P.FPartName)) {
+      ProgressStep();
+      continue;
+    }
+    if (P.FAutoPart && !P.FOutlineList.Empty() && (!ReUseCreatedParts.Checked || !FileExists(P.FActualPart))) {
+      UpDateCaption(P.FPartName);
+      if (StopCheck()) return;
+      if (CreateCorvanePartNew(i)) {
+        FFileLoadList.Add(P.FPartName);
+        ProgressStep();
+      }
+      continue;
+    }
+    FFileLoadList.Add(P.FPartName);
+    ProgressStep();
+  }
+  ProgressReset();
+  FTimes.SetProgressTime(false);
+  FImportIDF->SummaryLog.Add("Time for creating parts : " + FTimes.GetProgressTime());
+}
