@@ -1,5 +1,7 @@
 #include "BatchCommand.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -26,6 +28,7 @@ struct TBatchOptions {
   std::string Library;
   std::string Log = "summary";
   std::string SettingsFile;
+  std::string AssemblyDir;
   bool NoSettings = false;
   bool SaveSettings = false;
   std::vector<TSetValue> Sets;
@@ -103,6 +106,8 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
       o.Log = value(a);
       if (o.Log != "summary" && o.Log != "detail" && o.Log != "error" && o.Log != "all")
         throw EUsage("--log takes summary, detail, error or all, not '" + o.Log + "'");
+    } else if (a == "--assembly-dir") {
+      o.AssemblyDir = value(a);
     } else if (a == "--settings") {
       o.SettingsFile = value(a);
     } else if (a == "--no-settings") {
@@ -142,17 +147,56 @@ class TBatchPlatform : public platform::TConsolePlatform {
     return true;
   }
   int MessageDlg(const std::string& text, platform::TMsgDlgType, platform::TMsgDlgButtons buttons) override {
+    ClearProgress();
     fErr << text << '\n';
     if (buttons & platform::mbNo) return platform::mrNo;
     if (buttons & platform::mbCancel) return platform::mrCancel;
     return platform::mrOk;
   }
-  void ShowMessage(const std::string& text) override { fErr << text << '\n'; }
+  void ShowMessage(const std::string& text) override {
+    ClearProgress();
+    fErr << text << '\n';
+  }
+
+  // The running phase and its progress on one terminal line, redrawn at most ten times a second
+  // and whenever the phase changes.
+  void ShowProgress(const TIdfImportFormV4_XE2& d) {
+    if (!fTerminal) return;
+    std::string phase = d.Caption;
+    if (phase.rfind(d.FStaticCaption, 0) == 0) phase.erase(0, d.FStaticCaption.size());
+    const std::string dash = "  -  ", dots = " . . .";
+    if (phase.rfind(dash, 0) == 0) phase.erase(0, dash.size());
+    if (phase.size() >= dots.size() && phase.compare(phase.size() - dots.size(), dots.size(), dots) == 0)
+      phase.erase(phase.size() - dots.size());
+    const auto now = std::chrono::steady_clock::now();
+    if (phase == fPhase && now - fLastDraw < std::chrono::milliseconds(100)) return;
+    fPhase = phase;
+    fLastDraw = now;
+    const int max = d.ProgressBar1.Max, pos = d.ProgressBar1.Position;
+    std::string bar;
+    if (max > 0) {
+      const int width = 30, filled = std::clamp(pos * width / max, 0, width);
+      bar = " [" + std::string(filled, '#') + std::string(width - filled, '-') + "] " + std::to_string(pos) + "/" +
+            std::to_string(max);
+    }
+    if (phase.size() > 60) phase = phase.substr(0, 57) + "...";
+    fErr << "\r\033[K" << phase << bar << std::flush;
+    fDrawn = true;
+  }
+  void ClearProgress() {
+    if (!fDrawn) return;
+    fErr << "\r\033[K" << std::flush;
+    fDrawn = false;
+  }
+  bool fTerminal = false;
 
  private:
   std::string fBoard;
   std::ostream& fErr;
   bool fBoardAnswered = false;
+  std::string fPhase;
+  std::chrono::steady_clock::time_point fLastDraw{};
+  bool fDrawn = false;
 };
 
 // Installs a platform for the scope of the run and puts the previous one back.
@@ -169,11 +213,11 @@ class TServicesScope {
 }  // namespace
 
 std::string BatchUsage() {
-  return "usage: corvane-idf batch BOARD [--library FILE] [--log summary|detail|error|all]\n"
+  return "usage: corvane-idf batch BOARD [--library FILE] [--assembly-dir DIR] [--log summary|detail|error|all]\n"
          "                         [--settings FILE | --no-settings] [--set NAME=VALUE]... [--save-settings]";
 }
 
-int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   TBatchOptions o;
   try {
     o = ParseArgs(args);
@@ -193,6 +237,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   // A file dialog answers with a full path; so does the command line standing in for it.
   o.Board = std::filesystem::absolute(o.Board).lexically_normal().string();
   if (!o.Library.empty()) o.Library = std::filesystem::absolute(o.Library).lexically_normal().string();
+  if (!o.AssemblyDir.empty())
+    o.AssemblyDir = IncludeTrailingPathDelimiter(std::filesystem::absolute(o.AssemblyDir).lexically_normal().string());
 
   // The run works on a copy of the store in memory; the user's store changes only on request.
   auto file = std::make_shared<TRegistryFileMedium>(o.SettingsFile.empty() ? TRegistryFileMedium::DefaultPath()
@@ -221,6 +267,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
 
   auto services = std::make_shared<TBatchPlatform>(o.Board, err);
+  services->fTerminal = errIsTerminal;
   TServicesScope scope(services);
   platform::InstallInterruptHandler();
   platform::TDecimalSeparatorGuard separator;
@@ -235,12 +282,23 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     services->OnInterrupt = [&d] { d.StopButtonClick(); };
   };
   setup.AfterShow = [&](TCorvaneIdfImport& d) {
+    // The show sequence has loaded and analysed the board; now the build, as the button does it.
+    if (!o.AssemblyDir.empty()) d.AssemblyPathEdit.SetText(o.AssemblyDir);
+    d.OnProgressChange = [&d, &services] { services->ShowProgress(d); };
+    const std::size_t writtenBefore = d.FFilesWritten.size();
+    d.ImportButton.Click();
+    d.OnProgressChange = nullptr;
+    services->ClearProgress();
     services->OnInterrupt = nullptr;
     const TIDFfile& idf = *d.FImportIDF;
     if (o.Log == "summary" || o.Log == "all") PrintLog(out, "Summary", idf.SummaryLog);
     if (o.Log == "detail" || o.Log == "all") PrintLog(out, "Detail", idf.VerifyLog);
     if (o.Log == "all") PrintLog(out, "Warning", idf.WarningLog);
     if (o.Log == "error" || !idf.ErrorLog.Empty()) PrintLog(out, "Error", idf.ErrorLog);
+    if (d.FFilesWritten.size() > writtenBefore) {
+      out << "---- Files written ----\n";
+      for (std::size_t i = writtenBefore; i < d.FFilesWritten.size(); ++i) out << d.FFilesWritten[i] << '\n';
+    }
     status = idf.ErrorLog.Empty() ? 0 : 1;
     if (!o.SaveSettings) return;
     d.SaveFeatureNames();

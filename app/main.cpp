@@ -6,6 +6,9 @@
 #include "BatchCommand.h"
 #include "CorvaneIdfCommandLauncher.h"
 #include "TerminalPlatform.h"
+#ifdef CORVANE_IDF_WITH_OCCT
+#include "CorvaneServer.h"
+#endif
 
 namespace {
 void PrintUsage(std::ostream& os) {
@@ -17,6 +20,9 @@ void PrintUsage(std::ostream& os) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef CORVANE_IDF_WITH_OCCT
+  corvane::RegisterCorvaneServer();
+#endif
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     // No display here: the About details and their question go to the terminal.
@@ -26,7 +32,7 @@ int main(int argc, char** argv) {
   }
   const std::string command = args.front();
   args.erase(args.begin());
-  if (command == "batch") return RunBatch(args, std::cout, std::cerr);
+  if (command == "batch") return RunBatch(args, std::cout, std::cerr, ::isatty(2) != 0);
   if (command == "--help" || command == "-h" || command == "help") {
     PrintUsage(std::cout);
     return 0;
