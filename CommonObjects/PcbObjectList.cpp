@@ -188,7 +188,7 @@ class TEndPointIndex {
     fSlots.assign(capacity, TSlot{});
     fMask = capacity - 1;
 
-    fPointCell.assign(2 * n, 0);
+    fPointCell.assign(2 * n, kNone);
     for (std::size_t i = 0; i < n; ++i) {
       if (!alive[i]) continue;
       const auto& e = ends[i];
@@ -232,7 +232,8 @@ class TEndPointIndex {
   long FindFirst(double x, double y, long point) {
     long best = -1;
     const TKey key = KeyOf(x, y);
-    const std::uint32_t home = point >= 0 ? fPointCell[static_cast<std::size_t>(point)] : Find(key);
+    std::uint32_t home = point >= 0 ? fPointCell[static_cast<std::size_t>(point)] : kNone;
+    if (home == kNone) home = Find(key);
     if (fExact) return home != kNone ? FirstInCell(home, x, y, best) : best;
     const std::int64_t x0 = Floor(x - fReach), x1 = Floor(x + fReach);
     const std::int64_t y0 = Floor(y - fReach), y1 = Floor(y + fReach);
