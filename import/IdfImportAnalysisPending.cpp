@@ -18,8 +18,10 @@ int TIdfImportFormV4_XE2::GetPrefixColour(const std::string& Prefix) const {
   for (const std::string& entry : FColourHoldingList.Lines()) {
     const std::size_t eq = entry.find('=');
     if (eq == std::string::npos || !SameTextAscii(entry.substr(0, eq), Prefix)) continue;
+    const std::string value = entry.substr(eq + 1);
+    if (!value.empty() && value[0] == '$') return static_cast<int>(std::stoul(value.substr(1), nullptr, 16));
     double v = 0;
-    return TryStrToFloat(entry.substr(eq + 1), v) ? static_cast<int>(v) : -1;
+    return TryStrToFloat(value, v) ? static_cast<int>(v) : -1;
   }
   return -1;
 }

@@ -10,6 +10,9 @@
 
 class TIdfPartPlacementObject {
  public:
+  TIdfPartPlacementObject(const std::string& aDes, const std::string& aPackageName, const std::string& /*aComment*/,
+                          double aX, double aY, double aRot, bool aTop)
+      : FDes(aDes), FPackageName(aPackageName), FX(aX), FY(aY), FRotation(aRot), FTop(aTop) {}
   std::string FDes, FPackageName, FPartName, FActualPart;
   double FX = 0, FY = 0, FRotation = 0, FHeight = 0;
   bool FTop = true;
