@@ -5,6 +5,7 @@
 #include "CorvanePartUtils.h"
 #include "FileUtils.h"
 #include "ModelTestSupport.h"
+#include "WinUtils.h"
 
 using namespace CorvaneX_TLB;
 namespace fu = CorvaneFeatureUtils;
@@ -350,4 +351,163 @@ TEST_F(ModelTest, PlacementTransformsPutComponentsOnTheirSide) {
   EXPECT_NEAR(p[0], 1.1, 1e-9);
   EXPECT_NEAR(p[2], -0.36, 1e-9);
   EXPECT_TRUE(top0);
+}
+
+namespace {
+// A board whose part files already exist, as the recording host writes none.
+std::unique_ptr<TTestImport> ReadyToImport(ModelTest& t, std::function<std::unique_ptr<TTestImport>()> show,
+                                           const std::string& folder) {
+  auto d = show();
+  d->NonPlatedMountingCB.Checked = true;
+  d->AssemblyDirCb.Checked = false;
+  d->Prepare = [folder](TTestImport& i) {
+    i.FPartPlaceList.Clear();
+    i.FPartPlaceList.Add(Placement("R1", "R0805", folder + "R0805.CV_PRT", 1, 1, 0, true, 0.06));
+    i.FPartPlaceList.Add(Placement("U1", "SOIC", folder + "SOIC.CV_PRT", 3, 2, 90, false, 0.1));
+    i.FPartPlaceList.Add(Placement("X1", "GONE", folder + "missing/GONE.CV_PRT", 3, 2, 0, true, 0.1, false));
+  };
+  (void)t;
+  return d;
+}
+}  // namespace
+
+TEST_F(ModelTest, WholeImportBuildsPartsBoardThenAssemblyWithTheBoardAnchored) {
+  auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
+  d->AssignFileNames();
+  for (const std::string f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
+    std::ofstream(f) << "x";
+  d->ImportButton.Click();
+  const std::string board = d->FBoardPartFilename;
+  const std::string asmName = RemoveExt(ExtractFileName(d->FAssemblyFilename));
+  EXPECT_EQ(Only({"CreateEmptyPart", "CreateEmptyAssembly", "Add", "Set_IsAnchored", "Terminate"}),
+            (std::vector<std::string>{
+                "Root#1.CreateEmptyPart(\"R0805\", false)", "Root#1.Terminate()",
+                "Root#2.CreateEmptyPart(\"SOIC\", false)", "Root#2.Terminate()",
+                "Root#3.CreateEmptyPart(\"" + RemoveExt(ExtractFileName(board)) + "\", false)", "Root#3.Terminate()",
+                "Root#4.CreateEmptyAssembly(\"" + asmName + "\")",
+                "Occurrences[root:" + asmName + "].Add(\"" + board + "\", Transform#1)",
+                "Occurrence[" + RemoveExt(ExtractFileName(board)) + ":1].Set_IsAnchored(true)",
+                "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "R0805.CV_PRT\", Transform#3)",
+                "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "SOIC.CV_PRT\", Transform#5)",
+                "Root#4.Terminate()"}));
+  // The board is coloured as "PCB", auto parts by their designator's first letter.
+  const auto colours = host->CallsTo("Set_Color");
+  ASSERT_GE(colours.size(), 3u);
+  EXPECT_EQ(colours[colours.size() - 3].Args[0], std::to_string(d->GetPrefixColour("PCB")));
+  EXPECT_EQ(colours[colours.size() - 2].Args[0], std::to_string(d->GetPrefixColour("R")));
+  EXPECT_EQ(colours.back().Args[0], std::to_string(d->GetPrefixColour("U")));
+  EXPECT_EQ(host->CallsTo("SaveAs").back().Text(),
+            "Assembly[" + asmName + "].SaveAs(\"" + Folder() + "\", \"" + asmName + "\")");
+  // The bottom part hangs under the board by the thickness the board part was built with.
+  EXPECT_EQ(host->CallsTo("CreateTranslationTransformByXYZ").back().Text(),
+            "GeometryFactory[" + asmName + "].CreateTranslationTransformByXYZ(3, 2, -0.16)");
+  const TIDFfile& f = *d->FImportIDF;
+  for (const char* line : {"Time for creating parts : ", "Time for creating outline part : ",
+                           "Time for placing parts : ", "Time for Saving Assembly : ", "Time elapsed : "})
+    EXPECT_EQ(CountStarting(f.SummaryLog, line), 1) << line;
+  EXPECT_TRUE(f.ErrorLog.Empty()) << f.ErrorLog.Text();
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"Import Completed Without Errors"}));
+  EXPECT_FALSE(d->StopButton.Visible);
+  EXPECT_FALSE(d->UpdateButton.Visible);
+}
+
+TEST_F(ModelTest, AnchorPartsAndAMissingBoardPartFile) {
+  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  d->AnchorPartsCb.Checked = true;
+  d->AssignFileNames();
+  for (const std::string f : {Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"}) std::ofstream(f) << "x";
+  // The recording host writes nothing, so the board part file is not there to place.
+  d->ImportButton.Click();
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
+                  "Failed to Place Board Outline Part- " + d->FBoardPartFilename + " does not exist"));
+  EXPECT_EQ(host->CountOf("Set_IsAnchored"), 2);
+  EXPECT_EQ(Messages().back(), "There were errors during the Import process.\n\rGo to the Status tab for details.");
+}
+
+TEST_F(ModelTest, AStopAtAnyStopPointEndsTheImportUnsavedAndEveryInstanceEnded) {
+  // A full run first, to count the stop points.
+  int points = 0;
+  {
+    auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
+    d->AssignFileNames();
+    for (const std::string f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
+      std::ofstream(f) << "x";
+    scripted->OnProcessMessages = [&] { ++points; };
+    d->ImportButton.Click();
+  }
+  ASSERT_GT(points, 5);
+  for (int k = 1; k <= points; ++k) {
+    SCOPED_TRACE("stop at point " + std::to_string(k));
+    auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
+    int n = 0;
+    scripted->OnProcessMessages = [&] {
+      if (++n == k) d->StopButton.Click();
+    };
+    scripted->Calls.clear();
+    d->StopButton.Visible = true;
+    d->ImportButton.Click();
+    scripted->OnProcessMessages = nullptr;
+    EXPECT_GE(CountStarting(d->FImportIDF->ErrorLog, "Received Stop Request : "), 1);
+    EXPECT_EQ(host->CountOf("NewInstance"), host->CountOf("Terminate"));
+    for (const auto& c : host->CallsTo("SaveAs")) EXPECT_EQ(c.Object.rfind("Assembly[", 0), std::string::npos);
+    EXPECT_EQ(CountStarting(d->FImportIDF->SummaryLog, "Time for Saving Assembly : "), 0);
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().back().rfind("There were errors during the Import process.", 0), 0u);
+    EXPECT_FALSE(d->fStopRequest);
+  }
+}
+
+TEST_F(ModelTest, AStopWhilePlacingLeavesNoPlacingTime) {
+  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  d->AssignFileNames();
+  for (const std::string f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
+    std::ofstream(f) << "x";
+  scripted->OnProcessMessages = [&] {
+    if (host->CountOf("CreateEmptyAssembly") && host->CountOf("Add") == 2) d->StopButtonClick();
+  };
+  d->ImportButton.Click();
+  EXPECT_EQ(host->CountOf("Add"), 2);  // the board and the first component
+  EXPECT_EQ(CountStarting(d->FImportIDF->SummaryLog, "Time for placing parts : "), 0);
+  EXPECT_EQ(CountStarting(d->FImportIDF->ErrorLog, "Received Stop Request : "), 2);
+}
+
+TEST_F(ModelTest, AFailedAssemblyIsReportedNotShownAsSuccess) {
+  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  d->AssignFileNames();
+  std::ofstream(d->FBoardPartFilename) << "x";
+  d->Prepare = [](TTestImport& i) { i.FPartPlaceList.Clear(); };
+  host->Script.FailOn("SaveAs", "disk full", 2);  // the board part's save is the first
+  d->ImportButton.Click();
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog, "Exception : Create Assembly | disk full"));
+  EXPECT_EQ(Messages().back(), "disk full");
+
+  auto d2 = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  host->Script.Rules.clear();
+  host->Script.NilOn("CreateEmptyAssembly");
+  d2->ImportButton.Click();
+  EXPECT_EQ(host->CountOf("Add"), 0);
+  EXPECT_TRUE(Has(d2->FImportIDF->ErrorLog, "Failed to create assembly : " + RemoveExt(ExtractFileName(d2->FAssemblyFilename))));
+  EXPECT_NE(Messages().back(), "Import Completed Without Errors");
+
+  auto d3 = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  host->Script.Rules.clear();
+  host->Script.FailOn("CreateEmptyAssembly", "no licence");
+  d3->ImportButton.Click();
+  EXPECT_TRUE(Has(d3->FImportIDF->ErrorLog, "Exception : creating assembly : " +
+                                                RemoveExt(ExtractFileName(d3->FAssemblyFilename)) + " | no licence"));
+  EXPECT_EQ(host->CountOf("NewInstance"), host->CountOf("Terminate"));
+}
+
+TEST_F(ModelTest, VaultSavesIntoTheTemporaryFolderWithoutTrailingSeparator) {
+  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  d->UseVaultCb.Checked = true;
+  d->fVaultAssemblyFolder = Folder();  // replaced by the button from the path field
+  d->AssemblyPathEdit.SetText(Folder() + "vault/");
+  d->Prepare = [](TTestImport& i) { i.FPartPlaceList.Clear(); };
+  d->ImportButton.Click();
+  const auto all = host->CallsTo("SaveAll");
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].Args[0], recording::Str(GetWindowsTempFolder()));
+  EXPECT_EQ(all[1].Args[0], recording::Str(Folder() + "vault"));
+  EXPECT_EQ(host->CountOf("Close"), 0);  // the board part stays open
 }
