@@ -3,6 +3,7 @@
 
 #include "BatchCommand.h"
 #include "CorvaneIdfCommandLauncher.h"
+#include "CorvaneServer.h"
 #include "DialogTestSupport.h"
 #include "TerminalPlatform.h"
 
@@ -131,6 +132,7 @@ TEST(TerminalPlatform, YesWithoutClipboardSaysSo) {
 class BatchTest : public DialogTest {
  protected:
   int Batch(std::vector<std::string> args) {
+    corvane::RegisterCorvaneServer();  // a batch run builds the assembly
     out.str("");
     err.str("");
     return RunBatch(args, out, err);

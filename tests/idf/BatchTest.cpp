@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "BatchCommand.h"
+#include "CorvaneServer.h"
 #include "IdfTestHelpers.h"
 
 namespace {
@@ -10,7 +11,11 @@ struct TRun {
   int Code;
   std::string Out, Err;
 };
+// The run builds the assembly; it goes to a folder of its own, never beside the sample files.
 TRun Batch(std::vector<std::string> args) {
+  corvane::RegisterCorvaneServer();
+  TTempDir assembly;
+  if (!args.empty()) args.insert(args.end(), {"--assembly-dir", assembly.Path()});
   std::ostringstream out, err;
   int code = RunBatch(args, out, err);
   return {code, out.str(), err.str()};
