@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace corvane {
 namespace {
@@ -304,7 +305,7 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
   for (auto& c : added) {
     Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(
         gp_Ax3(SketchToWorld(P.Frame, c.C), axis, P.Frame.XDirection()), c.R);
-    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * M_PI, 0, height, Precision::Confusion());
+    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * std::numbers::pi, 0, height, Precision::Confusion());
     if (!mf.IsDone()) return false;
     TopoDS_Face wall = mf.Face();
     // The wall's two circles become the caps' new inner wires; they run counter-clockwise
