@@ -1,5 +1,7 @@
 // Board 100 x 58 mm with many drilled holes cut through all, then written as a part file.
 // Run by hand: corvane_hole_bench [hole counts...] [--general] [--no-write] [--dir FOLDER]
+//   --general  puts a pad on the board first, so the holes take the general boolean
+//   --pads     instead of holes, stands that many square pads on the top face (one boss)
 #include "CorvaneServer.h"
 
 #include <chrono>
@@ -104,23 +106,52 @@ void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, bool wri
   (void)closed;
 }
 
+void RunPads(const std::shared_ptr<ICVRoot>& root, int pads) {
+  const double w = 10.0, h = 5.8, t = 0.16;
+  auto part = root->CreateEmptyPart("Pads" + std::to_string(pads), false);
+  auto planes = std::dynamic_pointer_cast<ICVDesignSession>(part)->Get_DesignPlanes();
+  auto outline = part->Get_Sketches()->AddSketch(nullptr, planes->Get_Item(0), "Outline");
+  outline->Get_Figures()->AddRectangle(0, 0, w, h);
+  Boss(part, outline, t, true);
+  int cols = static_cast<int>(std::ceil(std::sqrt(pads * w / h)));
+  double pitch = std::min(w / (cols + 1), h / ((pads + cols - 1) / cols + 1));
+  double a = pitch * 0.25;
+  auto sketch = part->Get_Sketches()->AddSketch(nullptr, TopFace(part), "Pads");
+  for (int i = 0; i < pads; ++i) {
+    double x = pitch * (1 + i % cols), y = pitch * (1 + i / cols);
+    sketch->Get_Figures()->AddRectangle(x - a, y - a, x + a, y + a);
+  }
+  auto t0 = std::chrono::steady_clock::now();
+  auto boss = Boss(part, sketch, 0.0035, false);
+  double tBoss = Seconds(t0);
+  bool err = std::dynamic_pointer_cast<ICVPartFeature>(boss)->Get_HasError();
+  double vol = part->Get_Bodies()->Get_Item(0)->Get_Volume();
+  double expect = w * h * t + pads * 4 * a * a * 0.0035;
+  std::printf("%7d pads  boss %.3f s%s  volume err %.2e\n", pads, tBoss, err ? " FAILED" : "",
+              std::abs(vol - expect) / expect);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   std::vector<int> counts;
-  bool general = false, write = true;
+  bool general = false, write = true, pads = false;
   fs::path dir = fs::temp_directory_path() / "corvane-bench";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--general") general = true;
     else if (a == "--no-write") write = false;
+    else if (a == "--pads") pads = true;
     else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
     else counts.push_back(std::atoi(a.c_str()));
   }
   if (counts.empty()) counts = {1000, 10000, 100000};
   fs::create_directories(dir);
   auto root = std::dynamic_pointer_cast<ICVRoot>(corvane::CreateCorvaneServer()->Get_Root());
-  for (int n : counts) Run(root, n, general, write, dir);
+  for (int n : counts) {
+    if (pads) RunPads(root, n);
+    else Run(root, n, general, write, dir);
+  }
   root->Terminate();
   return 0;
 }
