@@ -6,7 +6,7 @@
 #include "BatchCommand.h"
 #include "CorvaneIdfCommandLauncher.h"
 #include "TerminalPlatform.h"
-#ifdef CORVANE_IDF_WITH_OCCT
+#ifdef CORVANE_IDF_WITH_HOST
 #include "CorvaneServer.h"
 #endif
 
@@ -20,10 +20,10 @@ void PrintUsage(std::ostream& os) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef CORVANE_IDF_WITH_OCCT
+  std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef CORVANE_IDF_WITH_HOST
   corvane::RegisterCorvaneServer();
 #endif
-  std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     // No display here: the About details and their question go to the terminal.
     platform::SetServices(std::make_shared<platform::TTerminalPlatform>(std::cin, std::cout, ::isatty(0) != 0));

@@ -1,4 +1,5 @@
 // The calls into the host's automation interface made by the dialog itself.
+#include "CorvaneX_TLB.h"
 #include "ValdrinIdfImportForm.h"
 
 std::shared_ptr<CorvaneX_TLB::ICVRoot> TCorvaneIdfImport::QueryRoot(
