@@ -3,7 +3,9 @@
 
 #include "BatchCommand.h"
 #include "CorvaneIdfCommandLauncher.h"
+#ifdef IDF_TESTS_WITH_OCCT
 #include "CorvaneServer.h"
+#endif
 #include "DialogTestSupport.h"
 #include "RecordingHost.h"
 #include "TerminalPlatform.h"
@@ -172,7 +174,9 @@ TEST(TerminalPlatform, YesWithoutClipboardSaysSo) {
 class BatchTest : public DialogTest {
  protected:
   int Batch(std::vector<std::string> args) {
+#ifdef IDF_TESTS_WITH_OCCT
     corvane::RegisterCorvaneServer();  // a batch run builds the assembly
+#endif
     out.str("");
     err.str("");
     return RunBatch(args, out, err);

@@ -3,7 +3,9 @@
 #include <sstream>
 
 #include "BatchCommand.h"
+#ifdef IDF_TESTS_WITH_OCCT
 #include "CorvaneServer.h"
+#endif
 #include "IdfTestHelpers.h"
 
 namespace {
@@ -13,7 +15,9 @@ struct TRun {
 };
 // The run builds the assembly; it goes to a folder of its own, never beside the sample files.
 TRun Batch(std::vector<std::string> args) {
+#ifdef IDF_TESTS_WITH_OCCT
   corvane::RegisterCorvaneServer();
+#endif
   TTempDir assembly;
   if (!args.empty()) args.insert(args.end(), {"--assembly-dir", assembly.Path()});
   std::ostringstream out, err;
