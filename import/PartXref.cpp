@@ -118,7 +118,12 @@ void TPartXrefForm::FormShow() {
   GridWidth = Width - 21;
   GridHeight = Height - 119;
   CheckColWidths();
-  LoadXrefFile();
+  try {
+    LoadXrefFile();
+  } catch (const std::exception& e) {
+    // The editor still opens; a later save reads the file again and fails before writing.
+    Services().MessageDlg(e.what(), TMsgDlgType::mtError, platform::mbOK);
+  }
   FootPrintGrid.SetColCount(2);
   FootPrintGrid.FixedRows = 1;
   FootPrintGrid.SetRowCount(static_cast<int>(FFootprintHolder.size()) + 1);

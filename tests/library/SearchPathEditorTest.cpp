@@ -181,6 +181,10 @@ TEST_F(SearchPathEditorTest, LoadReplacesTheListWithoutSelectionAndBadFilesChang
   e.LoadFrom.Click();
   EXPECT_EQ(scripted->Calls.back().MsgKind, platform::TMsgDlgType::mtError);
   EXPECT_EQ(e.PathList.Items.size(), 3u);
+  scripted->FileAnswers = {std::string("/proc/self/mem")};
+  e.LoadFrom.Click();
+  EXPECT_EQ(scripted->Calls.back().MsgKind, platform::TMsgDlgType::mtError);
+  EXPECT_EQ(e.PathList.Items.size(), 3u);
   scripted->FileAnswers = {tmp.Path() + "no/such/folder/x.sp"};
   e.SaveTo.Click();
   EXPECT_EQ(scripted->Calls.back().MsgKind, platform::TMsgDlgType::mtError);

@@ -202,6 +202,17 @@ TEST_F(XrefEditorTest, ClosingWritesTheSevenSettingsAndBadFilesAreReported) {
   EXPECT_EQ(store->GetIntegerFromRegistry("XrefFormCol0Width"), 130);
   EXPECT_EQ(store->GetIntegerFromRegistry("XrefFormCol1Width"), 621 - 5 - 130);
 
+  // A file that cannot be read: the editor opens empty and OK refuses to merge into it.
+  f.FFootprintHolder = {"A"};
+  f.FPartXrefLibFilename = "/proc/self/mem";
+  f.FormShow();
+  EXPECT_EQ(scripted->Calls.back().MsgKind, platform::TMsgDlgType::mtError);
+  EXPECT_EQ(f.FPartXrefLib.Count(), 0);
+  f.FootPrintGrid.SetCell(1, 1, "a.CV_PRT");
+  f.OKButton.Click();
+  EXPECT_EQ(f.ModalResult, platform::mrNone);
+  EXPECT_EQ(scripted->CallsOf("MessageDlg").size(), 2u);
+
   // A file that cannot be written: an error box, the editor stays open.
   f.FFootprintHolder = {"A"};
   f.FPartXrefLibFilename = tmp.Path() + "no/such/dir/x.xrf";

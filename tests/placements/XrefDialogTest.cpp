@@ -56,19 +56,21 @@ TEST_F(XrefDialogTest, FormatCheckLooksAtTheFirstLineOnlyAndIgnoresMissingFiles)
     d->GetXrefPartList();
     EXPECT_TRUE(Errors(*d).empty()) << name;
   }
-  // A file that cannot be read is reported, not raised.
-  if (::geteuid() != 0) {
-    Write("locked.xrf", "x\n");
-    fs::permissions(dir / "locked.xrf", fs::perms::none);
-    d->XrefEdit.SetText(Folder() + "locked.xrf");
-    d->GetXrefPartList();
-    ASSERT_EQ(Errors(*d).size(), 1u);
-    EXPECT_EQ(Errors(*d)[0].rfind("Exception : GetXrefPartList | ", 0), 0u);
-    d->UseXrefCheckbox.Checked = true;
-    d->UseLibParts.Checked = true;
-    d->PrepareGlobalPlacementList();  // the table stays, the preparation goes on
-    EXPECT_EQ(d->FPartPlaceList.Count(), 1);
-  }
+  // A file that cannot be read (even by root) is reported, not raised.
+  d->XrefEdit.SetText("/proc/self/mem");
+  d->GetXrefPartList();
+  ASSERT_EQ(Errors(*d).size(), 1u);
+  EXPECT_EQ(Errors(*d)[0].rfind("Exception : GetXrefPartList | ", 0), 0u);
+  Write("ok.xrf", "RES_0805=MAPPED\n");
+  d->XrefEdit.SetText(Folder() + "ok.xrf");
+  d->UseXrefCheckbox.Checked = true;
+  d->UseLibParts.Checked = true;
+  d->PrepareGlobalPlacementList();
+  d->XrefEdit.SetText("/proc/self/mem");
+  d->PrepareGlobalPlacementList();  // the table keeps the last file, the preparation goes on
+  ASSERT_EQ(d->FPartPlaceList.Count(), 1);
+  EXPECT_EQ(d->FPartPlaceList.GetPartRecord(0).FPartName, "MAPPED");
+  EXPECT_EQ(Errors(*d).back().rfind("Exception : PrepareGlobalPlacementList | ", 0), 0u);
 }
 
 TEST_F(XrefDialogTest, ChoosingAFileChecksItAndPreparesThePlacements) {
