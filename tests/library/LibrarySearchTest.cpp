@@ -157,10 +157,3 @@ TEST(FileExistsInDirList, CurrentFolderFirstThenListedFoldersSplitAtSemicolons) 
   EXPECT_TRUE(inCurrent);
   EXPECT_EQ(dir, std::string(here) + "/");
 }
-
-TEST(PathParts, WindowsAndLinuxDelimitersBothSplit) {
-  EXPECT_EQ(PathDirPart("C:\\lib\\res\\R0805_1.CV_PRT"), "C:\\lib\\res\\");
-  EXPECT_EQ(PathNamePart("C:\\lib\\res\\R0805_1.CV_PRT"), "R0805_1.CV_PRT");
-  EXPECT_EQ(PathDirPart("/lib/r.CV_PRT"), "/lib/");
-  EXPECT_EQ(PathDirPart("r.CV_PRT"), "");
-}

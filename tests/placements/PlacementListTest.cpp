@@ -10,21 +10,6 @@ std::unique_ptr<TIdfPartPlacementObject> P(const std::string& des, const std::st
 }
 }  // namespace
 
-TEST(PlacementObject, ConstructorKeepsRecordValuesAndDefaultsTheRest) {
-  auto p = P("R1", "R0805");
-  EXPECT_EQ(p->FDes, "R1");
-  EXPECT_EQ(p->FComment, "PN");
-  EXPECT_DOUBLE_EQ(p->FX, 1.5);
-  EXPECT_DOUBLE_EQ(p->FY, -2);
-  EXPECT_DOUBLE_EQ(p->FRotation, -90);  // not normalised to 270
-  EXPECT_FALSE(p->FTop);
-  EXPECT_FALSE(p->FAutoPart);
-  EXPECT_TRUE(p->FIsElectrical);
-  EXPECT_DOUBLE_EQ(p->FHeight, 0);
-  EXPECT_TRUE(p->FOutlineList.Empty());
-  EXPECT_EQ(p->FActualPart, "");
-}
-
 TEST(PlacementList, PackageLookupFoldsAsciiOnlyAndMechFlagHitsEveryPlacementOfThePackage) {
   TIdfPartPlacementObjectList list;
   EXPECT_EQ(list.GetIndexOfPackageName("C0805"), -1);
