@@ -31,9 +31,7 @@ void TIdfImportFormV4_XE2::ConstructPartNameData(const std::string& PackageName,
   if (!UseLibParts.Checked || !UseXrefCheckbox.Checked) return;
   const int at = FindXrefEntry(FPartXrefTable.Lines(), PackageName);
   if (at < 0) return;
-  std::string name, value;
-  SplitXrefEntry(FPartXrefTable[at], name, value);
-  value = RemoveQuotes(value);
+  const std::string value = RemoveQuotes(XrefValueFor(FPartXrefTable[at], PackageName));
   const std::size_t bar = value.find('|');
   const std::string path = value.substr(0, bar);
   const std::string config = bar == std::string::npos ? std::string() : value.substr(bar + 1);

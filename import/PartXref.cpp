@@ -26,11 +26,15 @@ bool SplitXrefEntry(const std::string& line, std::string& name, std::string& val
 }
 
 int FindXrefEntry(const std::vector<std::string>& lines, const std::string& name) {
-  std::string n, v;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (SplitXrefEntry(lines[i], n, v) && SameTextAscii(n, name)) return static_cast<int>(i);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& l = lines[i];
+    if (l.size() > name.size() && l[name.size()] == '=' && SameTextAscii(std::string_view(l).substr(0, name.size()), name))
+      return static_cast<int>(i);
+  }
   return -1;
 }
+
+std::string XrefValueFor(const std::string& line, const std::string& name) { return line.substr(name.size() + 1); }
 
 namespace {
 // The part path of an entry's value (before its first "|").
@@ -190,8 +194,7 @@ void TPartXrefForm::LoadGridWithFootprints() {
   std::vector<std::pair<std::string, std::string>> rows;
   for (const std::string& p : FFootprintHolder) {
     const int at = FindXrefEntry(FPartXrefLib.Lines(), p);
-    std::string name, value;
-    if (at >= 0) SplitXrefEntry(FPartXrefLib[at], name, value);
+    const std::string value = at >= 0 ? XrefValueFor(FPartXrefLib[at], p) : std::string();
     rows.emplace_back(p, value.empty() ? std::string() : ShownPart(PartOfValue(value)));
   }
   Populate(rows);

@@ -13,8 +13,12 @@
 
 // Name and value of an entry: split at the first "="; no "=" means no name (never found).
 bool SplitXrefEntry(const std::string& line, std::string& name, std::string& value);
-// Index of the first entry named name (ASCII case folded); -1 when none.
+// Index of the first entry named name (ASCII case folded): a line that starts with name and "=".
+// For a name without "=" that is the entry whose text before its first "=" is the name; a
+// package whose own name holds "=" is found too. -1 when none.
 int FindXrefEntry(const std::vector<std::string>& lines, const std::string& name);
+// The value of an entry found for name: the text after name and its "=".
+std::string XrefValueFor(const std::string& line, const std::string& name);
 
 class TPartXrefForm : public controls::TForm {
  public:

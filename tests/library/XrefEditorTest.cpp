@@ -127,6 +127,14 @@ TEST_F(XrefEditorTest, HeadingClickSortsByPackageAndKeepsRowsTogether) {
   f.FootPrintGridMouseDown(0, true, true);
   EXPECT_TRUE(f.FSortAsc);
   EXPECT_EQ(f.FootPrintGrid.Cell(0, 1), "a");
+
+  // A package holding "=" keeps one entry and its part through the views.
+  f.ShowAllButton.Click();
+  f.ShowAllButton.Click();
+  f.ShowAllButton.Click();
+  EXPECT_EQ(f.FPartXrefLib.Count(), 4);
+  f.ShowAllButton.Click();
+  EXPECT_EQ(f.FootPrintGrid.Cell(1, 1), "part=of\"b.CV_PRT");
 }
 
 TEST_F(XrefEditorTest, ShowAllTwiceKeepsEditsOfBothViews) {
