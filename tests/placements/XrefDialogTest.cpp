@@ -6,6 +6,13 @@
 #include "TestFiles.h"
 
 namespace {
+// Counts the height grid reloads that the library switch asks for.
+class CountingDialog : public TCorvaneIdfImport {
+ public:
+  void LoadHeightGrid() override { ++HeightLoads; }
+  int HeightLoads = 0;
+};
+
 class XrefDialogTest : public DialogTest {
  protected:
   std::vector<std::string> Errors(const TCorvaneIdfImport& d) const { return d.FImportIDF->ErrorLog.Lines(); }
@@ -13,7 +20,8 @@ class XrefDialogTest : public DialogTest {
 }  // namespace
 
 TEST_F(XrefDialogTest, LibraryControlsFollowBothBoxes) {
-  auto d = ShowWith(WriteSample());
+  auto d = ShowWith<CountingDialog>(WriteSample());
+  const int loadsAfterShow = d->HeightLoads;
   auto xrefControls = [&] {
     return std::vector<bool>{d->XrefEdit.Enabled, d->XrefLabel.Enabled, d->XrefButton.Enabled,
                              d->EditXrefButton.Enabled};
@@ -25,6 +33,7 @@ TEST_F(XrefDialogTest, LibraryControlsFollowBothBoxes) {
   EXPECT_EQ(xrefControls(), none);
 
   d->UseLibParts.Click();
+  EXPECT_EQ(d->HeightLoads, loadsAfterShow + 1);  // which packages need a height changes with it
   for (const controls::TControl* c : std::initializer_list<const controls::TControl*>{
            &d->LibSearchPathCombobox, &d->LibSearchPathButton, &d->Label3, &d->SearchSubDirs, &d->UseXrefCheckbox})
     EXPECT_TRUE(c->Enabled) << c->Name;
