@@ -31,6 +31,7 @@ struct TBatchOptions {
   std::string AssemblyDir;
   bool NoSettings = false;
   bool SaveSettings = false;
+  bool ShowParts = false;
   std::vector<TSetValue> Sets;
 };
 
@@ -114,6 +115,8 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
       o.NoSettings = true;
     } else if (a == "--save-settings") {
       o.SaveSettings = true;
+    } else if (a == "--show-parts") {
+      o.ShowParts = true;
     } else if (a == "--set") {
       o.Sets.push_back(ParseSet(value(a)));
     } else if (!a.empty() && a[0] == '-') {
@@ -214,7 +217,8 @@ class TServicesScope {
 
 std::string BatchUsage() {
   return "usage: corvane-idf batch BOARD [--library FILE] [--assembly-dir DIR] [--log summary|detail|error|all]\n"
-         "                         [--settings FILE | --no-settings] [--set NAME=VALUE]... [--save-settings]";
+         "                         [--settings FILE | --no-settings] [--set NAME=VALUE]... [--save-settings]\n"
+         "                         [--show-parts]";
 }
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -290,6 +294,12 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     d.OnProgressChange = nullptr;
     services->ClearProgress();
     services->OnInterrupt = nullptr;
+    if (o.ShowParts) {
+      // The Options tab's button: the binding of every placement, its search in the detail log.
+      d.ShowPartUsageButton.Click();
+      out << "---- Show Parts ----\n";
+      for (const auto& l : d.PartUsageLines()) out << l << '\n';
+    }
     const TIDFfile& idf = *d.FImportIDF;
     if (o.Log == "summary" || o.Log == "all") PrintLog(out, "Summary", idf.SummaryLog);
     if (o.Log == "detail" || o.Log == "all") PrintLog(out, "Detail", idf.VerifyLog);

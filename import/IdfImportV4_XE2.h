@@ -9,6 +9,7 @@
 #include "Controls.h"
 #include "GetRegInfoExt.h"
 #include "IDFfile.h"
+#include "IdfPartPlacementObject.h"
 #include "IdfTimes.h"
 #include "PcbObjectList.h"
 
@@ -108,13 +109,13 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   virtual void CheckForDrilledHoles() {}
   virtual void ReportOnFilteredHoles() {}
   virtual void CheckForIdfKeepoutsAndOutlines() {}
-  virtual void GetXrefPartList() {}
+  virtual void GetXrefPartList();  // IdfImportXref.cpp
   virtual void LoadHeightGrid() {}
   virtual void LoadColours() {}
-  virtual void UpdateUseLibPartsAndUseXref() {}
+  virtual void UpdateUseLibPartsAndUseXref();  // IdfImportXref.cpp
   virtual void UpdateBoardThickness(bool /*ToIdf*/) {}
   virtual void UpdateIdfWithHeight() {}
-  virtual void PrepareGlobalPlacementList() {}
+  virtual void PrepareGlobalPlacementList();  // IdfImportPlacements.cpp
   virtual void GetSelectedPackages() {}
   virtual void GetSelectedDesignators() {}
   // Board analysis results the model building reads; placeholders until the analysis unit lands.
@@ -130,6 +131,32 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   std::string BuildIdfSectionFeatureNameWithIndex(const TSection& Section, int Index) const;
   static std::string BuildGenericIdfSectionAttributeNameWithIndex(const TSection& Section, int Index);
   static std::string BuildSpecialFeatureAttributeName(bool Top, const std::string& FeatureName);
+
+  // ---- library parts and cross-reference (IdfImportXref.cpp) ----
+  bool UseLibrary() const { return UseLibParts.Checked; }
+  bool ReUseCreated() const { return ReUseCreatedParts.Checked; }
+  // The library search with this dialog's extensions, "Search Sub-Directories" and detail log.
+  // FoundFile, when given, receives the file as it is on disk (its letter case may differ).
+  bool CheckIfPartExistsExt(const std::string& PartName, const std::vector<std::string>& SearchPathList,
+                            bool UseFpXref, std::string& LibPath, std::string& Ext, std::string* FoundFile = nullptr);
+  bool InPartLibSearchPath(const std::string& FileName, std::string& Dir, const std::vector<std::string>& SearchPathList);
+  bool FileExistsRecursive(const std::string& FileNameNoPath, const std::string& BaseDir, bool Recurse,
+                           std::string& Dir);
+  // The cross-reference file named by XrefEdit; a name typed without extension also finds the
+  // ".xrf" file the editor writes for it. Empty when there is none.
+  std::string XrefFilePath() const;
+  void UseLibPartsClick();
+  void UseXrefCheckboxClick() { UseXrefUpdate(); }
+  void UseXrefUpdate();
+  void XrefButtonClick();
+  void EditXrefButtonClick();
+  void LibSearchPathButtonClick();
+  // ---- placement list (IdfImportPlacements.cpp) ----
+  void ConstructPartNameData(const std::string& PackageName, std::string& Folder, std::string& PartName,
+                             std::string& Ext, std::string& Config);
+  void ShowPartUsageButtonClick();
+  // The "Show Parts" lines of the last preparation: designator = part file.
+  std::vector<std::string> PartUsageLines() const;
 
   // Every control, for front ends and look-ups by name.
   const std::vector<controls::TControl*>& Controls() const { return fControls; }
@@ -154,6 +181,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   controls::TComboBox LibSearchPathCombobox, HeightUnitsCombo;
   controls::TButton LibSearchPathButton, XrefButton, EditXrefButton;
   controls::TEdit XrefEdit, DefaultHeightEdit;
+  controls::TLabel XrefLabel, Label3;
   controls::TStringGrid ColourGrid, HeightGrid;
   // "&Options"
   controls::TGroupBox MiscGroupBox, HolesGroupBox, HoleFilterGb, CopperGroupBox, BoardGroupBox,
@@ -232,6 +260,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   std::string FNonePlated, FPlated, FNonPlated;
   std::string FNoneHoles, FPinHoles, FViaHoles, FMountingHoles, FToolHoles, FOtherHoles;
   std::string FHoleFilterGreaterThanVal = "0", FHoleFilterLessThanVal = "100";
+  TIdfPartPlacementObjectList FPartPlaceList;
+  TSearchStringList FPartXrefTable;  // the cross-reference file's lines, as last loaded
+  bool FWeHaveAutoParts = false;     // never reset: stays true for later preparations
   // Lists other units fill.
   TSearchStringList FColourHoldingList;  // NAME=VALUE entries, kept joined by "|"
   TSearchStringList FSelectedPackageList, FSelectedDesList, FXrefLookupList, FXrefTable, FAutoPartsList,
@@ -259,6 +290,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
 
  private:
   void CreateControls();
+  void CreateLibraryControls();  // IdfImportXref.cpp
   std::vector<controls::TControl*> fControls;
   std::vector<controls::TRadioButton*> fHoleFilterGroup, fSortByGroup, fLogGroup;
 };

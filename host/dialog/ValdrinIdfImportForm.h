@@ -9,7 +9,6 @@
 #include "IdfImportV4_XE2.h"
 
 #include "CorvaneX_TLB.h"
-#include "PendingPlacementList.h"
 
 class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
  public:
@@ -86,8 +85,6 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   std::string fVaultAssemblyFolder;
   double fCorvaneFactor = 1.0;
   std::shared_ptr<CorvaneX_TLB::ICVBody> fBoardOutlineBody;
-  // Placeholder until the placements unit adds the list to the generic dialog.
-  TIdfPartPlacementObjectList FPartPlaceList;
   // The files this dialog's imports have written, in the order written.
   std::vector<std::string> FFilesWritten;
 };
