@@ -138,12 +138,44 @@ void CheckRun(const TBatchResult& r, const std::string& folder) {
 }
 }  // namespace
 
-TEST_F(EndToEnd, BatchBuildsTheSampleBoards) {
-  for (const char* name : {"sample.emn", "sample_v2.emn"}) {
-    const std::string out = Folder() + name + "-out/";
-    auto r = RunBoard({SamplesDir() + name, "--assembly-dir", out, "--no-settings", "--settings", Folder() + "s.reg"});
-    EXPECT_NE(r.Code, 2) << r.Err;
-    CheckRun(r, out);
+// Every placement whose part file exists is one occurrence, in list order after the board, standing
+// on the top face or hanging from the bottom face, with the placement point inside its box.
+void CheckPlacements(const TCorvaneIdfImport& d) {
+  const auto assy = readback::ReadAssembly(d.FAssemblyFilename);
+  const double t = d.FImportIDF->BoardThickness * 10;
+  std::vector<const TIdfPartPlacementObject*> placed;
+  for (const auto& p : d.FPartPlaceList)
+    if (FileExists(p->FActualPart)) placed.push_back(p.get());
+  ASSERT_EQ(assy.Components.size(), placed.size() + 1);
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    const auto& p = *placed[i];
+    const auto& b = assy.Components[i + 1].Box;
+    SCOPED_TRACE(p.FDes);
+    if (p.FTop) {
+      EXPECT_NEAR(b.Z0, 0, 1e-3);
+    } else {
+      EXPECT_NEAR(b.Z1, -t, 1e-3);
+    }
+    EXPECT_GE(p.FX * 10, b.X0 - 1e-3);
+    EXPECT_LE(p.FX * 10, b.X1 + 1e-3);
+    EXPECT_GE(p.FY * 10, b.Y0 - 1e-3);
+    EXPECT_LE(p.FY * 10, b.Y1 + 1e-3);
+  }
+}
+
+TEST_F(EndToEnd, SampleBoardsPlaceEverySelectedComponent) {
+  for (const char* name : {"sample", "sample_v2"}) {
+    SCOPED_TRACE(name);
+    for (const char* ext : {".emn", ".emp"})
+      std::filesystem::copy_file(SamplesDir() + name + ext, dir / (std::string(name) + ext));
+    auto d = ShowWith<TTestImport>(Folder() + name + ".emn");
+    d->AssemblyDirCb.Checked = false;
+    d->AssemblyPathEdit.SetText(Folder() + name + "-out/");
+    d->ImportButton.Click();
+    ASSERT_TRUE(FileExists(d->FAssemblyFilename)) << d->FImportIDF->ErrorLog.Text();
+    EXPECT_GT(readback::ReadPart(d->FBoardPartFilename).Volume, 0);
+    EXPECT_GE(d->FPartPlaceList.Count(), 2);
+    CheckPlacements(*d);
   }
 }
 
@@ -160,6 +192,17 @@ TEST_F(EndToEnd, BatchBuildsTheSharedBoards) {
     EXPECT_NE(r.Code, 2) << r.Err;
     CheckRun(r, out);
   }
+  // Placements checked one by one on the largest of them.
+  const std::string out = Folder() + "esp/";
+  std::filesystem::create_directories(out);
+  for (const char* f : {"esp.emn", "esp.emp"}) std::filesystem::copy_file(shared + f, out + f);
+  auto d = ShowWith<TTestImport>(out + "esp.emn");
+  d->AssemblyDirCb.Checked = false;
+  d->AssemblyPathEdit.SetText(out + "asm/");
+  d->ImportButton.Click();
+  ASSERT_TRUE(FileExists(d->FAssemblyFilename)) << d->FImportIDF->ErrorLog.Text();
+  EXPECT_GT(d->FPartPlaceList.Count(), 10);
+  CheckPlacements(*d);
 }
 
 TEST_F(EndToEnd, BatchDrawsItsProgressOnlyOnATerminal) {

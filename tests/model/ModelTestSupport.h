@@ -9,8 +9,12 @@
 class TTestImport : public TCorvaneIdfImport {
  public:
   std::function<void(TTestImport&)> Prepare;
+  // The test's own list, or the board's when the test gives none.
   void PrepareGlobalPlacementList() override {
-    if (Prepare) Prepare(*this);
+    if (Prepare)
+      Prepare(*this);
+    else
+      TCorvaneIdfImport::PrepareGlobalPlacementList();
   }
 };
 
