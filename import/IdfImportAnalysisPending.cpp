@@ -1,5 +1,7 @@
 // Stand-ins for the board analysis the model building reads, kept to the check boxes' plain
 // meaning; replaced by the analysis unit.
+#include <cstdlib>
+
 #include "IdfImportV4_XE2.h"
 
 bool TIdfImportFormV4_XE2::DoMiscOutlineSectionCheck(TSectionType SectionType) const {
@@ -19,7 +21,11 @@ int TIdfImportFormV4_XE2::GetPrefixColour(const std::string& Prefix) const {
     const std::size_t eq = entry.find('=');
     if (eq == std::string::npos || !SameTextAscii(entry.substr(0, eq), Prefix)) continue;
     const std::string value = entry.substr(eq + 1);
-    if (!value.empty() && value[0] == '$') return static_cast<int>(std::stoul(value.substr(1), nullptr, 16));
+    if (!value.empty() && value[0] == '$') {
+      char* end = nullptr;
+      const unsigned long v = std::strtoul(value.c_str() + 1, &end, 16);
+      return end && *end == '\0' && value.size() > 1 ? static_cast<int>(v) : -1;
+    }
     double v = 0;
     return TryStrToFloat(value, v) ? static_cast<int>(v) : -1;
   }
