@@ -200,3 +200,12 @@ TEST_F(HolesTest, SizeIsReadInTheWorkingUnit) {
   EXPECT_EQ(d->HoleFilterUnitsLabel.Caption, "in");
   EXPECT_EQ(d->PlatedPinCB.Hint, "2");
 }
+
+TEST_F(HolesTest, StoredSizeThatIsNoNumberIsReportedAndFiltersNothing) {
+  StoreFilter(true, true, "big", "100");
+  auto d = Show(kOutline + kHoles);
+  EXPECT_TRUE(Has(d->FImportIDF->SummaryLog, "Hole Filter not applied : \"big\" is not a number"));
+  EXPECT_EQ(d->PlatedPinCB.Hint, "4");
+  EXPECT_TRUE(d->PlatedMountingCB.Enabled);
+  EXPECT_TRUE(Messages().empty());  // nobody typed it
+}
