@@ -197,7 +197,7 @@ void ApplyAnalysisOptions(const TBatchOptions& o, TCorvaneIdfImport& d) {
     for (int r = 0; r < d.HeightGrid.RowCount() && row < 0; ++r)
       if (!d.HeightGrid.Cell(0, r).empty() && SameName(d.HeightGrid.Cell(0, r), package)) row = r;
     if (row < 0) throw EUsage("--heights: unknown package '" + package + "' (not in the height grid)");
-    d.HeightGrid.SetCell(1, row, text);
+    d.HeightGrid.SetCell(1, row, FormatFloat(v, d.FPrecision));  // as the grid writes what is typed
   }
   if (!o.Heights.empty()) d.UpdateIdfWithHeight();
 }

@@ -52,8 +52,8 @@ TEST_F(AnalysisBatch, SelectionOptionsCheckItemsAndChooseTheMode) {
 TEST_F(AnalysisBatch, HeightEditsAreInTheWorkingUnit) {
   auto r = Batch({Sample(), "--heights", "soic8=2.25,HEATSINK_15=12"});
   EXPECT_EQ(r.Code, 0) << r.Err;
-  EXPECT_TRUE(Contains(r.Out, "---- Heights (mm) ----\nSOIC8\t2.25\n")) << r.Out;
-  EXPECT_TRUE(Contains(r.Out, "HEATSINK_15\t12\n")) << r.Out;
+  EXPECT_TRUE(Contains(r.Out, "---- Heights (mm) ----\nSOIC8\t2.250\n")) << r.Out;
+  EXPECT_TRUE(Contains(r.Out, "HEATSINK_15\t12.000\n")) << r.Out;
 }
 
 TEST_F(AnalysisBatch, UnknownNamesAndBadNumbersAreUsageErrorsThatNameThem) {
