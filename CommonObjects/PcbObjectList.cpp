@@ -188,7 +188,7 @@ class TEndPointIndex {
     fSlots.assign(capacity, TSlot{});
     fMask = capacity - 1;
 
-    fPointCell.assign(2 * n, 0);
+    fPointCell.assign(2 * n, kNone);
     for (std::size_t i = 0; i < n; ++i) {
       if (!alive[i]) continue;
       const auto& e = ends[i];
@@ -227,18 +227,20 @@ class TEndPointIndex {
   }
 
   // Lowest index of a waiting element with an end point in the window around (x, y); -1 if none.
-  long FindFirst(double x, double y) {
+  // The query point is usually an indexed end itself (point code 2 * element + end, or -1
+  // when not), whose cell is then known without hashing.
+  long FindFirst(double x, double y, long point) {
     long best = -1;
-    if (fExact) {
-      const std::uint32_t c = Find(KeyOf(x, y));
-      if (c != kNone) best = FirstInCell(c, x, y, best);
-      return best;
-    }
+    const TKey key = KeyOf(x, y);
+    std::uint32_t home = point >= 0 ? fPointCell[static_cast<std::size_t>(point)] : kNone;
+    if (home == kNone) home = Find(key);
+    if (fExact) return home != kNone ? FirstInCell(home, x, y, best) : best;
     const std::int64_t x0 = Floor(x - fReach), x1 = Floor(x + fReach);
     const std::int64_t y0 = Floor(y - fReach), y1 = Floor(y + fReach);
     for (std::int64_t kx = x0; kx <= x1; ++kx)
       for (std::int64_t ky = y0; ky <= y1; ++ky) {
-        const std::uint32_t c = Find(TKey{kx, ky});
+        const TKey k{kx, ky};
+        const std::uint32_t c = k == key ? home : Find(k);
         if (c != kNone) best = FirstInCell(c, x, y, best);
       }
     return best;
@@ -527,6 +529,9 @@ bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, do
     if (head == n) break;
     starts.push_back(chained.size());
     const TOutlineObject* f = items[head].get();
+    // The indexed end at f's second point; the first element of the first loop is taken
+    // before the index exists.
+    long fPoint = index ? static_cast<long>(2 * head + 1) : -1;
     take(head);
     const double startX = f->FX1, startY = f->FY1;
     bool finished = IsClosedKind(f->FElement);
@@ -545,10 +550,14 @@ bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, do
       bool closed = false;
       long k = -1;
       if (index) {
-        k = index->FindFirst(f->FX2, f->FY2);
-        if (k >= 0)
-          MatchObjectAtEitherEndAndClose(*items[static_cast<std::size_t>(k)], *f, startX, startY, tolerance,
-                                         closetolerance, closed);
+        k = index->FindFirst(f->FX2, f->FY2, fPoint);
+        if (k >= 0) {
+          TOutlineObject& next = *items[static_cast<std::size_t>(k)];
+          const bool cw = next.FIsCw;
+          MatchObjectAtEitherEndAndClose(next, *f, startX, startY, tolerance, closetolerance, closed);
+          // Its second point is now its original second, or its first when it was turned round.
+          fPoint = 2 * k + (next.FIsCw == cw ? 1 : 0);
+        }
       } else {
         for (std::size_t i = head; i < n && k < 0; ++i)
           if (alive[i] && MatchObjectAtEitherEndAndClose(*items[i], *f, startX, startY, tolerance, closetolerance,

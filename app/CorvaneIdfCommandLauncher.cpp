@@ -1,5 +1,6 @@
 #include "CorvaneIdfCommandLauncher.h"
 
+#include "CorvaneX_TLB.h"
 #include "WinUtils.h"
 
 namespace {
@@ -26,16 +27,37 @@ struct TLaunch {
   std::unique_ptr<TCorvaneIdfImport> Dialog;
 };
 
-// A root of a new host instance for a program that runs on its own. Empty until the host
-// interface is part of the build; the dialog works without one up to the model building.
-std::shared_ptr<CorvaneX_TLB::ICVRoot> NewHostRoot() { return nullptr; }
+// A root of a new host instance for a program that runs on its own; empty when no host is
+// registered (the dialog then works up to the model building).
+std::shared_ptr<CorvaneX_TLB::ICVRoot> NewHostRoot() {
+  if (!CorvaneX_TLB::AutomationServerRegistered()) return nullptr;
+  CorvaneX_TLB::TAutomationHook hook;
+  hook.ConnectKind = CorvaneX_TLB::ckNewInstance;
+  return std::dynamic_pointer_cast<CorvaneX_TLB::ICVRoot>(hook.DefaultInterface()->Get_Root());
+}
+
+// Ends the host instance the launcher started, also when the dialog ends with an error.
+struct THostInstance {
+  std::shared_ptr<CorvaneX_TLB::ICVRoot> Root;
+  ~THostInstance() {
+    if (!Root) return;
+    try {
+      Root->Terminate();
+    } catch (const std::exception&) {
+      // An instance that is already gone needs no ending.
+    }
+  }
+};
 }  // namespace
 
 void RunIdfImport(bool aAbout, const TLaunchSetup& setup) {
   // No component-object library to initialise on this platform.
   TLaunch launch(setup);
   TCorvaneIdfImport& d = *launch.Dialog;
-  d.fCorvaneRoot = NewHostRoot();
+  // The About details need no host; the import gets a host instance of its own.
+  THostInstance host;
+  if (!aAbout) host.Root = NewHostRoot();
+  d.fCorvaneRoot = host.Root;
   d.FHelpFileName = GetDLLPath(true) + "Help/" + "CorvaneIdf.chm";
   d.FHelpFile = d.FHelpFileName;
   d.AssignCommonSettings(kProduct);

@@ -6,6 +6,9 @@
 #include "BatchCommand.h"
 #include "CorvaneIdfCommandLauncher.h"
 #include "TerminalPlatform.h"
+#ifdef CORVANE_IDF_WITH_HOST
+#include "CorvaneServer.h"
+#endif
 
 namespace {
 void PrintUsage(std::ostream& os) {
@@ -18,6 +21,9 @@ void PrintUsage(std::ostream& os) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef CORVANE_IDF_WITH_HOST
+  corvane::RegisterCorvaneServer();
+#endif
   if (args.empty()) {
     // No display here: the About details and their question go to the terminal.
     platform::SetServices(std::make_shared<platform::TTerminalPlatform>(std::cin, std::cout, ::isatty(0) != 0));

@@ -322,7 +322,10 @@ ICVUnknownPtr TFigures::AddLine(double x1, double y1, double x2, double y2) {
 
 ICVUnknownPtr TFigures::AddCircularArcByCenterStartEnd(double xc, double yc, double xs, double ys,
                                                        double xe, double ye) {
-  Sketch->Add({TFigureKind::Arc, {xs, ys}, {xe, ye}, {xc, yc}, 0});
+  if (xs == xe && ys == ye) // all the way round
+    Sketch->Add({TFigureKind::Circle, {}, {}, {xc, yc}, std::hypot(xs - xc, ys - yc)});
+  else
+    Sketch->Add({TFigureKind::Arc, {xs, ys}, {xe, ye}, {xc, yc}, 0});
   ++Sketch->Count;
   return std::make_shared<TFigure2>();
 }

@@ -72,7 +72,7 @@ std::vector<TBox2> PointBoxes(const std::vector<TEnd>& ends) {
 bool IsDegenerate(const TFigure& f, double tol) {
   switch (f.Kind) {
   case TFigureKind::Line: return Dist(f.A, f.B) <= tol;
-  case TFigureKind::Arc: return f.Radius() <= tol || Dist(f.A, f.B) <= tol;
+  case TFigureKind::Arc: return f.Radius() <= tol || Sweep(f) * f.Radius() <= tol;
   case TFigureKind::Circle: return f.R <= tol;
   }
   return false;
@@ -262,7 +262,8 @@ TAnalysisCounts AnalyzeFigures(std::vector<TFigure>& figs, double tol, bool heal
   std::vector<char> coincident(ends.size(), 0), near(ends.size(), 0);
   TUnionFind clusters(ends.size());
   ForEachOverlappingPair(PointBoxes(ends), tol, [&](int i, int j) {
-    if (ends[i].Figure == ends[j].Figure) return;
+    // An arc's own ends may meet (a circle drawn short); a line's may not.
+    if (ends[i].Figure == ends[j].Figure && figs[ends[i].Figure].Kind == TFigureKind::Line) return;
     double d = Dist(ends[i].P, ends[j].P);
     if (d > tol) return;
     clusters.Join(i, j);
@@ -307,9 +308,14 @@ TAnalysisCounts AnalyzeFigures(std::vector<TFigure>& figs, double tol, bool heal
       auto& [p, cnt] = target[clusters.Find(static_cast<int>(i))];
       TPoint2 q = cnt < 0 ? p : TPoint2{p.x / cnt, p.y / cnt};
       TFigure& f = figs[ends[i].Figure];
-      if (f.Kind == TFigureKind::Arc && cnt < 0) continue;
       (ends[i].Which == 0 ? f.A : f.B) = q;
     }
+    // An arc whose ends now meet goes all the way round.
+    for (auto& f : figs)
+      if (f.Kind == TFigureKind::Arc && Dist(f.A, f.B) <= kCoincident) {
+        f.R = f.Radius();
+        f.Kind = TFigureKind::Circle;
+      }
   }
 
   std::vector<TBox2> boxes;

@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace corvane {
 namespace {
@@ -128,6 +129,27 @@ void Extent(const TopoDS_Shape& s, const gp_Pnt& from, const gp_Dir& d, double& 
       }
 }
 
+// The loop in the coordinates of another frame on a parallel plane.
+TLoop MapLoop(const TLoop& l, const gp_Ax3& from, const gp_Ax3& to) {
+  TLoop m;
+  if (l.IsCircle()) {
+    m.C = WorldToSketch(to, SketchToWorld(from, l.C));
+    m.R = l.R;
+    m.Box = {m.C.x - m.R, m.C.y - m.R, m.C.x + m.R, m.C.y + m.R};
+    return m;
+  }
+  m.Polygon.reserve(l.Polygon.size());
+  for (auto p : l.Polygon) m.Polygon.push_back(WorldToSketch(to, SketchToWorld(from, p)));
+  m.Box = {m.Polygon[0].x, m.Polygon[0].y, m.Polygon[0].x, m.Polygon[0].y};
+  for (auto p : m.Polygon) {
+    m.Box.x0 = std::min(m.Box.x0, p.x);
+    m.Box.y0 = std::min(m.Box.y0, p.y);
+    m.Box.x1 = std::max(m.Box.x1, p.x);
+    m.Box.y1 = std::max(m.Box.y1, p.y);
+  }
+  return m;
+}
+
 // A copy of a cap with the same surface, place and wires, forward so that wires added
 // to it keep their own orientation; the caller restores the cap's orientation.
 TopoDS_Face CopyCap(const TopoDS_Face& f) {
@@ -215,78 +237,75 @@ std::string TBodyState::AddBoss(int tag, const gp_Ax3& frame, const std::vector<
   }
   if (FShape.IsNull()) {
     TopoDS_Shape s = tool;
+    FSlab = {};
     if (faces.size() == 1) {
       TopExp_Explorer ex(tool, TopAbs_SOLID);
       s = ex.Current();
-      FPrism.Valid = InitPrism(s, faces[0], ext);
-      FPrism.Frame = frame;
-      FPrism.Extrusion = ext;
-      FPrism.Loops.clear();
-      FPrism.Loops.push_back(loops[regions[0].Outer]);
-      for (int h : regions[0].Holes) FPrism.Loops.push_back(loops[h]);
+      FSlab.Valid = true;
+      FSlab.Frame = frame;
+      FSlab.Extrusion = ext;
+      FSlab.Outer = loops[regions[0].Outer];
+      for (int h : regions[0].Holes) FSlab.Blocked.push_back(loops[h]);
     }
     SetShape(s, tag);
     return {};
   }
+  const bool keepsSlab = FSlab.Valid && StandsOnCap(frame, gp_Dir(ext));
   BRepAlgoAPI_Fuse fuse(FShape, tool);
   if (!fuse.IsDone() || fuse.HasErrors()) return "the boss cannot be joined to the body";
-  FPrism.Valid = false;
+  if (keepsSlab) Block(frame, loops, regions);
+  else FSlab.Valid = false;
   SetShape(fuse.Shape(), tag);
   return {};
 }
 
-bool TBodyState::InitPrism(const TopoDS_Shape& solid, const TopoDS_Face& base, const gp_Vec& ext) {
-  auto& P = FPrism;
-  P.Walls.clear();
-  P.Bottom.Nullify();
-  P.Top.Nullify();
-  TopExp_Explorer v(base, TopAbs_VERTEX);
-  if (!v.More()) return false;
-  gp_Pnt far = BRep_Tool::Pnt(TopoDS::Vertex(v.Current())).Translated(ext);
-  for (TopExp_Explorer ex(solid, TopAbs_FACE); ex.More(); ex.Next()) {
-    TopoDS_Face f = TopoDS::Face(ex.Current());
-    BRepAdaptor_Surface s(f, false);
-    bool cap = s.GetType() == GeomAbs_Plane && s.Plane().Axis().Direction().IsParallel(gp_Dir(ext), 1e-9);
-    if (cap && P.Bottom.IsNull() && s.Plane().Distance(far) > Precision::Confusion()) P.Bottom = f;
-    else if (cap && P.Top.IsNull() && s.Plane().Distance(far) <= Precision::Confusion()) P.Top = f;
-    else P.Walls.push_back(f);
-  }
-  return !P.Bottom.IsNull() && !P.Top.IsNull();
+bool TBodyState::StandsOnCap(const gp_Ax3& frame, const gp_Dir& dir) const {
+  gp_Dir axis(FSlab.Extrusion);
+  if (!frame.Direction().IsParallel(axis, 1e-9)) return false;
+  double at = gp_Vec(FSlab.Frame.Location(), frame.Location()).Dot(gp_Vec(axis));
+  double height = FSlab.Extrusion.Magnitude();
+  if (std::abs(at) <= Precision::Confusion()) return dir.Dot(axis) < 0;
+  if (std::abs(at - height) <= Precision::Confusion()) return dir.Dot(axis) > 0;
+  return false;
+}
+
+bool TBodyState::SlabOnCutSide(const gp_Ax3& frame, const gp_Dir& dir) const {
+  if (!gp_Dir(FSlab.Extrusion).IsParallel(dir, 1e-9)) return false;
+  for (const gp_Pnt& cap : {FSlab.Frame.Location(), FSlab.Frame.Location().Translated(FSlab.Extrusion)})
+    if (gp_Vec(frame.Location(), cap).Dot(gp_Vec(dir)) < -Precision::Confusion()) return false;
+  return true;
+}
+
+void TBodyState::Block(const gp_Ax3& frame, const std::vector<TLoop>& loops,
+                       const std::vector<TRegion>& regions) {
+  for (auto& r : regions) FSlab.Blocked.push_back(MapLoop(loops[r.Outer], frame, FSlab.Frame));
 }
 
 bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoop>& loops,
                             const gp_Dir& dir) {
-  auto& P = FPrism;
-  if (!P.Valid || loops.empty()) return false;
+  auto& S = FSlab;
+  if (!S.Valid || loops.empty() || !SlabOnCutSide(frame, dir)) return false;
   for (auto& l : loops)
     if (!l.IsCircle()) return false;
-  gp_Dir axis(P.Extrusion);
-  if (!axis.IsParallel(dir, 1e-9)) return false;
-  // The whole prism must lie on the cut's side of the sketch plane.
-  for (const gp_Pnt& cap : {P.Frame.Location(), P.Frame.Location().Translated(P.Extrusion)})
-    if (gp_Vec(frame.Location(), cap).Dot(gp_Vec(dir)) < -Precision::Confusion()) return false;
 
   std::vector<TLoop> added;
   added.reserve(loops.size());
   for (auto& l : loops) {
-    TLoop c = l;
-    c.C = WorldToSketch(P.Frame, SketchToWorld(frame, l.C));
-    c.Box = {c.C.x - c.R, c.C.y - c.R, c.C.x + c.R, c.C.y + c.R};
-    const TLoop& outer = P.Loops[0];
-    if (!PointInLoop(outer, c.C) || DistanceToLoop(outer, c.C) <= c.R + kFastMargin) return false;
+    TLoop c = MapLoop(l, frame, S.Frame);
+    if (!PointInLoop(S.Outer, c.C) || DistanceToLoop(S.Outer, c.C) <= c.R + kFastMargin) return false;
     added.push_back(std::move(c));
   }
-  // Pairwise clear of each other and of the openings already there.
-  const size_t old = P.Loops.size() - 1;
+  // Clear of each other and of everything already in the caps.
+  const size_t old = S.Blocked.size();
   std::vector<TBox2> boxes;
   boxes.reserve(old + added.size());
-  for (size_t i = 1; i < P.Loops.size(); ++i) boxes.push_back(P.Loops[i].Box);
+  for (auto& b : S.Blocked) boxes.push_back(b.Box);
   for (auto& c : added) boxes.push_back(c.Box);
   bool clear = true;
   ForEachOverlappingPair(boxes, kFastMargin, [&](int i, int j) {
-    if (!clear || static_cast<size_t>(j) < old) return; // two old openings
+    if (!clear || static_cast<size_t>(j) < old) return; // two old ones
     const TLoop& b = added[j - old];
-    const TLoop& a = static_cast<size_t>(i) < old ? P.Loops[i + 1] : added[i - old];
+    const TLoop& a = static_cast<size_t>(i) < old ? S.Blocked[i] : added[i - old];
     if (a.IsCircle()) {
       if (std::hypot(a.C.x - b.C.x, a.C.y - b.C.y) <= a.R + b.R + kFastMargin) clear = false;
     } else if (PointInLoop(a, b.C) || DistanceToLoop(a, b.C) <= b.R + kFastMargin) {
@@ -295,16 +314,49 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
   });
   if (!clear) return false;
 
-  const double height = P.Extrusion.Magnitude();
-  TopoDS_Face bottom = CopyCap(P.Bottom), top = CopyCap(P.Top);
+  // One solid of one shell, with one face in each cap plane.
+  TopExp_Explorer solids(FShape, TopAbs_SOLID);
+  if (!solids.More()) return false;
+  TopoDS_Shape oldSolid = solids.Current();
+  solids.Next();
+  if (solids.More()) return false;
+  int shells = 0;
+  for (TopExp_Explorer ex(oldSolid, TopAbs_SHELL); ex.More(); ex.Next()) ++shells;
+  if (shells != 1) return false;
+  const gp_Dir axis(S.Extrusion);
+  const double height = S.Extrusion.Magnitude();
+  TopoDS_Face oldBottom, oldTop;
+  std::vector<TopoDS_Face> kept;
+  for (TopExp_Explorer ex(oldSolid, TopAbs_FACE); ex.More(); ex.Next()) {
+    TopoDS_Face f = TopoDS::Face(ex.Current());
+    Handle(Geom_Plane) pl = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f));
+    if (!pl.IsNull() && pl->Position().Direction().IsParallel(axis, 1e-9)) {
+      double at = gp_Vec(S.Frame.Location(), pl->Location()).Dot(gp_Vec(axis));
+      if (std::abs(at) <= Precision::Confusion()) {
+        if (!oldBottom.IsNull()) return false;
+        oldBottom = f;
+        continue;
+      }
+      if (std::abs(at - height) <= Precision::Confusion()) {
+        if (!oldTop.IsNull()) return false;
+        oldTop = f;
+        continue;
+      }
+    }
+    kept.push_back(f);
+  }
+  if (oldBottom.IsNull() || oldTop.IsNull()) return false;
+
+  TopoDS_Face bottom = CopyCap(oldBottom), top = CopyCap(oldTop);
   const gp_Dir nBottom = PlaneNormal(bottom), nTop = PlaneNormal(top);
   BRep_Builder bb;
   std::vector<TopoDS_Face> walls;
   walls.reserve(added.size());
   for (auto& c : added) {
-    Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(
-        gp_Ax3(SketchToWorld(P.Frame, c.C), axis, P.Frame.XDirection()), c.R);
-    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * M_PI, 0, height, Precision::Confusion());
+    const gp_Pnt base = SketchToWorld(S.Frame, c.C);
+    Handle(Geom_CylindricalSurface) cyl =
+        new Geom_CylindricalSurface(gp_Ax3(base, axis, S.Frame.XDirection()), c.R);
+    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * std::numbers::pi, 0, height, Precision::Confusion());
     if (!mf.IsDone()) return false;
     TopoDS_Face wall = mf.Face();
     // The wall's two circles become the caps' new inner wires; they run counter-clockwise
@@ -314,7 +366,7 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
       TopoDS_Edge e = TopoDS::Edge(ex.Current());
       if (BRep_Tool::IsClosed(e, wall)) continue; // the seam
       gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
-      bool atBase = std::abs(gp_Vec(SketchToWorld(P.Frame, c.C), p).Dot(gp_Vec(axis))) < height / 2;
+      bool atBase = std::abs(gp_Vec(base, p).Dot(gp_Vec(axis))) < height / 2;
       (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
     }
     if (lo.IsNull() || hi.IsNull()) return false;
@@ -329,12 +381,12 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
     // The wall's surface normal points away from the axis, into the material.
     walls.push_back(TopoDS::Face(wall.Reversed()));
   }
+  bottom.Orientation(oldBottom.Orientation());
+  top.Orientation(oldTop.Orientation());
 
-  bottom.Orientation(P.Bottom.Orientation());
-  top.Orientation(P.Top.Orientation());
   TopoDS_Shell shell;
   bb.MakeShell(shell);
-  for (auto& f : P.Walls) bb.Add(shell, f);
+  for (auto& f : kept) bb.Add(shell, f);
   for (auto& f : walls) bb.Add(shell, f);
   bb.Add(shell, bottom);
   bb.Add(shell, top);
@@ -343,11 +395,8 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
   bb.MakeSolid(solid);
   bb.Add(solid, shell);
 
-  P.Bottom = bottom;
-  P.Top = top;
-  P.Walls.insert(P.Walls.end(), walls.begin(), walls.end());
-  P.Loops.insert(P.Loops.end(), std::make_move_iterator(added.begin()),
-                 std::make_move_iterator(added.end()));
+  S.Blocked.insert(S.Blocked.end(), std::make_move_iterator(added.begin()),
+                   std::make_move_iterator(added.end()));
   SetShape(solid, tag);
   return true;
 }
@@ -364,6 +413,8 @@ std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFig
     FLastCutFast = true;
     return {};
   }
+  // A cut right through the slab leaves it a prism of a smaller region.
+  const bool keepsSlab = FSlab.Valid && depth <= 0 && SlabOnCutSide(frame, dir);
   double length = depth;
   if (depth <= 0) {
     double lo, hi;
@@ -384,7 +435,8 @@ std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFig
   cut.SetTools(tools);
   cut.Build();
   if (!cut.IsDone() || cut.HasErrors()) return "the cut cannot be made in the body";
-  FPrism.Valid = false;
+  if (keepsSlab) Block(frame, loops, regions);
+  else FSlab.Valid = false;
   SetShape(cut.Shape(), tag);
   return {};
 }

@@ -49,7 +49,6 @@ public:
 private:
   // Faces keep the tag of the surface they lie on; faces on new surfaces get NewTag.
   void SetShape(const TopoDS_Shape& S, int NewTag);
-  bool InitPrism(const TopoDS_Shape& Solid, const TopoDS_Face& Base, const gp_Vec& Extrusion);
   bool TryFastCut(int Tag, const gp_Ax3& Frame, const std::vector<TLoop>& Loops,
                   const gp_Dir& Direction);
 
@@ -59,17 +58,20 @@ private:
   bool FFacesValid = false;
   bool FLastCutFast = false;
 
-  // While the body is a single straight prism of one planar region, holes through it are
-  // added by giving both caps another inner wire and the shell a cylinder wall, with no
-  // boolean at all.
-  struct TPrism {
+  // While the body between its two cap planes is a straight prism (bosses only stand on
+  // the caps, facing away; cuts go right through), round holes clear of everything already
+  // in the caps are drilled by giving each cap another inner wire and the shell a cylinder
+  // wall, with no boolean at all.
+  struct TSlab {
     bool Valid = false;
-    gp_Ax3 Frame;    // the base cap's plane
-    gp_Vec Extrusion;
-    TopoDS_Face Bottom, Top;         // as oriented in the shell
-    std::vector<TopoDS_Face> Walls;  // every other face, as oriented in the shell
-    std::vector<TLoop> Loops; // [0] is the outer boundary, in Frame coordinates
-  } FPrism;
+    gp_Ax3 Frame;     // the base cap's plane
+    gp_Vec Extrusion; // from the base cap to the other one
+    TLoop Outer;      // in Frame coordinates, as are the others
+    std::vector<TLoop> Blocked; // openings and footprints that holes must keep clear of
+  } FSlab;
+  bool StandsOnCap(const gp_Ax3& Frame, const gp_Dir& Direction) const;
+  bool SlabOnCutSide(const gp_Ax3& Frame, const gp_Dir& Direction) const;
+  void Block(const gp_Ax3& Frame, const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions);
 };
 
 } // namespace corvane

@@ -1,11 +1,10 @@
 // The calls into the host's automation interface made by the dialog itself.
+#include "CorvaneX_TLB.h"
 #include "ValdrinIdfImportForm.h"
 
-// Until the host interface is part of the build no object can be recognised as the host root,
-// so a host request does nothing.
 std::shared_ptr<CorvaneX_TLB::ICVRoot> TCorvaneIdfImport::QueryRoot(
-    const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& /*Root*/) {
-  return nullptr;
+    const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root) {
+  return std::dynamic_pointer_cast<CorvaneX_TLB::ICVRoot>(Root);
 }
 
-std::string TCorvaneIdfImport::RootVersionText() { return {}; }
+std::string TCorvaneIdfImport::RootVersionText() { return fCorvaneRoot ? fCorvaneRoot->Get_version() : std::string(); }

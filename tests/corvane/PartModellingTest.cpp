@@ -163,21 +163,52 @@ TEST_F(HoleCutTest, BlindCutStopsAtItsDepth) {
   EXPECT_NEAR(part->Get_Bodies()->Get_Item(0)->Get_Volume(), 58 * 0.16 - kPi * 0.25 * 0.05, 1e-6);
 }
 
-TEST_F(HoleCutTest, GeneralCutGivesTheSameHoles) {
+TEST_F(HoleCutTest, HolesBesideABossAreStillQuick) {
   const int n = 20;
   const double r = 0.2, t = 0.16;
   auto part = Board(10, 5.8, t);
-  // A boss makes the body more than a prism, so the holes need the general boolean.
   auto pad = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Pad");
   pad->Get_Figures()->AddRectangle(8, 4, 9, 5);
   ASSERT_FALSE(HasError(Boss(part, pad, 0.1, false)));
   auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes_Sketch");
   AddHoles(s, n, r);
   ASSERT_FALSE(HasError(CutThroughAll(part, s, "Holes")));
-  EXPECT_FALSE(corvane::LastCutWasFast(part));
+  EXPECT_TRUE(corvane::LastCutWasFast(part));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
   auto facts = readback::ReadPart(Save(part, "Holes", ".CV_PRT"));
   EXPECT_NEAR(facts.Volume, ((58 - n * kPi * r * r) * t + 0.1) * 1000, 1e-2);
   EXPECT_EQ(facts.Faces, 6 + 5 + n);
+}
+
+TEST_F(HoleCutTest, BossSunkIntoTheBoardEndsQuickHoles) {
+  auto part = Board(10, 5.8, 0.16);
+  // Reversed from the bottom face it runs up through the board and out of the top.
+  auto post = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, false), "Post");
+  post->Get_Figures()->AddRectangle(-9, 4, -8, 5);
+  ASSERT_FALSE(HasError(Boss(part, post, 0.5, true)));
+  auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes");
+  AddHoles(s, 5, 0.2);
+  ASSERT_FALSE(HasError(CutThroughAll(part, s)));
+  EXPECT_FALSE(corvane::LastCutWasFast(part));
+  EXPECT_NEAR(part->Get_Bodies()->Get_Item(0)->Get_Volume(), (58 - 5 * kPi * 0.04) * 0.16 + 0.5 - 0.16, 1e-6);
+}
+
+TEST_F(HoleCutTest, HoleUnderABossTakesTheGeneralCut) {
+  const int n = 20;
+  const double r = 0.2, t = 0.16;
+  auto part = Board(10, 5.8, t);
+  auto pad = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Pad");
+  pad->Get_Figures()->AddRectangle(8, 4, 9, 5);
+  ASSERT_FALSE(HasError(Boss(part, pad, 0.1, false)));
+  auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes_Sketch");
+  AddHoles(s, n, r);
+  s->Get_Figures()->AddCircle(8.5, 4.5, r); // under the pad: drilled from below, the pad stays
+  ASSERT_FALSE(HasError(CutThroughAll(part, s, "Holes")));
+  EXPECT_FALSE(corvane::LastCutWasFast(part));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  auto facts = readback::ReadPart(Save(part, "Holes", ".CV_PRT"));
+  EXPECT_NEAR(facts.Volume, ((58 - (n + 1) * kPi * r * r) * t + 0.1) * 1000, 1e-2);
+  EXPECT_EQ(facts.Faces, 6 + 5 + (n + 1) + 1); // the pad's underside closes the last hole
 }
 
 TEST_F(HoleCutTest, HolesTouchingTheEdgeOrEachOtherStillCutCorrectly) {

@@ -113,6 +113,20 @@ TEST_F(SketchAnalysis, ArcEndWithinToleranceHealsToTheArc) {
   EXPECT_NEAR(Part->Get_Bodies()->Get_Item(0)->Get_Volume(), kPi / 2, 1e-4);
 }
 
+TEST_F(SketchAnalysis, ArcEndingWhereItStartsIsAFullCircle) {
+  Part = NewPart("P");
+  auto s = Part->Get_Sketches()->AddSketch(nullptr, XyPlane(Part), "S");
+  s->Get_Figures()->AddCircularArcByCenterStartEnd(0, 0, 1, 0, 1, 0);
+  // Short of a full turn by less than the tolerance: still a long arc, its ends get joined.
+  s->Get_Figures()->AddCircularArcByCenterStartEnd(5, 0, 6, 2e-5, 6, 0);
+  auto c = Analyze(s, true);
+  EXPECT_EQ(c.Degenerate, 0);
+  EXPECT_EQ(c.Disjoint, 2);
+  ASSERT_TRUE(s->Get_IsClosed());
+  ASSERT_FALSE(HasError(Boss(Part, s, 1, false)));
+  EXPECT_NEAR(Part->Get_Bodies()->Get_Item(0)->Get_Volume(), 2 * kPi, 1e-3);
+}
+
 // ------------------------------------------------------------- plane geometry
 
 TEST(OverlappingPairs, MatchesBruteForce) {

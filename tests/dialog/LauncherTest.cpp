@@ -4,6 +4,7 @@
 #include "BatchCommand.h"
 #include "CorvaneIdfCommandLauncher.h"
 #include "DialogTestSupport.h"
+#include "RecordingHost.h"
 #include "TerminalPlatform.h"
 
 namespace {
@@ -36,7 +37,7 @@ TEST_F(DialogTest, TheLauncherInImportModeShowsTheDialog) {
     EXPECT_EQ(d.FHelpFileName.substr(d.FHelpFileName.size() - 19), "Help/CorvaneIdf.chm");
     EXPECT_EQ(d.FAssyExt, ".CV_ASM");
     EXPECT_EQ(d.FPartExt, ".CV_PRT");
-    EXPECT_EQ(d.fCorvaneRoot, nullptr);  // no host instance until the host is in the build
+    EXPECT_EQ(d.fCorvaneRoot, nullptr);  // no host registered in this test
   };
   setup.AfterShow = [&](TCorvaneIdfImport& d) {
     after = true;
@@ -46,6 +47,45 @@ TEST_F(DialogTest, TheLauncherInImportModeShowsTheDialog) {
   RunIdfImport(false, setup);
   EXPECT_TRUE(before);
   EXPECT_TRUE(after);
+}
+
+TEST_F(DialogTest, OnItsOwnTheImportGetsAHostInstanceAndEndsIt) {
+  auto host = std::make_shared<recording::TRecordingHost>();
+  host->Register();
+  RunIdfImport(true, TLaunchSetup{medium, nullptr, nullptr});
+  EXPECT_EQ(host->InstancesStarted, 0);  // the About details need no host
+
+  scripted->FileAnswers.push_back(WriteSample());
+  bool hadRoot = false;
+  TLaunchSetup setup{medium, nullptr, [&](TCorvaneIdfImport& d) { hadRoot = d.fCorvaneRoot != nullptr; }};
+  RunIdfImport(false, setup);
+  CorvaneX_TLB::RegisterAutomationServer(nullptr);
+  EXPECT_TRUE(hadRoot);
+  EXPECT_EQ(host->InstancesStarted, 1);
+  EXPECT_EQ(host->CountOf("Terminate"), 1);
+}
+
+TEST_F(DialogTest, HostEntryAsksTheRootForItsVersion) {
+  auto host = std::make_shared<recording::TRecordingHost>();
+  host->Script.Version = "Valdrin 2031 SP1";
+  auto root = host->NewInstance()->Get_Root();
+  Run_Import(1, root, TLaunchSetup{medium, nullptr, nullptr});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("\nValdrin Version Valdrin 2031 SP1\n"), std::string::npos) << Messages()[0];
+  EXPECT_EQ(host->CountOf("Get_version"), 1);
+  EXPECT_EQ(host->CountOf("Terminate"), 0);  // the host's own instance stays up
+
+  scripted->Calls.clear();
+  Run_Import(0, root, TLaunchSetup{medium, nullptr, nullptr});
+  EXPECT_EQ(scripted->CallsOf("FileDialog").size(), 1u);
+
+  // An object that is no host root: nothing happens.
+  host->Script.RootIsICVRoot = false;
+  auto notRoot = host->NewInstance()->Get_Root();
+  scripted->Calls.clear();
+  Run_Import(1, notRoot, TLaunchSetup{medium, nullptr, nullptr});
+  Run_Import(3, notRoot, TLaunchSetup{medium, nullptr, nullptr});
+  EXPECT_TRUE(scripted->Calls.empty());
 }
 
 TEST_F(DialogTest, TheHostEntryWithoutAHostRootDoesNothing) {
