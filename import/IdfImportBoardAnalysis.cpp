@@ -191,4 +191,5 @@ void TIdfImportFormV4_XE2::WireAnalysisControls() {
   DesignatorRadioButton.OnClick = Handler(&F::DesignatorRadioButtonClick);
   PackageNameRadioButton.OnClick = Handler(&F::PackageNameRadioButtonClick);
   SortByRadioGroup.OnClick = Handler(&F::SortByRadioGroupClick);
+  FilterTab.OnShow = Handler(&F::FilterTabShow);
 }

@@ -1,5 +1,6 @@
 // The working length unit, the height grid of the parts created from the library, and the
 // colour list with its grid.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,6 +47,12 @@ bool UnitOfIndex(int index, TUnitRow& row) {
     case 2: row = {utTHOU, 2}; return true;
     default: return false;
   }
+}
+
+// The heights are taken over at each visit of the Library tab too; one line per fault is enough.
+void ReportOnce(TSearchStringList& log, const std::string& line) {
+  const auto& l = log.Lines();
+  if (std::find(l.begin(), l.end(), line) == l.end()) log.Add(line);
 }
 
 std::string EntryName(const std::string& entry) { return entry.substr(0, entry.find('=')); }
@@ -167,8 +174,8 @@ void TIdfImportFormV4_XE2::DoSectionType(TSectionType SectionType) {
       if (TryStrToFloat(text, v))
         sec->Thickness = ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, v);
       else
-        FImportIDF->ErrorLog.Add("Height of " + sec->GeometryName + " is not a number (" + text +
-                                 "); the library height is used");
+        ReportOnce(FImportIDF->ErrorLog, "Height of " + sec->GeometryName + " is not a number (" + text +
+                                             "); the library height is used");
       break;
     }
   }

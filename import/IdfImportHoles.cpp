@@ -1,4 +1,6 @@
 // The nine drilled-hole categories, the hole filter and the hole lists cut through the board.
+#include <cmath>
+
 #include "IdfImportV4_XE2.h"
 
 using controls::TCheckBox;

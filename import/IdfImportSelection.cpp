@@ -115,3 +115,9 @@ void TIdfImportFormV4_XE2::SelectNoneButtonClick() {
 }
 
 void TIdfImportFormV4_XE2::SortByRadioGroupClick() { ApplyPageHeight(&FilterTab); }
+
+void TIdfImportFormV4_XE2::FilterTabShow() {
+  Height = FFilterPageHeight;
+  PageControl1.Height = 318;
+  SortByRadioGroupClick();
+}

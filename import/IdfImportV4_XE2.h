@@ -185,6 +185,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   void SelectAllButtonClick();
   void SelectNoneButtonClick();
   void SortByRadioGroupClick();
+  void FilterTabShow();
   void DesignatorRadioButtonClick() { SortByRadioGroupClick(); }
   void PackageNameRadioButtonClick() { SortByRadioGroupClick(); }
 

@@ -118,3 +118,16 @@ TEST_F(SelectionTest, AnotherBoardRebuildsTheListsUnchecked) {
   EXPECT_EQ(d->SelectedPackageNamesCheckListBox.Count(), 0);
   EXPECT_EQ(d->SelectedDesignatorsCheckListBox.Count(), 0);
 }
+
+TEST_F(SelectionTest, EnteringTheTabShowsTheChosenModesListAtTheFilterPageHeight) {
+  auto d = Show(kOutline + kPlacements);
+  d->DesignatorRadioButton.SetChecked(false);
+  d->PackageNameRadioButton.SetChecked(false);
+  d->PageControl1.SelectPage(&d->FilterTab);
+  // Neither mode chosen: the designator mode is taken.
+  EXPECT_TRUE(d->DesignatorRadioButton.Checked());
+  EXPECT_TRUE(d->SelectedDesignatorsCheckListBox.Visible);
+  EXPECT_FALSE(d->SelectedPackageNamesCheckListBox.Visible);
+  EXPECT_EQ(d->Height, d->FFilterPageHeight);
+  EXPECT_EQ(d->SelectedDesignatorsCheckListBox.Height, 218);
+}
