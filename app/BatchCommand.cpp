@@ -29,6 +29,7 @@ struct TBatchOptions {
   std::string SettingsFile;
   bool NoSettings = false;
   bool SaveSettings = false;
+  bool ShowParts = false;
   std::vector<TSetValue> Sets;
   std::vector<std::string> SelectDesignators;
   std::vector<std::string> SelectPackages;
@@ -139,6 +140,8 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
       o.NoSettings = true;
     } else if (a == "--save-settings") {
       o.SaveSettings = true;
+    } else if (a == "--show-parts") {
+      o.ShowParts = true;
     } else if (a == "--set") {
       o.Sets.push_back(ParseSet(value(a)));
     } else if (a == "--select-designators") {
@@ -271,7 +274,8 @@ class TServicesScope {
 std::string BatchUsage() {
   return "usage: corvane-idf batch BOARD [--library FILE] [--log summary|detail|error|all]\n"
          "                         [--settings FILE | --no-settings] [--set NAME=VALUE]... [--save-settings]\n"
-         "                         [--select-designators LIST | --select-packages LIST] [--heights PACKAGE=VALUE,...]";
+         "                         [--select-designators LIST | --select-packages LIST] [--heights PACKAGE=VALUE,...]\n"
+         "                         [--show-parts]";
 }
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -343,6 +347,12 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       err << "corvane-idf batch: " << e.what() << "\n";
       status = 2;
       return;
+    }
+    if (o.ShowParts) {
+      // The Options tab's button: the binding of every placement, its search in the detail log.
+      d.ShowPartUsageButton.Click();
+      out << "---- Show Parts ----\n";
+      for (const auto& l : d.PartUsageLines()) out << l << '\n';
     }
     const TIDFfile& idf = *d.FImportIDF;
     if (o.Log == "summary" || o.Log == "all") PrintLog(out, "Summary", idf.SummaryLog);

@@ -90,6 +90,8 @@ void Write(const Handle(TDocStd_Document)& doc, const std::string& path) {
   STEPControl_Controller::Init();
   Interface_Static::SetCVal("write.step.schema", "AP214IS");
   Interface_Static::SetCVal("write.step.unit", "MM");
+  // Parameter-space curves double the file and most of the writing time; readers rebuild them.
+  Interface_Static::SetIVal("write.surfacecurve.mode", 0);
   STEPCAFControl_Writer w;
   w.SetColorMode(true);
   w.SetNameMode(true);

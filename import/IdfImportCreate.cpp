@@ -24,6 +24,7 @@ TIdfImportFormV4_XE2::TIdfImportFormV4_XE2() : controls::TForm("IdfImportForm") 
   FToolHoles = "ToolHoles";
   FOtherHoles = "OtherHoles";
   CreateControls();
+  CreateLibraryControls();
   WireAnalysisControls();
   SuppressGroupBox.Enabled = false;
   SuppressPlaceFeatures.Enabled = false;

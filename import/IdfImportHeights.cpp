@@ -145,7 +145,9 @@ void TIdfImportFormV4_XE2::ProcessElecOrMechSection(TSectionType SectionType, in
       return;
     }
     if (paths.size() == 1 && paths[0].empty()) return;
-    if (!CheckIfPartExistsExt(sec->GeometryName, paths, UseXrefCheckbox.Checked)) AddHeightEntry(*sec, n);
+    std::string libPath, ext;
+    if (!CheckIfPartExistsExt(sec->GeometryName, paths, UseXrefCheckbox.Checked, libPath, ext))
+      AddHeightEntry(*sec, n);
   }
 }
 

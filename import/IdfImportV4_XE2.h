@@ -10,6 +10,7 @@
 #include "Controls.h"
 #include "GetRegInfoExt.h"
 #include "IDFfile.h"
+#include "IdfPartPlacementObject.h"
 #include "IdfTimes.h"
 #include "PcbObjectList.h"
 
@@ -100,14 +101,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   static void DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic);
 
   // ---- analysis and build stages owned by other units (empty until they exist) ----
-  virtual void GetXrefPartList() {}
-  virtual void UpdateUseLibPartsAndUseXref() {}
-  virtual void PrepareGlobalPlacementList() {}
-  // Whether the part library holds a part for the package (the library search's answer).
-  virtual bool CheckIfPartExistsExt(const std::string& /*PartName*/, const std::vector<std::string>& /*SearchPaths*/,
-                                    bool /*UseXref*/) {
-    return false;
-  }
+  virtual void GetXrefPartList();  // IdfImportXref.cpp
+  virtual void UpdateUseLibPartsAndUseXref();  // IdfImportXref.cpp
+  virtual void PrepareGlobalPlacementList();  // IdfImportPlacements.cpp
 
   // ---- board analysis (IdfImportBoardAnalysis.cpp) ----
   virtual void CheckForBoardOutline();
@@ -189,6 +185,32 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   void DesignatorRadioButtonClick() { SortByRadioGroupClick(); }
   void PackageNameRadioButtonClick() { SortByRadioGroupClick(); }
 
+  // ---- library parts and cross-reference (IdfImportXref.cpp) ----
+  bool UseLibrary() const { return UseLibParts.Checked; }
+  bool ReUseCreated() const { return ReUseCreatedParts.Checked; }
+  // The library search with this dialog's extensions, "Search Sub-Directories" and detail log.
+  // FoundFile, when given, receives the file as it is on disk (its letter case may differ).
+  bool CheckIfPartExistsExt(const std::string& PartName, const std::vector<std::string>& SearchPathList,
+                            bool UseFpXref, std::string& LibPath, std::string& Ext, std::string* FoundFile = nullptr);
+  bool InPartLibSearchPath(const std::string& FileName, std::string& Dir, const std::vector<std::string>& SearchPathList);
+  bool FileExistsRecursive(const std::string& FileNameNoPath, const std::string& BaseDir, bool Recurse,
+                           std::string& Dir);
+  // The cross-reference file named by XrefEdit; a name typed without extension also finds the
+  // ".xrf" file the editor writes for it. Empty when there is none.
+  std::string XrefFilePath() const;
+  void UseLibPartsClick();
+  void UseXrefCheckboxClick() { UseXrefUpdate(); }
+  void UseXrefUpdate();
+  void XrefButtonClick();
+  void EditXrefButtonClick();
+  void LibSearchPathButtonClick();
+  // ---- placement list (IdfImportPlacements.cpp) ----
+  void ConstructPartNameData(const std::string& PackageName, std::string& Folder, std::string& PartName,
+                             std::string& Ext, std::string& Config);
+  void ShowPartUsageButtonClick();
+  // The "Show Parts" lines of the last preparation: designator = part file.
+  std::vector<std::string> PartUsageLines() const;
+
   // Every control, for front ends and look-ups by name.
   const std::vector<controls::TControl*>& Controls() const { return fControls; }
   controls::TControl* FindControl(const std::string& name) const;
@@ -212,6 +234,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   controls::TComboBox LibSearchPathCombobox, HeightUnitsCombo;
   controls::TButton LibSearchPathButton, XrefButton, EditXrefButton;
   controls::TEdit XrefEdit, DefaultHeightEdit;
+  controls::TLabel XrefLabel, Label3;
   controls::TStringGrid ColourGrid, HeightGrid;
   // "&Options"
   controls::TGroupBox MiscGroupBox, HolesGroupBox, HoleFilterGb, CopperGroupBox, BoardGroupBox,
@@ -300,6 +323,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   std::string FNonePlated, FPlated, FNonPlated;
   std::string FNoneHoles, FPinHoles, FViaHoles, FMountingHoles, FToolHoles, FOtherHoles;
   std::string FHoleFilterGreaterThanVal = "0", FHoleFilterLessThanVal = "100";
+  TIdfPartPlacementObjectList FPartPlaceList;
+  TSearchStringList FPartXrefTable;  // the cross-reference file's lines, as last loaded
+  bool FWeHaveAutoParts = false;     // never reset: stays true for later preparations
   // Lists other units fill.
   TSearchStringList FColourHoldingList;  // NAME=VALUE entries, kept joined by "|"
   TSearchStringList FSelectedPackageList, FSelectedDesList, FXrefLookupList, FXrefTable, FAutoPartsList,
@@ -327,6 +353,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
 
  private:
   void CreateControls();
+  void CreateLibraryControls();  // IdfImportXref.cpp
   void WireAnalysisControls();
   std::vector<std::string> fDesignatorOfItem;  // the designator of each designator list item
   std::vector<controls::TControl*> fControls;
