@@ -187,3 +187,13 @@ TEST_F(AnalysisTest, PickedColourIsWrittenToTheGridAndTheList) {
   d->ColourGrid.DblClick();
   EXPECT_EQ(d->ColourGrid.Cell(1, 2), "clRed");
 }
+
+TEST_F(AnalysisTest, PackagesFoundInThePartLibraryHaveNoHeightRow) {
+  fs::create_directories(dir / "lib");
+  Write("lib/SOIC8.CV_PRT", "ISO-10303-21;\n");
+  store->SetBooleanInRegistry("UseLibParts", true);
+  store->SetStringInRegistry("ImportLibSearchPath", Folder() + "lib");
+  auto d = Show(kOutline + kPlacements, kLibrary);
+  EXPECT_EQ(Column(d->HeightGrid, 0), (std::vector<std::string>{"FLAT", "HEATSINK"}));
+  EXPECT_TRUE(Messages().empty());
+}
