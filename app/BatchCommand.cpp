@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -33,6 +34,9 @@ struct TBatchOptions {
   bool SaveSettings = false;
   bool ShowParts = false;
   std::vector<TSetValue> Sets;
+  std::vector<std::string> SelectDesignators;
+  std::vector<std::string> SelectPackages;
+  std::vector<std::pair<std::string, std::string>> Heights;  // package, height text
 };
 
 class EUsage : public std::runtime_error {
@@ -93,6 +97,32 @@ TSetValue ParseSet(const std::string& arg) {
   return {s, value};
 }
 
+// A comma-separated list of names; an empty name is a slip of the pen, not a name.
+std::vector<std::string> ParseNameList(const std::string& opt, const std::string& text) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (name.empty()) throw EUsage(opt + " takes a comma-separated list of names, not '" + text + "'");
+    names.push_back(name);
+    if (comma == std::string::npos) return names;
+    start = comma + 1;
+  }
+}
+
+std::vector<std::pair<std::string, std::string>> ParseHeights(const std::string& text) {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const std::string& item : ParseNameList("--heights", text)) {
+    // The value is a number, so the last "=" ends the package name.
+    const std::size_t eq = item.rfind('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == item.size())
+      throw EUsage("--heights takes PACKAGE=VALUE,..., not '" + item + "'");
+    out.emplace_back(item.substr(0, eq), item.substr(eq + 1));
+  }
+  return out;
+}
+
 TBatchOptions ParseArgs(const std::vector<std::string>& args) {
   TBatchOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -119,6 +149,13 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
       o.ShowParts = true;
     } else if (a == "--set") {
       o.Sets.push_back(ParseSet(value(a)));
+    } else if (a == "--select-designators") {
+      o.SelectDesignators = ParseNameList(a, value(a));
+    } else if (a == "--select-packages") {
+      o.SelectPackages = ParseNameList(a, value(a));
+    } else if (a == "--heights") {
+      auto h = ParseHeights(value(a));
+      o.Heights.insert(o.Heights.end(), h.begin(), h.end());
     } else if (!a.empty() && a[0] == '-') {
       throw EUsage("unknown option '" + a + "'");
     } else if (o.Board.empty()) {
@@ -128,7 +165,70 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
     }
   }
   if (o.Board.empty()) throw EUsage("no board file given");
+  // Only the chosen mode's list counts; two modes at once would silently drop one.
+  if (!o.SelectDesignators.empty() && !o.SelectPackages.empty())
+    throw EUsage("--select-designators and --select-packages exclude each other");
   return o;
+}
+
+// Checks the named items of the selection list of one mode; an unknown name is a usage error.
+void CheckNamedItems(controls::TCheckListBox& list, const std::vector<std::string>& names, const char* what,
+                     const std::function<std::string(int)>& keyOfItem) {
+  for (const std::string& name : names) {
+    bool found = false;
+    for (int i = 0; i < list.Count(); ++i)
+      if (SameName(keyOfItem(i), name)) {
+        list.SetChecked(i, true);
+        found = true;
+      }
+    if (!found) throw EUsage(std::string("unknown ") + what + " '" + name + "'");
+  }
+}
+
+void ApplyAnalysisOptions(const TBatchOptions& o, TCorvaneIdfImport& d) {
+  if (!o.SelectDesignators.empty()) {
+    CheckNamedItems(d.SelectedDesignatorsCheckListBox, o.SelectDesignators, "designator", [&d](int i) {
+      const std::string& item = d.SelectedDesignatorsCheckListBox.Item(i);
+      return d.DesignatorOfItem(i).value_or(item.substr(0, item.find('=')));
+    });
+    d.DesignatorRadioButton.SetChecked(true);
+  }
+  if (!o.SelectPackages.empty()) {
+    CheckNamedItems(d.SelectedPackageNamesCheckListBox, o.SelectPackages, "package",
+                    [&d](int i) { return d.SelectedPackageNamesCheckListBox.Item(i); });
+    d.PackageNameRadioButton.SetChecked(true);
+  }
+  for (const auto& [package, text] : o.Heights) {
+    double v;
+    if (!TryStrToFloat(text, v)) throw EUsage("--heights: height of '" + package + "' is not a number: '" + text + "'");
+    int row = -1;
+    for (int r = 0; r < d.HeightGrid.RowCount() && row < 0; ++r)
+      if (!d.HeightGrid.Cell(0, r).empty() && SameName(d.HeightGrid.Cell(0, r), package)) row = r;
+    if (row < 0) throw EUsage("--heights: unknown package '" + package + "' (not in the height grid)");
+    d.HeightGrid.SetCell(1, row, FormatFloat(v, d.FPrecision));  // as the grid writes what is typed
+  }
+  if (!o.Heights.empty()) d.UpdateIdfWithHeight();
+}
+
+void PrintSelection(std::ostream& out, TCorvaneIdfImport& d) {
+  d.GetSelectedPackages();
+  d.GetSelectedDesignators();
+  out << "---- Selection ----\n";
+  const TSection* s = d.FImportIDF->FindFirstSection(stPLACEMENT);
+  int n = 0;
+  for (int i = 0; s && i < s->Count(); ++i) {
+    const TDataRec& r = s->Items(i);
+    if (!d.PartSelectionCheckExt(r.PackageName) && !d.ThisDesignatorIsSelectedExt(r.Designator)) continue;
+    out << r.Designator << '=' << r.PackageName << '\n';
+    ++n;
+  }
+  out << "Selected placements : " << n << '\n';
+}
+
+void PrintHeights(std::ostream& out, const TCorvaneIdfImport& d) {
+  out << "---- Heights (" << d.BoardThicknessUnitsLabel.Caption << ") ----\n";
+  for (int r = 0; r < d.HeightGrid.RowCount(); ++r)
+    if (!d.HeightGrid.Cell(0, r).empty()) out << d.HeightGrid.Cell(0, r) << '\t' << d.HeightGrid.Cell(1, r) << '\n';
 }
 
 bool Readable(const std::string& path) { return FileExists(path) && std::ifstream(path).good(); }
@@ -218,6 +318,7 @@ class TServicesScope {
 std::string BatchUsage() {
   return "usage: corvane-idf batch BOARD [--library FILE] [--assembly-dir DIR] [--log summary|detail|error|all]\n"
          "                         [--settings FILE | --no-settings] [--set NAME=VALUE]... [--save-settings]\n"
+         "                         [--select-designators LIST | --select-packages LIST] [--heights PACKAGE=VALUE,...]\n"
          "                         [--show-parts]";
 }
 
@@ -286,6 +387,15 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     services->OnInterrupt = [&d] { d.StopButtonClick(); };
   };
   setup.AfterShow = [&](TCorvaneIdfImport& d) {
+    // Options that act on the analysed board come first, so that the build sees them.
+    try {
+      ApplyAnalysisOptions(o, d);
+    } catch (const EUsage& e) {
+      services->OnInterrupt = nullptr;
+      err << "corvane-idf batch: " << e.what() << "\n";
+      status = 2;
+      return;
+    }
     // The show sequence has loaded and analysed the board; now the build, as the button does it.
     if (!o.AssemblyDir.empty()) d.AssemblyPathEdit.SetText(o.AssemblyDir);
     d.OnProgressChange = [&d, &services] { services->ShowProgress(d); };
@@ -305,6 +415,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (o.Log == "detail" || o.Log == "all") PrintLog(out, "Detail", idf.VerifyLog);
     if (o.Log == "all") PrintLog(out, "Warning", idf.WarningLog);
     if (o.Log == "error" || !idf.ErrorLog.Empty()) PrintLog(out, "Error", idf.ErrorLog);
+    if (!o.SelectDesignators.empty() || !o.SelectPackages.empty()) PrintSelection(out, d);
+    if (!o.Heights.empty()) PrintHeights(out, d);
     if (d.FFilesWritten.size() > writtenBefore) {
       out << "---- Files written ----\n";
       for (std::size_t i = writtenBefore; i < d.FFilesWritten.size(); ++i) out << d.FFilesWritten[i] << '\n';

@@ -25,6 +25,7 @@ TIdfImportFormV4_XE2::TIdfImportFormV4_XE2() : controls::TForm("IdfImportForm") 
   FOtherHoles = "OtherHoles";
   CreateControls();
   CreateLibraryControls();
+  WireAnalysisControls();
   SuppressGroupBox.Enabled = false;
   SuppressPlaceFeatures.Enabled = false;
   StopButton.Visible = false;

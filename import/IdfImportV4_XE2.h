@@ -3,6 +3,7 @@
 // lays them out; handlers are methods. The stages that analyse a loaded board, prepare the
 // placement list and build the model are virtual hooks filled by the units that own them.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,28 +103,89 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   static void DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic);
 
   // ---- analysis and build stages owned by other units (empty until they exist) ----
-  virtual void InitSelectionLists() {}
-  virtual void CheckForBoardOutline() {}
-  virtual void CheckForSpecialPcbOutlineSections() {}
-  virtual void SetupHoleFilter() {}
-  virtual void CheckForDrilledHoles() {}
-  virtual void ReportOnFilteredHoles() {}
-  virtual void CheckForIdfKeepoutsAndOutlines() {}
   virtual void GetXrefPartList();  // IdfImportXref.cpp
-  virtual void LoadHeightGrid() {}
-  virtual void LoadColours() {}
   virtual void UpdateUseLibPartsAndUseXref();  // IdfImportXref.cpp
-  virtual void UpdateBoardThickness(bool /*ToIdf*/) {}
-  virtual void UpdateIdfWithHeight() {}
   virtual void PrepareGlobalPlacementList();  // IdfImportPlacements.cpp
-  virtual void GetSelectedPackages() {}
-  virtual void GetSelectedDesignators() {}
-  // Board analysis results the model building reads; placeholders until the analysis unit lands.
+
+  // ---- board analysis (IdfImportBoardAnalysis.cpp) ----
+  virtual void CheckForBoardOutline();
+  virtual void CheckForSpecialPcbOutlineSections();
+  virtual void CheckForIdfKeepoutsAndOutlines();
+  virtual void UpdateBoardThickness(bool ToIdf);
+  void SuppressPlaceFeatVisibiltyCheck();
   bool DoMiscOutlineSectionCheck(TSectionType SectionType) const;
-  int GetPrefixColour(const std::string& Prefix) const;
-  void GetDrilledHoleOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
+  bool FpNumberEditChangeCheck(controls::TEdit& Edit, const std::string& Comment);
+  void BrdThicknessEditChange() { FpNumberEditChangeCheck(BrdThicknessEdit, "Board Thickness"); }
+  void CopperThicknessChange() { FpNumberEditChangeCheck(CopperThickness, "Copper Thickness"); }
+  void RouteOutlineCBClick() { SuppressPlaceFeatVisibiltyCheck(); }
+  void PlaceOutlineCBClick() { SuppressPlaceFeatVisibiltyCheck(); }
+  void PlaceRegionCBClick() { SuppressPlaceFeatVisibiltyCheck(); }
+  void RouteKeepoutCBClick() { SuppressPlaceFeatVisibiltyCheck(); }
+  void PlaceKeepoutCBClick() { SuppressPlaceFeatVisibiltyCheck(); }
+  void ViaKeepoutCBClick() { SuppressPlaceFeatVisibiltyCheck(); }
+
+  // ---- drilled holes and the hole filter (IdfImportHoles.cpp) ----
+  virtual void SetupHoleFilter();
+  virtual void CheckForDrilledHoles();
+  virtual void ReportOnFilteredHoles();
+  void UpdateHoleFilterEnable();
+  void UpdateHoleFilterSizeEdit();
+  bool PlaceHoleTest(const TDataRec& DataRec, bool Log);
+  void CountHoles();
+  void HoleCountToCheckBoxHints();
+  void FilteredHoleCountToCheckBoxHints();
   void AddHoleFilterDataToLog();
-  bool FWeHaveSpecialOutlines = false;
+  void GetDrilledHoleOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
+  void HoleFilterCbClick();
+  void HoleFilterSizeEditChange();
+  void GreaterThanRbClick() { UpdateHoleFilterSizeEdit(); }
+  void LessThanRBClick() { UpdateHoleFilterSizeEdit(); }
+  void AllHolesCbButtonClick();
+  void NoneHolesCbButtonClick();
+
+  // ---- working unit, heights and colours (IdfImportHeights.cpp) ----
+  virtual void LoadHeightGrid();
+  virtual void UpdateIdfWithHeight();
+  virtual void LoadColours();
+  void HeightUnitsComboChange();
+  void ProcessElecOrMechSection(TSectionType SectionType, int& n);
+  void AddHeightEntry(const TSection& Section, int& n);
+  void DoSectionType(TSectionType SectionType);
+  void UpdateHeightGrid();
+  void HeightGridSelectCell(int ACol, int ARow, bool& CanSelect);
+  void HeightGridDrawCell(int ACol, int ARow);
+  void HeightGridKeyPress(char& Key);
+  // Enter, Up or Down in the grid.
+  void HeightGridKeyDown();
+  void DefaultHeightEditChange() { UpdateHeightGrid(); }
+  void DefaultHeightEditExit();
+  void DefaultHeightEditKeyDown() { DefaultHeightEditExit(); }
+  int GetPrefixColour(const std::string& Prefix) const;
+  bool PrefixInUse(const TSection* Section, const std::string& Prefix) const;
+  void ColourCheckBoxClick() { LoadColours(); }
+  void ColourGridDblClick();
+  // The space bar in the colour grid.
+  void ColourGridKeyDown() { ColourGridDblClick(); }
+  // The colour a colour cell is painted with; -1 when it holds no colour.
+  int ColourGridDrawCell(int ACol, int ARow) const;
+
+  // ---- part selection (IdfImportSelection.cpp) ----
+  virtual void InitSelectionLists();
+  virtual void GetSelectedPackages();
+  virtual void GetSelectedDesignators();
+  void LoadByDes();
+  void LoadByPackageName();
+  void GetPackageNameList(std::vector<std::string>& List);
+  bool ThisDesignatorIsSelectedExt(const std::string& Des) const;
+  bool PartSelectionCheckExt(const std::string& PartName) const;
+  // The designator of an item of the designator list (it may itself hold "=").
+  std::optional<std::string> DesignatorOfItem(int Index) const;
+  void SelectAllButtonClick();
+  void SelectNoneButtonClick();
+  void SortByRadioGroupClick();
+  void FilterTabShow();
+  void DesignatorRadioButtonClick() { SortByRadioGroupClick(); }
+  void PackageNameRadioButtonClick() { SortByRadioGroupClick(); }
 
   // ---- board feature outline lists (IdfImportFeatureLists.cpp) ----
   void GetMiscFeatureOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
@@ -252,6 +314,16 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
        FWeHaveOverLays = false, FWeHaveOverText = false, FWeHavePolygons = false,
        FWeHaveUnknownOtherOutLine = false, FWeHaveSelectedPart = false, FWeHaveSelectedDesignator = false;
   double FRouteKeepoutHeight = 0.0001;
+  // What the last analysis found on the board.
+  bool FWeHaveSpecialOutlines = false;
+  int FROUTE_OUTLINECount = 0, FPLACE_OUTLINECount = 0, FROUTE_KEEPOUTCount = 0, FVIA_KEEPOUTCount = 0,
+      FPLACE_KEEPOUTCount = 0, FPLACE_REGIONCount = 0, FOtherOutlineCount = 0;
+  // Holes of each category: all of them, and those that pass the filter.
+  int FPlatedMtgCount = 0, FNonPlatedMtgCount = 0, FPlatedPinCount = 0, FNonPlatedPinCount = 0, FViaHoleCount = 0,
+      FPlatedToolingCount = 0, FNonPlatedToolingCount = 0, FPlatedOtherCount = 0, FNonPlatedOtherCount = 0;
+  int FPlatedMhFilteredCount = 0, FNonPlatedMhFilteredCount = 0, FPlatedPinFilteredCount = 0,
+      FNonPlatedPinFilteredCount = 0, FViaFilteredCount = 0, FPlatedToolingFilteredCount = 0,
+      FNonPlatedToolingFilteredCount = 0, FPlatedOtherFilteredCount = 0, FNonPlatedOtherFilteredCount = 0;
   // Name words of features and sketches.
   std::string FSketchStr, FTopLayer, FBottomLayer, FTopAndBottomLayer, FInnerLayer, FAllLayer;
   std::string FBoardOutlineFeature, FPartOutlineFeature, FPlaceKeepoutFeature, FViaKeepoutFeature,
@@ -291,6 +363,13 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
  private:
   void CreateControls();
   void CreateLibraryControls();  // IdfImportXref.cpp
+  void WireAnalysisControls();
+  std::vector<std::string> fDesignatorOfItem;  // the designator of each designator list item
   std::vector<controls::TControl*> fControls;
   std::vector<controls::TRadioButton*> fHoleFilterGroup, fSortByGroup, fLogGroup;
 };
+
+// Colour texts: a colour name, a decimal integer, or hexadecimal after "$" or "0x"; written back
+// as the name when there is one, else as "$" and eight hexadecimal digits.
+bool ColourTextToValue(const std::string& text, int& value);
+std::string ColourValueToText(int value);

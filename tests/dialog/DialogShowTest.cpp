@@ -96,7 +96,7 @@ TEST_F(DialogTest, ADefaultHeightWithoutSeparatorResetsTheUnitToMillimetres) {
   EXPECT_EQ(d->FPrecision, 3);
   EXPECT_EQ(d->DefaultHeightEdit.Text(), "10.000");
   EXPECT_EQ(d->CopperThickness.Text(), "0.2");  // other lengths keep their figures
-  EXPECT_EQ(d->BrdThicknessEdit.Text(), "0.0625");
+  EXPECT_EQ(d->BrdThicknessEdit.Text(), "1.600");  // the board's own thickness replaces the stored one
 }
 
 TEST_F(DialogTest, AStoredHeightWithSeparatorKeepsItsUnit) {
@@ -133,6 +133,7 @@ TEST_F(DialogTest, SavedValuesOfAnEmptyStoreAreTheTableDefaults) {
       {"ImportAssemblyPath", Folder()},
       {"ImportLibSearchPath", Folder()},
       {"ImportDefaultHeight", "10.000"},
+      {"BoardThickness", "1.600"},
       {"WindowsFileSystemAssemblyFolder", ""},
       {"VaultAssemblyFolder", Folder()},
   };
@@ -174,7 +175,7 @@ TEST_F(DialogTest, OptionsSurviveAnImportAndTheNextStartThroughTheSettingsFile) 
     d->DefaultHeightEdit.SetText("393.70");
     d->UseLibParts.Click();
     d->SearchSubDirs.Click();
-    d->ViaKeepoutCB.Checked = true;
+    d->NonPlatedMountingCB.Checked = true;  // the board has such a hole
     d->AnchorPartsCb.Click();
     d->HolesPerFeatureEdit.SetText("50");
     d->DesignatorRadioButton.Click();
@@ -195,7 +196,7 @@ TEST_F(DialogTest, OptionsSurviveAnImportAndTheNextStartThroughTheSettingsFile) 
   EXPECT_EQ(d->DefaultHeightEdit.Text(), "393.70");
   EXPECT_TRUE(d->UseLibParts.Checked);
   EXPECT_FALSE(d->SearchSubDirs.Checked);
-  EXPECT_TRUE(d->ViaKeepoutCB.Checked);
+  EXPECT_TRUE(d->NonPlatedMountingCB.Checked);
   EXPECT_TRUE(d->AnchorPartsCb.Checked);
   EXPECT_EQ(d->HolesPerFeatureEdit.Text(), "50");
   EXPECT_TRUE(d->DesignatorRadioButton.Checked());

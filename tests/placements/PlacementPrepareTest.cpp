@@ -149,10 +149,12 @@ TEST_F(PrepareTest, MissingPackagesShareOneAutoPartAndFoundOnesAreSearchedEachTi
   Write("plc.emp", kLibrary);
   auto d = ShowWith((dir / "plc.emn").string());
   d->AssignFileNames();
+  // The height grid searched the library too while the dialog was shown.
+  const std::size_t searchedBefore = Detail(*d, "Checking for : SOIC8.CV_PRT").size();
   d->PrepareGlobalPlacementList();
 
   EXPECT_EQ(Detail(*d, "Part exists : ").size(), 2u);  // U1 and U2, each searched
-  EXPECT_EQ(Detail(*d, "Checking for : SOIC8.CV_PRT").size(), 2u);
+  EXPECT_EQ(Detail(*d, "Checking for : SOIC8.CV_PRT").size() - searchedBefore, 2u);
   // R1 and R2 (r0805): one search, one line, one file.
   EXPECT_EQ(Detail(*d, "Auto part : "),
             (std::vector<std::string>{"Auto part : R0805", "Auto part : C0603"}));
@@ -212,8 +214,11 @@ TEST_F(PrepareTest, PackagesMappedToOnePartNameGetOneOutlinePerPass) {
 TEST_F(PrepareTest, SelectionByDesignatorOrPackage) {
   auto d = Show();
   d->AssignFileNames();
-  d->FSelectedDesList.Add("c1");
-  d->FWeHaveSelectedDesignator = true;
+  auto check = [](controls::TCheckListBox& list, const std::string& prefix) {
+    for (int i = 0; i < list.Count(); ++i) list.SetChecked(i, list.Item(i).rfind(prefix, 0) == 0);
+  };
+  d->DesignatorRadioButton.SetChecked(true);
+  check(d->SelectedDesignatorsCheckListBox, "C1=");
   d->PrepareGlobalPlacementList();
   ASSERT_EQ(d->FPartPlaceList.Count(), 1);
   EXPECT_EQ(P(*d, 0).FDes, "C1");
@@ -221,10 +226,8 @@ TEST_F(PrepareTest, SelectionByDesignatorOrPackage) {
   EXPECT_EQ(P(*d, 0).FAttributeName, "IdfPart_0");
 
   // Package selection: both spellings of the package.
-  d->FWeHaveSelectedDesignator = false;
-  d->FSelectedDesList.Clear();
-  d->FSelectedPackageList.Add("R0805");
-  d->FWeHaveSelectedPart = true;
+  d->PackageNameRadioButton.SetChecked(true);
+  check(d->SelectedPackageNamesCheckListBox, "R0805");
   d->PrepareGlobalPlacementList();
   ASSERT_EQ(d->FPartPlaceList.Count(), 2);
   EXPECT_EQ(P(*d, 1).FDes, "R2");
