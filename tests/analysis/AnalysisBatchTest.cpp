@@ -4,15 +4,24 @@
 #include "AnalysisTestSupport.h"
 #include "BatchCommand.h"
 #include "TestFiles.h"
+#ifdef IDF_TESTS_WITH_OCCT
+#include "CorvaneServer.h"
+#endif
 
 namespace {
 struct TRun {
   int Code;
   std::string Out, Err;
 };
+// The run builds the assembly; it goes to a folder of its own, never beside the sample files.
 TRun Batch(std::vector<std::string> args) {
+#ifdef IDF_TESTS_WITH_OCCT
+  corvane::RegisterCorvaneServer();
+#endif
+  TTempDir assembly;
   std::ostringstream out, err;
   args.push_back("--no-settings");
+  args.insert(args.end(), {"--assembly-dir", assembly.Path()});
   int code = RunBatch(args, out, err);
   return {code, out.str(), err.str()};
 }
