@@ -182,8 +182,9 @@ TEST_F(EndToEnd, SampleBoardsPlaceEverySelectedComponent) {
 TEST_F(EndToEnd, BatchBuildsTheSharedBoards) {
   const std::string shared = SharedIdfDir();
   if (shared.empty()) GTEST_SKIP() << "shared IDF test data not found";
-  const std::vector<std::vector<std::string>> runs = {
-      {shared + "esp.emn"}, {shared + "ain.emn"}, {shared + "board.emn", "--library", shared + "library.emp"}};
+  // esp.emn, the largest, goes through the dialog below.
+  const std::vector<std::vector<std::string>> runs = {{shared + "ain.emn"},
+                                                      {shared + "board.emn", "--library", shared + "library.emp"}};
   int n = 0;
   for (auto args : runs) {
     const std::string out = Folder() + "run" + std::to_string(++n) + "/";
