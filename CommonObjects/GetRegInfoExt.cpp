@@ -1,5 +1,7 @@
 #include "GetRegInfoExt.h"
 
+#include "IdfEnums.h"
+
 #include <cerrno>
 #include <stdexcept>
 #include <cstdio>
@@ -11,17 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 std::string Quote(const std::string& s) {
   std::string out = "\"";
@@ -204,7 +195,7 @@ std::string TRegFile::Format() const {
 
 TRegFile::TKey* TRegFile::Find(const std::string& path) {
   for (auto& k : Keys)
-    if (SameText(k.Path, path)) return &k;
+    if (SameTextAscii(k.Path, path)) return &k;
   return nullptr;
 }
 
@@ -218,7 +209,7 @@ namespace {
 void SetValue(TRegFile& f, const std::string& key, const std::string& name, const TRegValue& value) {
   auto& k = f.FindOrAdd(key);
   for (auto& [n, v] : k.Values)
-    if (!n.empty() && SameText(n, name)) {
+    if (!n.empty() && SameTextAscii(n, name)) {
       v = value;
       return;
     }
@@ -229,7 +220,7 @@ std::optional<TRegValue> GetValue(TRegFile& f, const std::string& key, const std
   TRegFile::TKey* k = f.Find(key);
   if (!k) return std::nullopt;
   for (auto& [n, v] : k->Values)
-    if (!n.empty() && SameText(n, name)) return v;
+    if (!n.empty() && SameTextAscii(n, name)) return v;
   return std::nullopt;
 }
 }  // namespace

@@ -44,27 +44,16 @@ class EUsage : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 const TSettingInfo* FindSetting(const std::string& name) {
   for (const auto* table : {&ImportDialogSettings(), &HostDialogSettings(), &EditorSettings()})
     for (const auto& s : *table)
-      if (SameName(s.Name, name)) return &s;
+      if (SameTextAscii(s.Name, name)) return &s;
   return nullptr;
 }
 
 bool ParseBoolean(const std::string& v, bool& out) {
-  if (SameName(v, "true") || v == "1" || SameName(v, "yes") || SameName(v, "on")) return out = true, true;
-  if (SameName(v, "false") || v == "0" || SameName(v, "no") || SameName(v, "off")) return out = false, true;
+  if (SameTextAscii(v, "true") || v == "1" || SameTextAscii(v, "yes") || SameTextAscii(v, "on")) return out = true, true;
+  if (SameTextAscii(v, "false") || v == "0" || SameTextAscii(v, "no") || SameTextAscii(v, "off")) return out = false, true;
   return false;
 }
 
@@ -177,7 +166,7 @@ void CheckNamedItems(controls::TCheckListBox& list, const std::vector<std::strin
   for (const std::string& name : names) {
     bool found = false;
     for (int i = 0; i < list.Count(); ++i)
-      if (SameName(keyOfItem(i), name)) {
+      if (SameTextAscii(keyOfItem(i), name)) {
         list.SetChecked(i, true);
         found = true;
       }
@@ -203,7 +192,7 @@ void ApplyAnalysisOptions(const TBatchOptions& o, TCorvaneIdfImport& d) {
     if (!TryStrToFloat(text, v)) throw EUsage("--heights: height of '" + package + "' is not a number: '" + text + "'");
     int row = -1;
     for (int r = 0; r < d.HeightGrid.RowCount() && row < 0; ++r)
-      if (!d.HeightGrid.Cell(0, r).empty() && SameName(d.HeightGrid.Cell(0, r), package)) row = r;
+      if (!d.HeightGrid.Cell(0, r).empty() && SameTextAscii(d.HeightGrid.Cell(0, r), package)) row = r;
     if (row < 0) throw EUsage("--heights: unknown package '" + package + "' (not in the height grid)");
     d.HeightGrid.SetCell(1, row, FormatFloat(v, d.FPrecision));  // as the grid writes what is typed
   }
