@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test. `./test.sh --sanitize` does the same in build-sanitize/
-# with AddressSanitizer, UndefinedBehaviorSanitizer and leak checking.
+# with AddressSanitizer, UndefinedBehaviorSanitizer and leak checking. IDF_STRICT=ON turns compiler
+# warnings into errors.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 mode="${1:-}"
@@ -14,6 +15,6 @@ if [ "$mode" = "--sanitize" ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 export QT_QPA_PLATFORM=offscreen
-cmake -S . -B "$builddir" -G Ninja "${extra[@]}" >/dev/null
+cmake -S . -B "$builddir" -G Ninja -DIDF_STRICT="${IDF_STRICT:-OFF}" "${extra[@]}" >/dev/null
 cmake --build "$builddir" -j"$(nproc)"
 ctest --test-dir "$builddir" --output-on-failure -j"$(nproc)"

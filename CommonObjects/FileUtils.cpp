@@ -1,9 +1,9 @@
-#include "FileUtils.h"
+#include "CommonObjects/FileUtils.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "IdfStrUtils.h"
+#include "CommonObjects/IdfStrUtils.h"
 
 bool FileExists(const std::string& path) {
   struct stat st {};

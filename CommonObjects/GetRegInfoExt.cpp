@@ -1,6 +1,6 @@
-#include "GetRegInfoExt.h"
+#include "CommonObjects/GetRegInfoExt.h"
 
-#include "IdfEnums.h"
+#include "CommonObjects/IdfEnums.h"
 
 #include <cerrno>
 #include <stdexcept>

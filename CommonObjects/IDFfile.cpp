@@ -1,9 +1,9 @@
-#include "IDFfile.h"
+#include "CommonObjects/IDFfile.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "FileUtils.h"
+#include "CommonObjects/FileUtils.h"
 
 namespace {
 const std::string kSeparatorLine = "-----------------------------------";

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "IdfEnums.h"
-#include "IdfStrUtils.h"
-#include "MathUtils.h"
-#include "Platform.h"
+#include "CommonObjects/IdfEnums.h"
+#include "CommonObjects/IdfStrUtils.h"
+#include "CommonObjects/MathUtils.h"
+#include "platform/Platform.h"
 
 class TIDFfile;
 class TBoardOutlineObjectList;

@@ -1,6 +1,6 @@
 // Section records to outline element lists, and the names of the hole categories.
-#include "IDFfile.h"
-#include "PcbObjectList.h"
+#include "CommonObjects/IDFfile.h"
+#include "CommonObjects/PcbObjectList.h"
 
 namespace {
 constexpr double kHoleFilterTolerance = 1e-5;

@@ -1,7 +1,7 @@
-#include "IdfPartPlacementObject.h"
+#include "CommonObjects/IdfPartPlacementObject.h"
 
-#include "IdfStrUtils.h"
-#include "Platform.h"
+#include "CommonObjects/IdfStrUtils.h"
+#include "platform/Platform.h"
 
 TIdfPartPlacementObject::TIdfPartPlacementObject(const std::string& aDes, const std::string& aPackageName,
                                                  const std::string& aComment, double aX, double aY, double aRot,

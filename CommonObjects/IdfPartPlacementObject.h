@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "PcbObjectList.h"
+#include "CommonObjects/PcbObjectList.h"
 
 class TIdfPartPlacementObject {
  public:

@@ -1,4 +1,4 @@
-#include "IdfStrUtils.h"
+#include "CommonObjects/IdfStrUtils.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 namespace {
 bool IsBlankOrControl(unsigned char c) { return c <= ' '; }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "IdfEnums.h"
+#include "CommonObjects/IdfEnums.h"
 
 // Raised for an item or line asked for beyond the end of a list.
 class EListIndexError : public std::out_of_range {

@@ -1,4 +1,4 @@
-#include "MathUtils.h"
+#include "CommonObjects/MathUtils.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 // Plane arithmetic of the outline geometry and the length-unit conversion.
-#include "IdfEnums.h"
+#include "CommonObjects/IdfEnums.h"
 
 struct T2DFloatPoint {
   double x = 0;

@@ -1,4 +1,4 @@
-#include "PartLibrarySearch.h"
+#include "CommonObjects/PartLibrarySearch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileUtils.h"
+#include "CommonObjects/FileUtils.h"
 
 namespace {
 bool LessIgnoringCase(const std::string& a, const std::string& b) {

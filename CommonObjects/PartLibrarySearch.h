@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "IdfStrUtils.h"
+#include "CommonObjects/IdfStrUtils.h"
 
 // Folder part of a path, up to and including its last "/" or "\" (a cross-reference file may
 // have been written on Windows); empty for a bare name.

@@ -1,4 +1,4 @@
-#include "PcbObjectList.h"
+#include "CommonObjects/PcbObjectList.h"
 
 #include <algorithm>
 #include <array>
@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "IdfStrUtils.h"
-#include "Platform.h"
+#include "CommonObjects/IdfStrUtils.h"
+#include "platform/Platform.h"
 
 TOutlineObject::TOutlineObject(TElementType aElement, double aX1, double aY1, double aX2, double aY2,
                                double aXC, double aYC, double aRad, double aStartAngle,

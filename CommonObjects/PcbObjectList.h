@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "IdfEnums.h"
-#include "MathUtils.h"
+#include "CommonObjects/IdfEnums.h"
+#include "CommonObjects/MathUtils.h"
 
 class TOutlineObject {
  public:

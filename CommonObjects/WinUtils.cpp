@@ -1,10 +1,10 @@
-#include "WinUtils.h"
+#include "CommonObjects/WinUtils.h"
 
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #ifndef CORVANE_IDF_VERSION
 #define CORVANE_IDF_VERSION ""

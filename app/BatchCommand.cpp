@@ -1,4 +1,4 @@
-#include "BatchCommand.h"
+#include "app/BatchCommand.h"
 
 #include <algorithm>
 #include <chrono>
@@ -10,11 +10,11 @@
 #include <memory>
 #include <ostream>
 
-#include "CorvaneIdfCommandLauncher.h"
-#include "FileUtils.h"
-#include "IDFfile.h"
-#include "IdfImportSettingsTable.h"
-#include "Platform.h"
+#include "app/CorvaneIdfCommandLauncher.h"
+#include "CommonObjects/FileUtils.h"
+#include "CommonObjects/IDFfile.h"
+#include "import/IdfImportSettingsTable.h"
+#include "platform/Platform.h"
 
 namespace {
 const char* const kKey = "\\Software\\Pellmark\\Corvane\\IDF";

@@ -1,7 +1,7 @@
-#include "CorvaneIdfCommandLauncher.h"
+#include "app/CorvaneIdfCommandLauncher.h"
 
-#include "CorvaneX_TLB.h"
-#include "WinUtils.h"
+#include "host/CorvaneX_TLB.h"
+#include "CommonObjects/WinUtils.h"
 
 namespace {
 const char* const kAppKey = "Corvane\\IDF";

@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
-#include "GetRegInfoExt.h"
-#include "ValdrinIdfImportForm.h"
+#include "CommonObjects/GetRegInfoExt.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
 
 struct TLaunchSetup {
   // Where the settings live; the per-user settings file when empty.

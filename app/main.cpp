@@ -3,11 +3,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "BatchCommand.h"
-#include "CorvaneIdfCommandLauncher.h"
-#include "TerminalPlatform.h"
+#include "app/BatchCommand.h"
+#include "app/CorvaneIdfCommandLauncher.h"
+#include "platform/TerminalPlatform.h"
 #ifdef CORVANE_IDF_WITH_HOST
-#include "CorvaneServer.h"
+#include "corvane/CorvaneServer.h"
 #endif
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "controls/Controls.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
+#include "controls/Controls.h"
 
 namespace controls {
 

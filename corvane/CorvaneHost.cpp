@@ -1,7 +1,7 @@
-#include "CorvaneServer.h"
-#include "Sketch2d.h"
-#include "Solids.h"
-#include "StepFiles.h"
+#include "corvane/CorvaneServer.h"
+#include "corvane/Sketch2d.h"
+#include "corvane/Solids.h"
+#include "corvane/StepFiles.h"
 
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepCheck_Analyzer.hxx>

@@ -1,7 +1,7 @@
 // The OpenCASCADE host behind the automation interfaces.
 #pragma once
 
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 namespace corvane {
 

@@ -20,3 +20,10 @@ foreach(_tk ${OpenCASCADE_LIBRARIES})
     endif()
   endif()
 endforeach()
+
+# The toolkits the host and the tests' read-back helper use.
+set(IDF_OCCT_LIBRARIES
+  TKXDESTEP TKXCAF TKSTEP TKSTEPBase TKXSBase TKLCAF TKCAF TKBO TKBool TKPrim TKTopAlgo
+  TKShHealing TKGeomAlgo TKBRep TKGeomBase TKG3d TKG2d TKMath TKernel
+  CACHE INTERNAL "")
+set(IDF_OCCT_INCLUDE_DIR "${OpenCASCADE_INCLUDE_DIR}" CACHE INTERNAL "")

@@ -1,4 +1,4 @@
-#include "Sketch2d.h"
+#include "corvane/Sketch2d.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "Solids.h"
+#include "corvane/Solids.h"
 
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepAlgoAPI_Cut.hxx>

@@ -1,7 +1,7 @@
 // Solid modelling behind the part features, on OpenCASCADE. Lengths in centimetres.
 #pragma once
 
-#include "Sketch2d.h"
+#include "corvane/Sketch2d.h"
 
 #include <gp_Ax3.hxx>
 #include <gp_Vec.hxx>

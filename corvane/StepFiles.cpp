@@ -1,6 +1,6 @@
-#include "StepFiles.h"
+#include "corvane/StepFiles.h"
 
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 #include <APIHeaderSection_MakeHeader.hxx>
 #include <BRep_Builder.hxx>

@@ -1,4 +1,4 @@
-#include "CorvaneFeatureUtils.h"
+#include "host/CorvaneFeatureUtils.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 namespace CorvaneFeatureUtils {
 

@@ -1,7 +1,7 @@
-#include "CorvaneFileUtils.h"
+#include "host/CorvaneFileUtils.h"
 
-#include "FileUtils.h"
-#include "IdfStrUtils.h"
+#include "CommonObjects/FileUtils.h"
+#include "CommonObjects/IdfStrUtils.h"
 
 namespace CorvaneFileUtils {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 namespace CorvaneFileUtils {
 

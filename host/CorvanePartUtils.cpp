@@ -1,4 +1,4 @@
-#include "CorvanePartUtils.h"
+#include "host/CorvanePartUtils.h"
 
 #include <numbers>
 

@@ -3,7 +3,7 @@
 // rotation. Each asks the assembly for its geometry factory; none gives nil transforms.
 #include <memory>
 
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 namespace CorvanePartUtils {
 

@@ -1,4 +1,4 @@
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 #include <mutex>
 

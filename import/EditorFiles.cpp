@@ -1,4 +1,4 @@
-#include "EditorFiles.h"
+#include "import/EditorFiles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "IdfStrUtils.h"
+#include "CommonObjects/IdfStrUtils.h"
 
 std::vector<std::string> ReadEditorFile(const std::string& path) {
   TSearchStringList list;

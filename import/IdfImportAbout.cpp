@@ -1,9 +1,9 @@
 // About details and help.
-#include "FileUtils.h"
-#include "IdfImportV4_XE2.h"
-#include "IdfStrUtils.h"
-#include "Platform.h"
-#include "WinUtils.h"
+#include "CommonObjects/FileUtils.h"
+#include "import/IdfImportV4_XE2.h"
+#include "CommonObjects/IdfStrUtils.h"
+#include "platform/Platform.h"
+#include "CommonObjects/WinUtils.h"
 
 using platform::Services;
 using platform::TMsgDlgType;

@@ -1,7 +1,7 @@
 // What a loaded board holds: its outline, the special copper and overlay sections, the outline
 // and keep-out sections, and the board thickness. Also wires the analysis controls.
-#include "IdfImportV4_XE2.h"
-#include "Platform.h"
+#include "import/IdfImportV4_XE2.h"
+#include "platform/Platform.h"
 
 using controls::TCheckBox;
 

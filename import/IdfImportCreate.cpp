@@ -1,8 +1,8 @@
 // Creation and destruction of the import dialog, and its controls.
-#include "IdfImportV4_XE2.h"
+#include "import/IdfImportV4_XE2.h"
 
-#include "FileUtils.h"
-#include "Platform.h"
+#include "CommonObjects/FileUtils.h"
+#include "platform/Platform.h"
 
 using namespace controls;
 

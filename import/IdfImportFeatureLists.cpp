@@ -1,6 +1,6 @@
 // The outline lists of the board features: outlines and keep-outs chosen on the Options tab,
 // and the copper and overlay sections some ECAD systems export as other outlines.
-#include "IdfImportV4_XE2.h"
+#include "import/IdfImportV4_XE2.h"
 
 using TOutlineLists = std::vector<std::unique_ptr<TBoardOutlineObjectList>>;
 

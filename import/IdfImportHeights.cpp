@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "IdfImportV4_XE2.h"
-#include "Platform.h"
+#include "import/IdfImportV4_XE2.h"
+#include "platform/Platform.h"
 
 namespace {
 struct TNamedColour {

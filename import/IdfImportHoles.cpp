@@ -1,7 +1,7 @@
 // The nine drilled-hole categories, the hole filter and the hole lists cut through the board.
 #include <cmath>
 
-#include "IdfImportV4_XE2.h"
+#include "import/IdfImportV4_XE2.h"
 
 using controls::TCheckBox;
 

@@ -2,10 +2,10 @@
 // binding to library or auto parts, package outlines and heights, and the "Show Parts" report.
 #include <sys/stat.h>
 
-#include "FileUtils.h"
-#include "IdfImportV4_XE2.h"
-#include "PartLibrarySearch.h"
-#include "PartXref.h"
+#include "CommonObjects/FileUtils.h"
+#include "import/IdfImportV4_XE2.h"
+#include "CommonObjects/PartLibrarySearch.h"
+#include "import/PartXref.h"
 
 namespace {
 bool InListIgnoringCase(const TSearchStringList& list, const std::string& text) {

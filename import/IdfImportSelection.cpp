@@ -2,7 +2,7 @@
 // decides at import which placements are taken.
 #include <algorithm>
 
-#include "IdfImportV4_XE2.h"
+#include "import/IdfImportV4_XE2.h"
 
 namespace {
 // Alphabetical without regard to letter case; equal names keep the order they came in.

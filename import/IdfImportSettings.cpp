@@ -1,8 +1,8 @@
 // Loading, saving and defaults of the dialog's options, and the Feature Names tab.
-#include "FileUtils.h"
-#include "IdfImportSettingsTable.h"
-#include "IdfImportV4_XE2.h"
-#include "Platform.h"
+#include "CommonObjects/FileUtils.h"
+#include "import/IdfImportSettingsTable.h"
+#include "import/IdfImportV4_XE2.h"
+#include "platform/Platform.h"
 
 namespace {
 using K = TSettingKind;

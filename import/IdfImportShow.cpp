@@ -1,11 +1,11 @@
 // The show sequence, file names and paths, the dialog's buttons, units, page heights and keys.
 #include <sys/stat.h>
 
-#include "FileUtils.h"
-#include "IdfImportV4_XE2.h"
-#include "MathUtils.h"
-#include "Platform.h"
-#include "WinUtils.h"
+#include "CommonObjects/FileUtils.h"
+#include "import/IdfImportV4_XE2.h"
+#include "CommonObjects/MathUtils.h"
+#include "platform/Platform.h"
+#include "CommonObjects/WinUtils.h"
 
 using platform::Services;
 using platform::TMsgDlgType;

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <ctime>
 
-#include "IdfImportV4_XE2.h"
-#include "Platform.h"
+#include "import/IdfImportV4_XE2.h"
+#include "platform/Platform.h"
 
 using platform::Services;
 using platform::TMsgDlgType;

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
-#include "GetRegInfoExt.h"
-#include "IDFfile.h"
-#include "IdfPartPlacementObject.h"
-#include "IdfTimes.h"
-#include "PcbObjectList.h"
+#include "controls/Controls.h"
+#include "CommonObjects/GetRegInfoExt.h"
+#include "CommonObjects/IDFfile.h"
+#include "CommonObjects/IdfPartPlacementObject.h"
+#include "import/IdfTimes.h"
+#include "CommonObjects/PcbObjectList.h"
 
 class TIdfImportFormV4_XE2 : public controls::TForm {
  public:

@@ -1,11 +1,11 @@
 // The "Library Parts" group of the Settings tab: enabling, the library search, the search path
 // editor, and the cross-reference file with its format check and editor.
-#include "FileUtils.h"
-#include "IdfImportV4_XE2.h"
-#include "OrderedPaths.h"
-#include "PartLibrarySearch.h"
-#include "PartXref.h"
-#include "Platform.h"
+#include "CommonObjects/FileUtils.h"
+#include "import/IdfImportV4_XE2.h"
+#include "import/OrderedPaths.h"
+#include "CommonObjects/PartLibrarySearch.h"
+#include "import/PartXref.h"
+#include "platform/Platform.h"
 
 using platform::Services;
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
-#include "GetRegInfoExt.h"
-#include "ListBox.h"
+#include "controls/Controls.h"
+#include "CommonObjects/GetRegInfoExt.h"
+#include "controls/ListBox.h"
 
 class TSearchPath : public controls::TForm {
  public:

@@ -1,12 +1,12 @@
-#include "PartXref.h"
+#include "import/PartXref.h"
 
 #include <algorithm>
 
-#include "EditorFiles.h"
-#include "FileUtils.h"
-#include "IdfImportV4_XE2.h"
-#include "PartLibrarySearch.h"
-#include "Platform.h"
+#include "import/EditorFiles.h"
+#include "CommonObjects/FileUtils.h"
+#include "import/IdfImportV4_XE2.h"
+#include "CommonObjects/PartLibrarySearch.h"
+#include "platform/Platform.h"
 
 using platform::Services;
 using platform::TMsgDlgType;

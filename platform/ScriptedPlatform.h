@@ -3,7 +3,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include "Platform.h"
+#include "platform/Platform.h"
 
 namespace platform {
 

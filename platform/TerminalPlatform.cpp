@@ -1,4 +1,4 @@
-#include "TerminalPlatform.h"
+#include "platform/TerminalPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>

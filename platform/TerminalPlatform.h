@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 // Run by hand: corvane_hole_bench [hole counts...] [--general] [--no-write] [--dir FOLDER]
 //   --general  puts a pad over the first hole, so the holes take the general boolean
 //   --pads     instead of holes, stands that many square pads on the top face (one boss)
-#include "CorvaneServer.h"
+#include "corvane/CorvaneServer.h"
 
 #include <chrono>
 #include <cmath>

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "IdfGenerator.h"
+#include "bench/idf/IdfGenerator.h"
 
 int main(int argc, char** argv) {
   if (argc != 6) {

@@ -1,4 +1,4 @@
-#include "IdfGenerator.h"
+#include "bench/idf/IdfGenerator.h"
 
 #include <cstdio>
 #include <fstream>

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <map>
 
-#include "IDFfile.h"
-#include "IdfGenerator.h"
+#include "CommonObjects/IDFfile.h"
+#include "bench/idf/IdfGenerator.h"
 
 namespace {
 struct TPair {

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "CorvaneServer.h"
-#include "IdfGenerator.h"
-#include "Platform.h"
-#include "ValdrinIdfImportForm.h"
+#include "corvane/CorvaneServer.h"
+#include "bench/idf/IdfGenerator.h"
+#include "platform/Platform.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

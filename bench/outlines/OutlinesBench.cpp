@@ -6,7 +6,7 @@
 #include <cmath>
 #include <random>
 
-#include "PcbObjectList.h"
+#include "CommonObjects/PcbObjectList.h"
 
 namespace {
 

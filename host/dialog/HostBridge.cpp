@@ -1,6 +1,6 @@
 // The calls into the host's automation interface made by the dialog itself.
-#include "CorvaneX_TLB.h"
-#include "ValdrinIdfImportForm.h"
+#include "host/CorvaneX_TLB.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
 
 std::shared_ptr<CorvaneX_TLB::ICVRoot> TCorvaneIdfImport::QueryRoot(
     const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root) {

@@ -1,8 +1,8 @@
-#include "ValdrinIdfImportForm.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
 
-#include "FileUtils.h"
-#include "Platform.h"
-#include "WinUtils.h"
+#include "CommonObjects/FileUtils.h"
+#include "platform/Platform.h"
+#include "CommonObjects/WinUtils.h"
 
 TCorvaneIdfImport::TCorvaneIdfImport() {
   Setup(AnchorPartsCb, "AnchorPartsCb", "Anchor Parts", "", 2510);

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "IdfImportSettingsTable.h"
-#include "IdfImportV4_XE2.h"
+#include "import/IdfImportSettingsTable.h"
+#include "import/IdfImportV4_XE2.h"
 
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
  public:

@@ -1,6 +1,6 @@
 // Outline lists into host sketches, and the extrusions made from them.
-#include "CorvaneFeatureUtils.h"
-#include "ValdrinIdfImportForm.h"
+#include "host/CorvaneFeatureUtils.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
 
 using namespace CorvaneX_TLB;
 namespace fu = CorvaneFeatureUtils;

@@ -1,11 +1,11 @@
 // `corvane-idf batch` with what the analysis reports, the selection and the height edits.
 #include <sstream>
 
-#include "AnalysisTestSupport.h"
-#include "BatchCommand.h"
-#include "TestFiles.h"
+#include "tests/analysis/AnalysisTestSupport.h"
+#include "app/BatchCommand.h"
+#include "tests/support/TestFiles.h"
 #ifdef IDF_TESTS_WITH_OCCT
-#include "CorvaneServer.h"
+#include "corvane/CorvaneServer.h"
 #endif
 
 namespace {

@@ -2,8 +2,8 @@
 // what the files hold.
 #include <numeric>
 
-#include "AnalysisTestSupport.h"
-#include "TestFiles.h"
+#include "tests/analysis/AnalysisTestSupport.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 struct TBoardCase {

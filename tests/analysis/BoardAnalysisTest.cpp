@@ -1,5 +1,5 @@
 // Outline check, special sections, outline and keep-out boxes, thickness and the number check.
-#include "AnalysisTestSupport.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 
 using controls::TCheckBox;
 

@@ -1,5 +1,5 @@
 // The working unit, the height grid and the colour list.
-#include "AnalysisTestSupport.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 
 namespace {
 const std::string kLibrary = std::string(kEmptyLibrary) +

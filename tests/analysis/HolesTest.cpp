@@ -1,5 +1,5 @@
 // Hole categories, their hints, the filter and the hole lists for the board.
-#include "AnalysisTestSupport.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 
 using controls::TCheckBox;
 

@@ -1,7 +1,7 @@
 // The two selection lists, their buttons and the selection taken at import.
 #include <cmath>
 
-#include "AnalysisTestSupport.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 
 namespace {
 const std::string kPlacements =

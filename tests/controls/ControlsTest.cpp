@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Controls.h"
+#include "controls/Controls.h"
 
 using namespace controls;
 

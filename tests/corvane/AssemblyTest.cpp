@@ -1,4 +1,4 @@
-#include "HostFixture.h"
+#include "tests/corvane/HostFixture.h"
 
 #include <fstream>
 #include <functional>

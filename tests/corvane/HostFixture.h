@@ -2,8 +2,8 @@
 // folder, and the calls the model building makes, with its arguments.
 #pragma once
 
-#include "CorvaneServer.h"
-#include "ReadBack.h"
+#include "corvane/CorvaneServer.h"
+#include "tests/support/ReadBack.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "HostFixture.h"
-#include "Sketch2d.h"
+#include "tests/corvane/HostFixture.h"
+#include "corvane/Sketch2d.h"
 
 #include <random>
 #include <set>

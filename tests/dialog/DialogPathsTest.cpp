@@ -1,5 +1,5 @@
 // File names, folders and the vault option.
-#include "DialogTestSupport.h"
+#include "tests/dialog/DialogTestSupport.h"
 
 TEST_F(DialogTest, TheAssemblyFolderMustBeAbsolute) {
   auto d = ShowWith(WriteSample());

@@ -1,6 +1,6 @@
 // The show sequence and the persisted options.
-#include "DialogTestSupport.h"
-#include "IdfImportSettingsTable.h"
+#include "tests/dialog/DialogTestSupport.h"
+#include "import/IdfImportSettingsTable.h"
 
 using controls::TCheckBox;
 

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "GetRegInfoExt.h"
-#include "Platform.h"
-#include "ScriptedPlatform.h"
-#include "ValdrinIdfImportForm.h"
+#include "CommonObjects/GetRegInfoExt.h"
+#include "platform/Platform.h"
+#include "platform/ScriptedPlatform.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
 
 namespace fs = std::filesystem;
 

@@ -1,14 +1,14 @@
 // The launcher, the host entry, the terminal About and the batch command.
 #include <sstream>
 
-#include "BatchCommand.h"
-#include "CorvaneIdfCommandLauncher.h"
+#include "app/BatchCommand.h"
+#include "app/CorvaneIdfCommandLauncher.h"
 #ifdef IDF_TESTS_WITH_OCCT
-#include "CorvaneServer.h"
+#include "corvane/CorvaneServer.h"
 #endif
-#include "DialogTestSupport.h"
-#include "RecordingHost.h"
-#include "TerminalPlatform.h"
+#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/RecordingHost.h"
+#include "platform/TerminalPlatform.h"
 
 namespace {
 std::string ReadFile(const fs::path& p) {

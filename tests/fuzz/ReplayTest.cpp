@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "IdfFuzzTarget.h"
-#include "TestFiles.h"
+#include "fuzz/IdfFuzzTarget.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 std::vector<std::string> FilesIn(const std::string& dir) {

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "IdfTestHelpers.h"
+#include "tests/idf/IdfTestHelpers.h"
 
 namespace {
 class BadInput : public ::testing::Test {
@@ -55,7 +55,9 @@ TEST_F(BadInput, RandomBinaryNeverCrashes) {
     if (round % 3 == 0) bytes = std::string(kHeader3) + bytes;  // past the header check
     bool ok, raised;
     auto f = Load(bytes, ok, raised);
-    if (!raised && !ok) EXPECT_FALSE(f->ErrorLog.Empty()) << "round " << round;
+    if (!raised && !ok) {
+      EXPECT_FALSE(f->ErrorLog.Empty()) << "round " << round;
+    }
   }
 }
 

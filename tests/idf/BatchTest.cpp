@@ -2,11 +2,11 @@
 
 #include <sstream>
 
-#include "BatchCommand.h"
+#include "app/BatchCommand.h"
 #ifdef IDF_TESTS_WITH_OCCT
-#include "CorvaneServer.h"
+#include "corvane/CorvaneServer.h"
 #endif
-#include "IdfTestHelpers.h"
+#include "tests/idf/IdfTestHelpers.h"
 
 namespace {
 struct TRun {

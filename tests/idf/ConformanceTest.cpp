@@ -1,7 +1,7 @@
 // Real files from other PCB tools, read from the shared test data when it is there.
 #include <gtest/gtest.h>
 
-#include "IdfTestHelpers.h"
+#include "tests/idf/IdfTestHelpers.h"
 
 namespace {
 struct TExpected {

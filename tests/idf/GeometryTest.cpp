@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "MathUtils.h"
-#include "PcbObjectList.h"
+#include "CommonObjects/MathUtils.h"
+#include "CommonObjects/PcbObjectList.h"
 
 TEST(Units, ConvertThroughMetres) {
   EXPECT_NEAR(ConvertToUnits(utMM, utINCH, 25.4), 1.0, 1e-12);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "FileUtils.h"
-#include "IdfTestHelpers.h"
+#include "CommonObjects/FileUtils.h"
+#include "tests/idf/IdfTestHelpers.h"
 
 namespace {
 bool HasLine(const TSearchStringList& log, const std::string& text) {

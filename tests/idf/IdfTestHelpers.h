@@ -2,9 +2,9 @@
 #include <memory>
 #include <string>
 
-#include "IDFfile.h"
-#include "ScriptedPlatform.h"
-#include "TestFiles.h"
+#include "CommonObjects/IDFfile.h"
+#include "platform/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 
 // Installs a scripted platform for the test's lifetime and restores the previous one.
 class TScopedScriptedPlatform {

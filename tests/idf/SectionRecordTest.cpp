@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "IdfTestHelpers.h"
+#include "tests/idf/IdfTestHelpers.h"
 
 namespace {
 class Sections : public ::testing::Test {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "IdfStrUtils.h"
-#include "Platform.h"
+#include "CommonObjects/IdfStrUtils.h"
+#include "platform/Platform.h"
 
 namespace {
 struct SeparatorScope {

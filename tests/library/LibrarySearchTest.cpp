@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "PartLibrarySearch.h"
-#include "TestFiles.h"
+#include "CommonObjects/PartLibrarySearch.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 class LibrarySearchTest : public ::testing::Test {

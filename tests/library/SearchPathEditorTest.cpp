@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "OrderedPaths.h"
-#include "ScriptedPlatform.h"
-#include "TestFiles.h"
+#include "import/OrderedPaths.h"
+#include "platform/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
 

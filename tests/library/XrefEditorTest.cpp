@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "PartXref.h"
-#include "ScriptedPlatform.h"
-#include "TestFiles.h"
+#include "import/PartXref.h"
+#include "platform/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 // Board feature outline lists: which sections become lists, their names, sides, heights.
-#include "ModelTestSupport.h"
+#include "tests/model/ModelTestSupport.h"
 
 namespace {
 using TLists = std::vector<std::unique_ptr<TBoardOutlineObjectList>>;

@@ -3,12 +3,12 @@
 #include <numbers>
 #include <sstream>
 
-#include "BatchCommand.h"
-#include "CorvaneServer.h"
-#include "FileUtils.h"
-#include "ModelTestSupport.h"
-#include "ReadBack.h"
-#include "TestFiles.h"
+#include "app/BatchCommand.h"
+#include "corvane/CorvaneServer.h"
+#include "CommonObjects/FileUtils.h"
+#include "tests/model/ModelTestSupport.h"
+#include "tests/support/ReadBack.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 constexpr double kPiValue = std::numbers::pi;

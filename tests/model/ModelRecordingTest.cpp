@@ -1,11 +1,11 @@
 // Model building against the recording host: the calls, names, arguments and order.
 #include <cmath>
 
-#include "CorvaneFeatureUtils.h"
-#include "CorvanePartUtils.h"
-#include "FileUtils.h"
-#include "ModelTestSupport.h"
-#include "WinUtils.h"
+#include "host/CorvaneFeatureUtils.h"
+#include "host/CorvanePartUtils.h"
+#include "CommonObjects/FileUtils.h"
+#include "tests/model/ModelTestSupport.h"
+#include "CommonObjects/WinUtils.h"
 
 using namespace CorvaneX_TLB;
 namespace fu = CorvaneFeatureUtils;
@@ -374,7 +374,7 @@ std::unique_ptr<TTestImport> ReadyToImport(ModelTest& t, std::function<std::uniq
 TEST_F(ModelTest, WholeImportBuildsPartsBoardThenAssemblyWithTheBoardAnchored) {
   auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
   d->AssignFileNames();
-  for (const std::string f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
+  for (const std::string& f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
     std::ofstream(f) << "x";
   d->ImportButton.Click();
   const std::string board = d->FBoardPartFilename;
@@ -415,7 +415,7 @@ TEST_F(ModelTest, AnchorPartsAndAMissingBoardPartFile) {
   auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
   d->AnchorPartsCb.Checked = true;
   d->AssignFileNames();
-  for (const std::string f : {Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"}) std::ofstream(f) << "x";
+  for (const std::string& f : {Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"}) std::ofstream(f) << "x";
   // The recording host writes nothing, so the board part file is not there to place.
   d->ImportButton.Click();
   EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
@@ -430,7 +430,7 @@ TEST_F(ModelTest, AStopAtAnyStopPointEndsTheImportUnsavedAndEveryInstanceEnded) 
   {
     auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
     d->AssignFileNames();
-    for (const std::string f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
+    for (const std::string& f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
       std::ofstream(f) << "x";
     scripted->OnProcessMessages = [&] { ++points; };
     d->ImportButton.Click();
@@ -460,7 +460,7 @@ TEST_F(ModelTest, AStopAtAnyStopPointEndsTheImportUnsavedAndEveryInstanceEnded) 
 TEST_F(ModelTest, AStopWhilePlacingLeavesNoPlacingTime) {
   auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
   d->AssignFileNames();
-  for (const std::string f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
+  for (const std::string& f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
     std::ofstream(f) << "x";
   scripted->OnProcessMessages = [&] {
     if (host->CountOf("CreateEmptyAssembly") && host->CountOf("Add") == 2) d->StopButtonClick();

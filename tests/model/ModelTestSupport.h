@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "DialogTestSupport.h"
-#include "RecordingHost.h"
+#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/RecordingHost.h"
 
 class TTestImport : public TCorvaneIdfImport {
  public:

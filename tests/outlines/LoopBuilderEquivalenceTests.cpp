@@ -8,8 +8,8 @@
 #include <random>
 #include <sstream>
 
-#include "OutlineTestUtils.h"
-#include "ScriptedPlatform.h"
+#include "tests/outlines/OutlineTestUtils.h"
+#include "platform/ScriptedPlatform.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <limits>
 
-#include "IdfStrUtils.h"
-#include "OutlineTestUtils.h"
-#include "ScriptedPlatform.h"
+#include "CommonObjects/IdfStrUtils.h"
+#include "tests/outlines/OutlineTestUtils.h"
+#include "platform/ScriptedPlatform.h"
 
 namespace {
 

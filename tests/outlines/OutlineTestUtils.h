@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "PcbObjectList.h"
+#include "CommonObjects/PcbObjectList.h"
 
 inline std::shared_ptr<TOutlineObject> Line(double x1, double y1, double x2, double y2) {
   return std::make_shared<TOutlineObject>(etLine, x1, y1, x2, y2, 0, 0, 0, 0, 0, false);

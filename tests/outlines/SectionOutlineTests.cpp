@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "IDFfile.h"
-#include "PcbObjectList.h"
+#include "CommonObjects/IDFfile.h"
+#include "CommonObjects/PcbObjectList.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // corvane-idf batch --show-parts with the library settings given through --set.
-#include "BatchCommand.h"
-#include "DialogTestSupport.h"
+#include "app/BatchCommand.h"
+#include "tests/dialog/DialogTestSupport.h"
 
 TEST_F(DialogTest, BatchShowPartsPrintsTheBindingAndTheDetailLogCarriesTheSearch) {
   const std::string board = WriteSample();

@@ -1,8 +1,8 @@
 // The placement object and its list.
 #include <gtest/gtest.h>
 
-#include "IdfPartPlacementObject.h"
-#include "IdfStrUtils.h"
+#include "CommonObjects/IdfPartPlacementObject.h"
+#include "CommonObjects/IdfStrUtils.h"
 
 namespace {
 std::unique_ptr<TIdfPartPlacementObject> P(const std::string& des, const std::string& pkg) {

@@ -1,6 +1,6 @@
 // Preparing the placement list through the dialog: cross-reference mapping, binding, outline
 // passes, mechanical flag and the "Show Parts" report, on real folders.
-#include "DialogTestSupport.h"
+#include "tests/dialog/DialogTestSupport.h"
 
 #include <sstream>
 

@@ -1,9 +1,9 @@
 // The "Library Parts" controls of the import dialog: enabling, the cross-reference format
 // check, and the two editors opened from the dialog.
-#include "DialogTestSupport.h"
-#include "OrderedPaths.h"
-#include "PartXref.h"
-#include "TestFiles.h"
+#include "tests/dialog/DialogTestSupport.h"
+#include "import/OrderedPaths.h"
+#include "import/PartXref.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 // Counts the height grid reloads that the library switch asks for.

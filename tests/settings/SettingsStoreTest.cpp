@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "GetRegInfoExt.h"
+#include "CommonObjects/GetRegInfoExt.h"
 
 namespace fs = std::filesystem;
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "WinUtils.h"
+#include "CommonObjects/WinUtils.h"
 
 TEST(WinUtils, VersionTextDropsTheBuildNumber) {
   EXPECT_EQ(FileVersionString("2.3.4.567"), "2.3.4");

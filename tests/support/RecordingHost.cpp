@@ -1,4 +1,4 @@
-#include "RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <cmath>
 #include <cstdio>

@@ -10,7 +10,7 @@
 // Vectors and points print inline as Vector(x, y, z) and Point(x, y, z).
 #pragma once
 
-#include "CorvaneX_TLB.h"
+#include "host/CorvaneX_TLB.h"
 
 #include <array>
 #include <map>

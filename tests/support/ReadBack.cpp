@@ -1,4 +1,4 @@
-#include "ReadBack.h"
+#include "tests/support/ReadBack.h"
 
 #include <BRepBndLib.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>

@@ -1,0 +1,104 @@
+#include "CommonObjects/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+std::string FolderOf(const std::string& Path) {
+  const auto slash = Path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : Path.substr(0, slash);
+}
+
+// A link is replaced through its target, however many links lead there.
+std::string FollowLinks(std::string Path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (lstat(Path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return Path;
+    std::vector<char> buf(PATH_MAX + 1);
+    const ssize_t n = readlink(Path.c_str(), buf.data(), PATH_MAX);
+    if (n <= 0) return Path;
+    std::string next(buf.data(), static_cast<size_t>(n));
+    Path = next.front() == '/' ? next : FolderOf(Path) + "/" + next;
+  }
+  return Path;
+}
+
+void SyncFolder(const std::string& Folder) {
+  const int fd = open(Folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+}  // namespace
+
+TAtomicFile::TAtomicFile(const std::string& Target) : FTarget(FollowLinks(Target)) {
+  std::string pattern = FTarget + ".tmp-XXXXXX";
+  FFd = mkstemp(pattern.data());
+  if (FFd < 0) Fail(std::strerror(errno));
+  FTemp = pattern;
+  // The new file keeps the old one's permissions; a new one gets the usual ones.
+  struct stat st {};
+  mode_t mode;
+  if (stat(FTarget.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  fchmod(FFd, mode);
+}
+
+TAtomicFile::~TAtomicFile() {
+  if (FFd >= 0) close(FFd);
+  if (!FCommitted && !FTemp.empty()) unlink(FTemp.c_str());
+}
+
+void TAtomicFile::Fail(const std::string& Reason) {
+  if (FFd >= 0) close(FFd);
+  FFd = -1;
+  if (!FTemp.empty()) unlink(FTemp.c_str());
+  FTemp.clear();
+  throw EAtomicFileError("Cannot write " + FTarget + ": " + Reason);
+}
+
+void TAtomicFile::Write(std::string_view Data) {
+  if (FFd < 0) Fail("the file is already closed");
+  while (!Data.empty()) {
+    const ssize_t n = ::write(FFd, Data.data(), Data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(std::strerror(errno));
+    }
+    Data.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+void TAtomicFile::Commit() {
+  if (FCommitted) return;
+  if (FTemp.empty()) Fail("the file is already closed");
+  // Another writer may have written the temporary file by its path: sync what is on disk.
+  if (FFd >= 0) close(FFd);
+  FFd = open(FTemp.c_str(), O_RDONLY);
+  if (FFd < 0 || fsync(FFd) != 0) Fail(std::strerror(errno));
+  close(FFd);
+  FFd = -1;
+  if (rename(FTemp.c_str(), FTarget.c_str()) != 0) Fail(std::strerror(errno));
+  FCommitted = true;
+  SyncFolder(FolderOf(FTarget));
+}
+
+void WriteFileAtomically(const std::string& Target, std::string_view Data) {
+  TAtomicFile f(Target);
+  f.Write(Data);
+  f.Commit();
+}
