@@ -2,15 +2,15 @@
 
 #include "CommonObjects/IdfEnums.h"
 
-#include <cerrno>
-#include <stdexcept>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -52,10 +52,14 @@ bool ParseDWord(const std::string& s, uint32_t& v) {
   v = 0;
   for (char c : s) {
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return false;
     v = v * 16 + static_cast<uint32_t>(d);
   }
   return true;
@@ -358,8 +362,7 @@ void TRegistryMemoryMedium::CopyFrom(IRegistryMedium& source, const std::string&
 // ---------------- the store ----------------
 
 TGetInfoFromRegistry::TGetInfoFromRegistry(std::shared_ptr<IRegistryMedium> medium)
-    : fMedium(medium ? std::move(medium)
-                     : std::make_shared<TRegistryFileMedium>(TRegistryFileMedium::DefaultPath())) {}
+    : fMedium(medium ? std::move(medium) : std::make_shared<TRegistryFileMedium>(TRegistryFileMedium::DefaultPath())) {}
 
 std::string TGetInfoFromRegistry::GetBaseAppKey() const {
   std::string r = FRegDir;
@@ -368,9 +371,7 @@ std::string TGetInfoFromRegistry::GetBaseAppKey() const {
   return r;
 }
 
-std::optional<TRegValue> TGetInfoFromRegistry::ReadRaw(const std::string& Name) {
-  return fMedium->Read(FRegDir, Name);
-}
+std::optional<TRegValue> TGetInfoFromRegistry::ReadRaw(const std::string& Name) { return fMedium->Read(FRegDir, Name); }
 
 int TGetInfoFromRegistry::GetIntegerFromRegistry(const std::string& Name) {
   try {

@@ -4,11 +4,11 @@
 // values in memory instead. Every read has a fixed fallback, so a missing or unreadable value
 // never stops the caller.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
-#include <functional>
 #include <string>
 #include <vector>
 

@@ -8,9 +8,7 @@
 namespace {
 const std::string kSeparatorLine = "-----------------------------------";
 
-std::vector<std::string> Fields(const TSearchStringList& lines, int index) {
-  return CommaTextToList(lines.Get(index));
-}
+std::vector<std::string> Fields(const TSearchStringList& lines, int index) { return CommaTextToList(lines.Get(index)); }
 
 void FieldsInto(const TSearchStringList& lines, int index, std::vector<std::string>& rec) {
   CommaTextToList(lines.Get(index), rec);
@@ -102,8 +100,7 @@ const std::string& TSection::LastStatus() const { return fParent->StatusLog.Last
 
 TSection::TSection(TIDFfile* IDFParent, TSectionType SectionType, TOwnerType Owner, TLayerType aLayerType,
                    const std::string& Name, const std::string& aPartNumber, const std::string& aUnits,
-                   const std::string& aThickness, const TSearchStringList& DataStrings, int DataStart,
-                   int DataEnd)
+                   const std::string& aThickness, const TSearchStringList& DataStrings, int DataStart, int DataEnd)
     : fParent(IDFParent) {
   SectType = SectionType;
   OwnerType = Owner;
@@ -118,16 +115,28 @@ TSection::TSection(TIDFfile* IDFParent, TSectionType SectionType, TOwnerType Own
   const bool usesThickness = SectType != stDRILLED_HOLES && SectType != stNOTES && SectType != stPLACEMENT;
   double t = 0;
   if (!aThickness.empty()) {
-    if (usesThickness) t = Len(aThickness);
-    else if (TryStrToFloat(FixDecimalSeparator(aThickness), t)) t *= FUnitFactor;
-    else t = 0;
+    if (usesThickness)
+      t = Len(aThickness);
+    else if (TryStrToFloat(FixDecimalSeparator(aThickness), t))
+      t *= FUnitFactor;
+    else
+      t = 0;
   }
   Thickness = t;
 
   switch (SectType) {
-    case stBOARD_OUTLINE: case stPANEL_OUTLINE: case stOTHER_OUTLINE: case stROUTE_OUTLINE:
-    case stPLACE_OUTLINE: case stROUTE_KEEPOUT: case stVIA_KEEPOUT: case stPLACE_KEEPOUT:
-    case stPLACE_REGION: case stELECTRICAL: case stMECHANICAL: case stALTIUMBODYELEMENT:
+    case stBOARD_OUTLINE:
+    case stPANEL_OUTLINE:
+    case stOTHER_OUTLINE:
+    case stROUTE_OUTLINE:
+    case stPLACE_OUTLINE:
+    case stROUTE_KEEPOUT:
+    case stVIA_KEEPOUT:
+    case stPLACE_KEEPOUT:
+    case stPLACE_REGION:
+    case stELECTRICAL:
+    case stMECHANICAL:
+    case stALTIUMBODYELEMENT:
       if (DataEnd <= DataStart) {
         fParent->WarningLog.Add(LastStatus() + " No outline data");
         return;
@@ -146,20 +155,21 @@ TSection::TSection(TIDFfile* IDFParent, TSectionType SectionType, TOwnerType Own
 void TSection::ReadOutline(const TSearchStringList& lines, int start, int end) {
   if (std::fabs(Thickness) <= 1e-7) {
     switch (SectType) {
-      case stBOARD_OUTLINE: case stPANEL_OUTLINE: case stOTHER_OUTLINE: case stELECTRICAL:
-      case stMECHANICAL:
-        fParent->WarningLog.Add(LastStatus() + " thickness is zero");
-        break;
+      case stBOARD_OUTLINE:
+      case stPANEL_OUTLINE:
+      case stOTHER_OUTLINE:
+      case stELECTRICAL:
+      case stMECHANICAL: fParent->WarningLog.Add(LastStatus() + " thickness is zero"); break;
       case stPLACE_OUTLINE:
         fParent->VerifyLog.Add(LastStatus() + " thickness is zero, no height restriction");
         Thickness = 0;
         break;
-      case stPLACE_KEEPOUT: case stPLACE_REGION:
+      case stPLACE_KEEPOUT:
+      case stPLACE_REGION:
         fParent->VerifyLog.Add(LastStatus() + " thickness is zero, applies to all Parts");
         Thickness = 1e-5;
         break;
-      default:
-        break;
+      default: break;
     }
   }
   const std::string prefix = EnumName(SectType) + "> Line:";
@@ -285,12 +295,11 @@ void TSection::ReadPlacements(const TSearchStringList& lines, int start, int end
     fParent->StatusLog.Add(typeName + ">" + " Line:" + std::to_string(first + 1));
     std::vector<std::string> r1 = Fields(lines, first);
     std::vector<std::string> r2 = Fields(lines, first + 1);
-    int check = PlacementSectionRecordValidation(static_cast<int>(r1.size()), static_cast<int>(r2.size()),
-                                                 version);
+    int check = PlacementSectionRecordValidation(static_cast<int>(r1.size()), static_cast<int>(r2.size()), version);
     if (check != -1) {
       fParent->ErrorLog.Add(check == 1
-          ? "Part Ommitted from Placement Section - incorrect number of fields in first line:"
-          : "Part Ommitted from Placement Section - incorrect number of fields in second line:");
+                                ? "Part Ommitted from Placement Section - incorrect number of fields in first line:"
+                                : "Part Ommitted from Placement Section - incorrect number of fields in second line:");
       fParent->ErrorLog.Add("Line 1: " + ListToCommaText(r1));
       fParent->ErrorLog.Add("Line 2: " + ListToCommaText(r2));
       continue;
@@ -340,7 +349,8 @@ void TSection::WriteLog(const std::string& handedName, TUnitsType inputUnits) {
   const bool part = SectType == stELECTRICAL || SectType == stMECHANICAL;
   Log.Add(part ? "PART" : EnumName(SectType));
   switch (SectType) {
-    case stBOARD_OUTLINE: case stPANEL_OUTLINE:
+    case stBOARD_OUTLINE:
+    case stPANEL_OUTLINE:
       Log.AddTabbed({"Name:        ", handedName});
       Log.AddTabbed({"Owner:       ", owner});
       Log.AddTabbed({"Thickness:", thick});
@@ -356,14 +366,16 @@ void TSection::WriteLog(const std::string& handedName, TUnitsType inputUnits) {
       Log.AddTabbed({"Arcs:   ", arcs});
       Log.AddTabbed({"Circles:", circles});
       break;
-    case stROUTE_OUTLINE: case stROUTE_KEEPOUT:
+    case stROUTE_OUTLINE:
+    case stROUTE_KEEPOUT:
       Log.AddTabbed({"Owner:  ", owner});
       Log.AddTabbed({"Layer:  ", layer});
       Log.AddTabbed({"Lines:  ", lines});
       Log.AddTabbed({"Arcs:   ", arcs});
       Log.AddTabbed({"Circles:", circles});
       break;
-    case stPLACE_OUTLINE: case stPLACE_KEEPOUT:
+    case stPLACE_OUTLINE:
+    case stPLACE_KEEPOUT:
       Log.AddTabbed({"Owner:  ", owner});
       Log.AddTabbed({"Side:   ", layer});
       Log.AddTabbed({"Height: ", thick + unit});
@@ -385,16 +397,11 @@ void TSection::WriteLog(const std::string& handedName, TUnitsType inputUnits) {
       Log.AddTabbed({"Arcs:   ", arcs});
       Log.AddTabbed({"Circles:", circles});
       break;
-    case stDRILLED_HOLES:
-      Log.AddTabbed({"Drilled holes:   ", std::to_string(NumDrilledHoles)});
-      break;
-    case stNOTES:
-      Log.AddTabbed({"Notes:     ", std::to_string(FNumNotes)});
-      break;
-    case stPLACEMENT:
-      Log.AddTabbed({"Parts:     ", std::to_string(NumPlacements)});
-      break;
-    case stELECTRICAL: case stMECHANICAL:
+    case stDRILLED_HOLES: Log.AddTabbed({"Drilled holes:   ", std::to_string(NumDrilledHoles)}); break;
+    case stNOTES: Log.AddTabbed({"Notes:     ", std::to_string(FNumNotes)}); break;
+    case stPLACEMENT: Log.AddTabbed({"Parts:     ", std::to_string(NumPlacements)}); break;
+    case stELECTRICAL:
+    case stMECHANICAL:
       Log.AddTabbed({"Name:    ", GeometryName});
       Log.AddTabbed({"Part Num:", PartNumber});
       Log.AddTabbed({"Input:   ", EnumName(inputUnits)});
@@ -406,8 +413,7 @@ void TSection::WriteLog(const std::string& handedName, TUnitsType inputUnits) {
       Log.AddTabbed({"Type:    ", EnumName(SectType)});
       Log.AddStrings(Properties);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -738,7 +744,8 @@ void TIDFfile::LoadSections(TSearchStringList& DataStrings) {
         fSectionList.push_back(std::move(s));
       } catch (const std::exception&) {
         ErrorLog.Add((type == stALTIUMBODYELEMENT ? "Exception creating Library file Altium Body element entry for "
-                                                  : "Exception creating Library file entry for ") + name);
+                                                  : "Exception creating Library file entry for ") +
+                     name);
       }
       index = end + 1;
       continue;
@@ -756,8 +763,10 @@ void TIDFfile::LoadSections(TSearchStringList& DataStrings) {
       case stOTHER_OUTLINE:
         readOwner();
         if (idf3) {
-          if (r2.size() < 3) lineError(" Other Outline missing Layer Data - assuming Top Layer");
-          else layer = EnumFromWord<TLayerType>(r2[2]);
+          if (r2.size() < 3)
+            lineError(" Other Outline missing Layer Data - assuming Top Layer");
+          else
+            layer = EnumFromWord<TLayerType>(r2[2]);
         }
         name = r2.size() == 1 ? "UnKnown" : F(r2, 0);
         thickness = r2.size() == 1 ? F(r2, 0) : F(r2, 1);
@@ -798,8 +807,10 @@ void TIDFfile::LoadSections(TSearchStringList& DataStrings) {
       case stPLACE_KEEPOUT:
         readOwner();
         layer = EnumFromWord<TLayerType>(F(r2, 0));
-        if (idf3) thickness = r2.size() < 2 ? std::string() : r2[1];
-        else thickness = F(r2, 1);
+        if (idf3)
+          thickness = r2.size() < 2 ? std::string() : r2[1];
+        else
+          thickness = F(r2, 1);
         offset = 2;
         failMessage = " Board file entry for Place Keepout section";
         break;
@@ -824,14 +835,13 @@ void TIDFfile::LoadSections(TSearchStringList& DataStrings) {
         offset = 1;
         failMessage = " Board file entry for Placement section";
         break;
-      default:
-        break;
+      default: break;
     }
 
     const int end = findEnd();
     try {
-      auto s = std::make_unique<TSection>(this, type, owner, layer, name, partNumber, unitWord, thickness,
-                                          DataStrings, index + offset, end - 1);
+      auto s = std::make_unique<TSection>(this, type, owner, layer, name, partNumber, unitWord, thickness, DataStrings,
+                                          index + offset, end - 1);
       if (type == stBOARD_OUTLINE || type == stPANEL_OUTLINE) BoardThickness = s->Thickness;
       if (type == stDRILLED_HOLES) {
         DrilledHolesInPCB = std::to_string(s->NumDrilledHoles);

@@ -63,8 +63,7 @@ class TSection {
   // The record parser. Raises for records it cannot convert; the caller drops the section.
   TSection(TIDFfile* IDFParent, TSectionType SectionType, TOwnerType Owner, TLayerType LayerType,
            const std::string& Name, const std::string& PartNumber, const std::string& Units,
-           const std::string& aThickness, const TSearchStringList& DataStrings, int DataStart,
-           int DataEnd);
+           const std::string& aThickness, const TSearchStringList& DataStrings, int DataStart, int DataEnd);
   // An empty section (used for the header).
   static std::unique_ptr<TSection> CreateNew(TIDFfile* IDFParent);
 
@@ -126,8 +125,7 @@ class TIDFfile {
   bool PreFormatIdfData();
   bool LoadIdfData();
   void LoadSections(TSearchStringList& DataStrings);
-  void AddSection(TSection*& Section, TSectionType SectionType, const std::string& GeometryName,
-                  TUnitsType Units);
+  void AddSection(TSection*& Section, TSectionType SectionType, const std::string& GeometryName, TUnitsType Units);
   TSection* FindFirstSection(TSectionType SectionType);
   TSection* FindNextSection();
   void UpdateBoardThickness();
@@ -196,8 +194,7 @@ class TIDFfile {
  private:
   void DeriveLibraryFile(const std::string& boardPath, bool keepOwnPath);
   bool AskForLibraryFile(const std::string& initialDir);
-  bool CleanAndCheck(TSearchStringList& lines, const std::vector<std::string>& kinds,
-                     const std::string& message);
+  bool CleanAndCheck(TSearchStringList& lines, const std::vector<std::string>& kinds, const std::string& message);
   void ReadHeader(TSearchStringList& lines, int index, std::string& sectionName, std::string& unitWord);
 
   std::vector<std::unique_ptr<TSection>> fSectionList;

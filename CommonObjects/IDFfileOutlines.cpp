@@ -46,9 +46,12 @@ std::string TIDFfile::BuildHoleFeatureName(THoleType HoleType, TPlatingStyle Pla
 
 std::string TIDFfile::BuildIdfHoleAttributeName(TPlatingStyle aPlatingStyle, THoleType aHoleType) {
   std::string prefix;
-  if (aPlatingStyle == psPTH) prefix = "Pth";
-  else if (aPlatingStyle == psNPTH) prefix = "Npth";
-  else return {};
+  if (aPlatingStyle == psPTH)
+    prefix = "Pth";
+  else if (aPlatingStyle == psNPTH)
+    prefix = "Npth";
+  else
+    return {};
   switch (aHoleType) {
     case htNONE: return prefix + "NoneHoleCutAttribute";
     case htPIN: return prefix + "PinHoleCutAttribute";
@@ -91,18 +94,14 @@ void TIDFfile::SectionToOutlineList(const TSection* Section, TBoardOutlineObject
         e = std::make_shared<TOutlineObject>(etLine, prev.X * f, prev.Y * f, r.X * f, r.Y * f, 0, 0, 0, 0, 0, false);
         break;
       case rtARC:
-        e = std::make_shared<TOutlineObject>(etArc, prev.X * f, prev.Y * f, r.X * f, r.Y * f, r.Xorig * f,
-                                             r.Yorig * f, 0, 0, 0, r.Direction < 0);
+        e = std::make_shared<TOutlineObject>(etArc, prev.X * f, prev.Y * f, r.X * f, r.Y * f, r.Xorig * f, r.Yorig * f,
+                                             0, 0, 0, r.Direction < 0);
         break;
       case rtCIRCLE:
-        e = std::make_shared<TOutlineObject>(etCircle, 0, 0, 0, 0, prev.X * f, prev.Y * f, r.Radius * f, 0, 360,
-                                             false);
+        e = std::make_shared<TOutlineObject>(etCircle, 0, 0, 0, 0, prev.X * f, prev.Y * f, r.Radius * f, 0, 360, false);
         break;
-      case rtDRILLED_HOLE:
-        addHole(r, r.Loop);
-        break;
-      default:
-        break;
+      case rtDRILLED_HOLE: addHole(r, r.Loop); break;
+      default: break;
     }
     if (e) {
       e->FLoopLabel = r.Loop;
@@ -118,9 +117,8 @@ void TIDFfile::SectionToOutlineList(const TSection* Section, TBoardOutlineObject
   List.fTop = TopOrBottomLayerToBoolean(Section->LayerType);
 }
 
-void TIDFfile::DrilledHolesSectionToOutlineList(const TSection* Section, THoleType HoleType,
-                                                TPlatingStyle PlatingStyle, bool aHoleFilterIsActive,
-                                                bool aIsGreaterThan, double aHoleFilterValue,
+void TIDFfile::DrilledHolesSectionToOutlineList(const TSection* Section, THoleType HoleType, TPlatingStyle PlatingStyle,
+                                                bool aHoleFilterIsActive, bool aIsGreaterThan, double aHoleFilterValue,
                                                 TBoardOutlineObjectList& List) {
   TBoardOutlineObjectList all;
   SectionToOutlineList(Section, all, 1);

@@ -27,8 +27,7 @@ int TIdfPartPlacementObjectList::Add(std::unique_ptr<TIdfPartPlacementObject> aP
 }
 
 TIdfPartPlacementObject& TIdfPartPlacementObjectList::GetPartRecord(int Index) const {
-  if (Index < 0 || Index >= Count())
-    throw EListIndexError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EListIndexError("List index out of bounds (" + std::to_string(Index) + ")");
   return *fItems[static_cast<std::size_t>(Index)];
 }
 

@@ -1,12 +1,12 @@
 #include "CommonObjects/IdfStrUtils.h"
 
 #include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -189,11 +189,16 @@ std::string DelimitStr(const std::string& InputStr) {
 std::string ValidateFileName(std::string InFileName) {
   for (char& c : InFileName) {
     switch (c) {
-      case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-        c = '_';
-        break;
-      default:
-        break;
+      case '\\':
+      case '/':
+      case ':':
+      case '*':
+      case '?':
+      case '"':
+      case '<':
+      case '>':
+      case '|': c = '_'; break;
+      default: break;
     }
   }
   return InFileName;
@@ -418,8 +423,7 @@ std::string FormatFloat(double value, int decimals) {
 // ---- TSearchStringList ----
 
 const std::string& TSearchStringList::Get(int index) const {
-  if (index < 0 || index >= Count())
-    throw EListIndexError("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index >= Count()) throw EListIndexError("List index out of bounds (" + std::to_string(index) + ")");
   return fLines[static_cast<std::size_t>(index)];
 }
 
@@ -434,8 +438,7 @@ int TSearchStringList::Add(std::string line) {
 }
 
 void TSearchStringList::Insert(int index, std::string line) {
-  if (index < 0 || index > Count())
-    throw EListIndexError("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index > Count()) throw EListIndexError("List index out of bounds (" + std::to_string(index) + ")");
   fLines.insert(fLines.begin() + index, std::move(line));
 }
 
@@ -593,18 +596,22 @@ bool IsValidUtf8(const std::string& s, std::size_t start) {
     }
     int len;
     char32_t cp;
-    if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F;
-    else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F;
-    else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07;
-    else return false;
+    if ((c & 0xE0) == 0xC0)
+      len = 2, cp = c & 0x1F;
+    else if ((c & 0xF0) == 0xE0)
+      len = 3, cp = c & 0x0F;
+    else if ((c & 0xF8) == 0xF0)
+      len = 4, cp = c & 0x07;
+    else
+      return false;
     if (i + static_cast<std::size_t>(len) > n) return false;
     for (int k = 1; k < len; ++k) {
       auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
       if ((cc & 0xC0) != 0x80) return false;
       cp = (cp << 6) | (cc & 0x3F);
     }
-    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
       return false;
     i += static_cast<std::size_t>(len);
   }
@@ -619,9 +626,12 @@ std::string Cp1252ToUtf8(const std::string& s) {
   std::string out;
   out.reserve(s.size());
   for (unsigned char c : s) {
-    if (c < 0x80) out += static_cast<char>(c);
-    else if (c < 0xA0) AppendUtf8(out, k80[c - 0x80]);
-    else AppendUtf8(out, c);
+    if (c < 0x80)
+      out += static_cast<char>(c);
+    else if (c < 0xA0)
+      AppendUtf8(out, k80[c - 0x80]);
+    else
+      AppendUtf8(out, c);
   }
   return out;
 }

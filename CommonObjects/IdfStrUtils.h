@@ -69,7 +69,7 @@ class TSearchStringList {
   void AddStrings(const TSearchStringList& other);
   const std::vector<std::string>& Lines() const { return fLines; }
   std::vector<std::string>& Lines() { return fLines; }
-  std::string Text() const;  // lines joined with "\n", each ended by it
+  std::string Text() const;         // lines joined with "\n", each ended by it
   const std::string& Last() const;  // empty text for an empty list
 
   // Replaces the content with the lines of a text file. Raises std::runtime_error when the

@@ -75,8 +75,8 @@ double GetAngle(double Px, double Py, double CX, double CY) {
 }
 }  // namespace
 
-void CalcArcDetails(double CX, double CY, double StartX, double StartY, double EndX, double EndY,
-                    double& Radius, double& StartAngle, double& EndAngle) {
+void CalcArcDetails(double CX, double CY, double StartX, double StartY, double EndX, double EndY, double& Radius,
+                    double& StartAngle, double& EndAngle) {
   Radius = VectMag(CX, CY, StartX, StartY);
   StartAngle = GetAngle(StartX, StartY, CX, CY);
   EndAngle = GetAngle(EndX, EndY, CX, CY);

@@ -18,8 +18,8 @@ T2DFloatPoint ArcOrigin(const T2DFloatPoint& P1, const T2DFloatPoint& P2, double
 // Units without a factor count as one metre (source) or give 1.0 (target).
 double ConvertToUnits(TUnitsType FromUnits, TUnitsType ToUnits, double Value);
 // Radius and the angles of both end points about the centre, degrees in (-90, 270].
-void CalcArcDetails(double CX, double CY, double StartX, double StartY, double EndX, double EndY,
-                    double& Radius, double& StartAngle, double& EndAngle);
+void CalcArcDetails(double CX, double CY, double StartX, double StartY, double EndX, double EndY, double& Radius,
+                    double& StartAngle, double& EndAngle);
 
 // a ~ b within t; t = 0 means equal to twelve significant digits.
 bool SameValue(double a, double b, double t);

@@ -1,10 +1,10 @@
 #include "CommonObjects/PartLibrarySearch.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 
 #include "CommonObjects/FileUtils.h"
 

@@ -24,9 +24,8 @@ class TPartLibrarySearch {
   // PartName has no extension and may carry a folder. Tries the part extension, then the
   // assembly extension. LibPath ends with a delimiter, Ext is the extension tried (empty when
   // not found); FoundFile, when given, receives the path of the file as it is on disk.
-  bool CheckIfPartExistsExt(const std::string& PartName, const std::vector<std::string>& SearchPathList,
-                            bool UseFpXref, std::string& LibPath, std::string& Ext,
-                            std::string* FoundFile = nullptr);
+  bool CheckIfPartExistsExt(const std::string& PartName, const std::vector<std::string>& SearchPathList, bool UseFpXref,
+                            std::string& LibPath, std::string& Ext, std::string* FoundFile = nullptr);
   bool InPartLibSearchPath(const std::string& FileName, std::string& Dir,
                            const std::vector<std::string>& SearchPathList, std::string* FoundFile = nullptr);
   bool FileExistsRecursive(const std::string& FileNameNoPath, const std::string& BaseDir, bool Recurse,

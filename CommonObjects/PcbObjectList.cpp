@@ -10,11 +10,19 @@
 #include "CommonObjects/IdfStrUtils.h"
 #include "platform/Platform.h"
 
-TOutlineObject::TOutlineObject(TElementType aElement, double aX1, double aY1, double aX2, double aY2,
-                               double aXC, double aYC, double aRad, double aStartAngle,
-                               double aEndAngle, bool aIsCw)
-    : FElement(aElement), FX1(aX1), FY1(aY1), FX2(aX2), FY2(aY2), FXC(aXC), FYC(aYC), FRad(aRad),
-      FStartAngle(aStartAngle), FEndAngle(aEndAngle), FIsCw(aIsCw) {
+TOutlineObject::TOutlineObject(TElementType aElement, double aX1, double aY1, double aX2, double aY2, double aXC,
+                               double aYC, double aRad, double aStartAngle, double aEndAngle, bool aIsCw)
+    : FElement(aElement),
+      FX1(aX1),
+      FY1(aY1),
+      FX2(aX2),
+      FY2(aY2),
+      FXC(aXC),
+      FYC(aYC),
+      FRad(aRad),
+      FStartAngle(aStartAngle),
+      FEndAngle(aEndAngle),
+      FIsCw(aIsCw) {
   switch (FElement) {
     case etArc:
       // The reader passes arcs as end points and centre only.
@@ -29,14 +37,13 @@ TOutlineObject::TOutlineObject(TElementType aElement, double aX1, double aY1, do
       FStartAngle = 0;
       FEndAngle = 360;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 TOutlineObject TOutlineObject::CreateFromRecord(const TOutlineObject& aRec) {
-  TOutlineObject o(aRec.FElement, aRec.FX1, aRec.FY1, aRec.FX2, aRec.FY2, aRec.FXC, aRec.FYC,
-                   aRec.FRad, aRec.FStartAngle, aRec.FEndAngle, aRec.FIsCw);
+  TOutlineObject o(aRec.FElement, aRec.FX1, aRec.FY1, aRec.FX2, aRec.FY2, aRec.FXC, aRec.FYC, aRec.FRad,
+                   aRec.FStartAngle, aRec.FEndAngle, aRec.FIsCw);
   o.AddProperties(aRec);
   return o;
 }
@@ -82,8 +89,7 @@ int TOutlineObject::GetQuadrant(double xp, double yp, double xc, double yc) {
 }
 
 double TOutlineObject::GetAngleOnAxis(double xp, double yp, double xc, double yc, double tol) {
-  if (SameValue(xp, 0, tol) && SameValue(yp, 0, tol) && SameValue(xc, 0, tol) && SameValue(yc, 0, tol))
-    return 0;
+  if (SameValue(xp, 0, tol) && SameValue(yp, 0, tol) && SameValue(xc, 0, tol) && SameValue(yc, 0, tol)) return 0;
   if (SameValue(yp, yc, tol) && xp > xc) return 0;
   if (SameValue(xp, xc, tol) && yp > yc) return 90;
   if (SameValue(yp, yc, tol) && xp < xc) return 180;
@@ -128,8 +134,7 @@ void TOutlineObject::MirrorObject(bool AroundX, bool AroundY, bool ReverseArcs) 
   if ((AroundX || AroundY) && ReverseArcs && FElement == etArc) FIsCw = !FIsCw;
 }
 
-bool TOutlineObject::HoleFilterTest(bool aIsGreaterThan, double aHoleFilerDiameterValue,
-                                    double aTolerance) const {
+bool TOutlineObject::HoleFilterTest(bool aIsGreaterThan, double aHoleFilerDiameterValue, double aTolerance) const {
   int c = CompareValue(FRad, aHoleFilerDiameterValue / 2.0, aTolerance);
   return aIsGreaterThan ? c <= 0 : c >= 0;
 }
@@ -138,9 +143,7 @@ bool TOutlineObject::HoleFilterTest(bool aIsGreaterThan, double aHoleFilerDiamet
 
 namespace {
 
-bool IsClosedKind(TElementType e) {
-  return (e >= etCircle && e <= etOctagonalPad) || (e >= etHole && e <= etSphere);
-}
+bool IsClosedKind(TElementType e) { return (e >= etCircle && e <= etOctagonalPad) || (e >= etHole && e <= etSphere); }
 
 // Number text as a message shows it.
 std::string FloatText(double v) {
@@ -276,7 +279,8 @@ class TEndPointIndex {
 
   TKey KeyOf(double x, double y) const {
     // -0 and 0 are the same point.
-    if (fExact) return TKey{std::bit_cast<std::int64_t>(x == 0 ? 0.0 : x), std::bit_cast<std::int64_t>(y == 0 ? 0.0 : y)};
+    if (fExact)
+      return TKey{std::bit_cast<std::int64_t>(x == 0 ? 0.0 : x), std::bit_cast<std::int64_t>(y == 0 ? 0.0 : y)};
     return TKey{Floor(x), Floor(y)};
   }
 
@@ -504,9 +508,8 @@ bool TBoardOutlineObjectList::MatchObjectAtEitherEndAndClose(TOutlineObject& Nex
 // first point before its second, as a scan from the front finds it. The end-point index finds
 // that element without the scan; inputs it cannot key (non-finite points, coordinates far
 // beyond the tolerance's reach) are scanned.
-bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, double tolerance,
-                                            double closetolerance, std::vector<TElement>& chained,
-                                            std::vector<std::size_t>& starts) {
+bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
+                                            std::vector<TElement>& chained, std::vector<std::size_t>& starts) {
   std::vector<TElement> items = std::move(theList.fItems);
   theList.fItems.clear();
   const std::size_t n = items.size();
@@ -560,8 +563,8 @@ bool TBoardOutlineObjectList::ChainElements(TBoardOutlineObjectList& theList, do
         }
       } else {
         for (std::size_t i = head; i < n && k < 0; ++i)
-          if (alive[i] && MatchObjectAtEitherEndAndClose(*items[i], *f, startX, startY, tolerance, closetolerance,
-                                                         closed))
+          if (alive[i] &&
+              MatchObjectAtEitherEndAndClose(*items[i], *f, startX, startY, tolerance, closetolerance, closed))
             k = static_cast<long>(i);
       }
       if (k < 0) break;
@@ -722,15 +725,10 @@ void TBoardOutlineObjectList::GetTopRightCoordsFromObject(const TOutlineObject& 
       x = Rec.FXC + Rec.FRad;
       y = Rec.FYC + Rec.FRad;
       return;
-    case etArc:
-      GetTopRightCoordOfArc(Rec, x, y);
-      return;
-    default:
-      break;
+    case etArc: GetTopRightCoordOfArc(Rec, x, y); return;
+    default: break;
   }
-  const bool second = Rec.FX2 == Rec.FX1   ? Rec.FY2 > Rec.FY1
-                      : Rec.FY2 == Rec.FY1 ? true
-                                           : Rec.FX2 > Rec.FX1;
+  const bool second = Rec.FX2 == Rec.FX1 ? Rec.FY2 > Rec.FY1 : Rec.FY2 == Rec.FY1 ? true : Rec.FX2 > Rec.FX1;
   x = second ? Rec.FX2 : Rec.FX1;
   y = second ? Rec.FY2 : Rec.FY1;
 }

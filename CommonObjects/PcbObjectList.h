@@ -11,8 +11,8 @@
 class TOutlineObject {
  public:
   TOutlineObject() = default;
-  TOutlineObject(TElementType aElement, double aX1, double aY1, double aX2, double aY2, double aXC,
-                 double aYC, double aRad, double aStartAngle, double aEndAngle, bool aIsCw);
+  TOutlineObject(TElementType aElement, double aX1, double aY1, double aX2, double aY2, double aXC, double aYC,
+                 double aRad, double aStartAngle, double aEndAngle, bool aIsCw);
   static TOutlineObject CreateFromRecord(const TOutlineObject& aRec);
 
   void SwapPoints();
@@ -43,10 +43,10 @@ class TOutlineObject {
   double fTextWidthFactor = 1.0, fTextHeightFactor = 1.0;
 };
 
-#define IDF_OUTLINE_TYPES(X)                                                                 \
-  X(otBoardOutline) X(otBoardCutOut) X(otPlaceKeepout) X(otPlaceOutline) X(otRouteKeepout)   \
-  X(otRouteOutline) X(otViaKeepout) X(otPlaceRegion) X(otBodyExtruded) X(otBodyCylinder)     \
-  X(otBodySphere)
+#define IDF_OUTLINE_TYPES(X)                                                                               \
+  X(otBoardOutline)                                                                                        \
+  X(otBoardCutOut) X(otPlaceKeepout) X(otPlaceOutline) X(otRouteKeepout) X(otRouteOutline) X(otViaKeepout) \
+      X(otPlaceRegion) X(otBodyExtruded) X(otBodyCylinder) X(otBodySphere)
 IDF_DECLARE_ENUM(TOutlineType, IDF_OUTLINE_TYPES)
 
 class TBoardOutlineObjectList;
@@ -91,11 +91,9 @@ class TBoardOutlineObjectList {
   void DeleteLoopZero();
 
   static bool PointsEqual(double X1, double Y1, double X2, double Y2, double tol);
-  static bool MatchObjectAtEitherEndAndClose(TOutlineObject& NextRec, const TOutlineObject& Rec,
-                                             double StartX, double StartY, double tolerance,
-                                             double closetolerance, bool& LoopClosed);
-  bool CreateLoops(TBoardOutlineObjectList& theList, double tolerance, double closetolerance,
-                   TOutlineLoopSet& Loops);
+  static bool MatchObjectAtEitherEndAndClose(TOutlineObject& NextRec, const TOutlineObject& Rec, double StartX,
+                                             double StartY, double tolerance, double closetolerance, bool& LoopClosed);
+  bool CreateLoops(TBoardOutlineObjectList& theList, double tolerance, double closetolerance, TOutlineLoopSet& Loops);
   bool MakeListWithTolerance(TBoardOutlineObjectList& theList, double tolerance, double closetolerance);
   void SortLoopLists(TOutlineLoopSet& Loops);
   static int GetOuterLoopIndex(const TOutlineLoopSet& Loops);

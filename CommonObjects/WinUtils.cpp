@@ -1,8 +1,8 @@
 #include "CommonObjects/WinUtils.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include "platform/Platform.h"
 
@@ -26,9 +26,12 @@ std::string GetDLLPath(bool FileNameOnly) {
 
 std::string GetWindowsTempFolder() {
   std::string t;
-  if (const char* v = std::getenv("Temp"); v && *v) t = v;
-  else if (const char* v2 = std::getenv("TMPDIR"); v2 && *v2) t = v2;
-  else t = "/tmp";
+  if (const char* v = std::getenv("Temp"); v && *v)
+    t = v;
+  else if (const char* v2 = std::getenv("TMPDIR"); v2 && *v2)
+    t = v2;
+  else
+    t = "/tmp";
   if (t.back() != '/') t += '/';
   return t;
 }

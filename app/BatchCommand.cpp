@@ -5,14 +5,14 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <ostream>
 
-#include "app/CorvaneIdfCommandLauncher.h"
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/IDFfile.h"
+#include "app/CorvaneIdfCommandLauncher.h"
 #include "import/IdfImportSettingsTable.h"
 #include "platform/Platform.h"
 
@@ -52,8 +52,10 @@ const TSettingInfo* FindSetting(const std::string& name) {
 }
 
 bool ParseBoolean(const std::string& v, bool& out) {
-  if (SameTextAscii(v, "true") || v == "1" || SameTextAscii(v, "yes") || SameTextAscii(v, "on")) return out = true, true;
-  if (SameTextAscii(v, "false") || v == "0" || SameTextAscii(v, "no") || SameTextAscii(v, "off")) return out = false, true;
+  if (SameTextAscii(v, "true") || v == "1" || SameTextAscii(v, "yes") || SameTextAscii(v, "on"))
+    return out = true, true;
+  if (SameTextAscii(v, "false") || v == "0" || SameTextAscii(v, "no") || SameTextAscii(v, "off"))
+    return out = false, true;
   return false;
 }
 
@@ -336,7 +338,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   // The run works on a copy of the store in memory; the user's store changes only on request.
   auto file = std::make_shared<TRegistryFileMedium>(o.SettingsFile.empty() ? TRegistryFileMedium::DefaultPath()
-                                                                             : o.SettingsFile);
+                                                                           : o.SettingsFile);
   auto memory = std::make_shared<TRegistryMemoryMedium>();
   if (!o.NoSettings) {
     try {
@@ -354,8 +356,14 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       int n = 0;
       switch (s.Setting->Kind) {
         case TSettingKind::skText: preset.SetStringInRegistry(s.Setting->Name, s.Value); break;
-        case TSettingKind::skBoolean: ParseBoolean(s.Value, b); preset.SetBooleanInRegistry(s.Setting->Name, b); break;
-        case TSettingKind::skInteger: ParseInteger(s.Value, n); preset.SetIntegerInRegistry(s.Setting->Name, n); break;
+        case TSettingKind::skBoolean:
+          ParseBoolean(s.Value, b);
+          preset.SetBooleanInRegistry(s.Setting->Name, b);
+          break;
+        case TSettingKind::skInteger:
+          ParseInteger(s.Value, n);
+          preset.SetIntegerInRegistry(s.Setting->Name, n);
+          break;
       }
     }
   }

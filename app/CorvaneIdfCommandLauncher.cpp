@@ -1,7 +1,7 @@
 #include "app/CorvaneIdfCommandLauncher.h"
 
-#include "host/CorvaneX_TLB.h"
 #include "CommonObjects/WinUtils.h"
+#include "host/CorvaneX_TLB.h"
 
 namespace {
 const char* const kAppKey = "Corvane\\IDF";

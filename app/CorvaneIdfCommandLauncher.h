@@ -18,5 +18,4 @@ struct TLaunchSetup {
 // aAbout: the About details only; otherwise the import dialog.
 void RunIdfImport(bool aAbout, const TLaunchSetup& setup = {});
 // The host's request (0 dialog, 1 About, 2 help, 3 About test) with the host's root object.
-void Run_Import(int ActionIndex, const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root,
-                const TLaunchSetup& setup = {});
+void Run_Import(int ActionIndex, const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root, const TLaunchSetup& setup = {});

@@ -1,6 +1,6 @@
+#include <unistd.h>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/BatchCommand.h"

@@ -36,8 +36,7 @@ constexpr double kJoinTol = 1e-6;
 int ItemIndex(const CVVariant& index, size_t count, const char* what) {
   int i = VarToInt(index);
   if (i < 0 || static_cast<size_t>(i) >= count)
-    Fail(std::string(what) + ": index " + std::to_string(i) + " is out of range (count " +
-         std::to_string(count) + ")");
+    Fail(std::string(what) + ": index " + std::to_string(i) + " is out of range (count " + std::to_string(count) + ")");
   return i;
 }
 
@@ -77,7 +76,7 @@ struct THostState {
 using THost = std::shared_ptr<THostState>;
 
 class TVector : public ICVVector {
-public:
+ public:
   explicit TVector(gp_XYZ v) : V(v) {}
   double Get_X() override { return V.X(); }
   double Get_Y() override { return V.Y(); }
@@ -86,7 +85,7 @@ public:
 };
 
 class TPoint : public ICVPoint {
-public:
+ public:
   explicit TPoint(gp_Pnt p) : P(p) {}
   double Get_X() override { return P.X(); }
   double Get_Y() override { return P.Y(); }
@@ -95,7 +94,7 @@ public:
 };
 
 class TTransformation : public ICVTransformation {
-public:
+ public:
   explicit TTransformation(const gp_Trsf& t) : T(t) {}
   std::array<double, 12> Get_Matrix() override {
     std::array<double, 12> m{};
@@ -109,7 +108,7 @@ public:
 };
 
 class TGeometryFactory : public ICVGeometryFactory {
-public:
+ public:
   std::shared_ptr<ICVVector> CreateVector(double x, double y, double z) override {
     return std::make_shared<TVector>(gp_XYZ(x, y, z));
   }
@@ -117,8 +116,7 @@ public:
     return std::make_shared<TPoint>(gp_Pnt(x, y, z));
   }
   std::shared_ptr<ICVTransformation> CreateRotationTransform(std::shared_ptr<ICVVector> axis,
-                                                             std::shared_ptr<ICVPoint> point,
-                                                             double angle) override {
+                                                             std::shared_ptr<ICVPoint> point, double angle) override {
     if (!axis || !point) Fail("CreateRotationTransform: axis and point are required");
     gp_XYZ a(axis->Get_X(), axis->Get_Y(), axis->Get_Z());
     if (a.Modulus() < 1e-12) Fail("CreateRotationTransform: the axis has no direction");
@@ -126,8 +124,7 @@ public:
     t.SetRotation(gp_Ax1(gp_Pnt(point->Get_X(), point->Get_Y(), point->Get_Z()), gp_Dir(a)), angle);
     return std::make_shared<TTransformation>(t);
   }
-  std::shared_ptr<ICVTransformation> CreateTranslationTransformByXYZ(double x, double y,
-                                                                     double z) override {
+  std::shared_ptr<ICVTransformation> CreateTranslationTransformByXYZ(double x, double y, double z) override {
     gp_Trsf t;
     t.SetTranslation(gp_Vec(x, y, z));
     return std::make_shared<TTransformation>(t);
@@ -137,18 +134,16 @@ public:
 // ---------------------------------------------------------------- design planes
 
 class TDesignPlane : public ICVDesignPlane {
-public:
+ public:
   TDesignPlane(std::string name, gp_Ax3 frame) : Name(std::move(name)), Frame(frame) {}
   std::string Get_Name() override { return Name; }
-  std::shared_ptr<ICVVector> Get_Normal() override {
-    return std::make_shared<TVector>(Frame.Direction().XYZ());
-  }
+  std::shared_ptr<ICVVector> Get_Normal() override { return std::make_shared<TVector>(Frame.Direction().XYZ()); }
   std::string Name;
   gp_Ax3 Frame;
 };
 
 class TDesignPlanes : public ICVDesignPlanes {
-public:
+ public:
   std::vector<std::shared_ptr<TDesignPlane>> Items;
   int32_t Get_Count() override { return static_cast<int32_t>(Items.size()); }
   std::shared_ptr<ICVDesignPlane> Get_Item(const CVVariant& i) override {
@@ -169,13 +164,12 @@ std::shared_ptr<TDesignPlanes> StandardPlanes() {
 // ---------------------------------------------------------------- faces and bodies
 
 class TSurface : public ICVSurface {
-public:
+ public:
   explicit TSurface(TopoDS_Face f) : F(std::move(f)) {}
   std::shared_ptr<ICVPoint> PointAtParam(double u, double v) override {
     double u0, u1, v0, v1;
     BRepTools::UVBounds(F, u0, u1, v0, v1);
-    return std::make_shared<TPoint>(
-        BRep_Tool::Surface(F)->Value(u0 + u * (u1 - u0), v0 + v * (v1 - v0)));
+    return std::make_shared<TPoint>(BRep_Tool::Surface(F)->Value(u0 + u * (u1 - u0), v0 + v * (v1 - v0)));
   }
   std::shared_ptr<ICVVector> NormalAtPoint(std::shared_ptr<ICVPoint> p) override {
     if (!p) Fail("NormalAtPoint: no point given");
@@ -192,7 +186,7 @@ public:
 };
 
 class TFace : public ICVFace {
-public:
+ public:
   explicit TFace(TopoDS_Face f) : F(std::move(f)) {}
   std::shared_ptr<ICVSurface> Get_Geometry() override { return std::make_shared<TSurface>(F); }
   bool Get_IsSenseReversed() override { return F.Orientation() == TopAbs_REVERSED; }
@@ -205,7 +199,7 @@ public:
 };
 
 class TFaces : public ICVFaces {
-public:
+ public:
   std::vector<TopoDS_Face> Items;
   int32_t Get_Count() override { return static_cast<int32_t>(Items.size()); }
   std::shared_ptr<ICVFace> Get_Item(const CVVariant& i) override {
@@ -216,7 +210,7 @@ public:
 struct TPartCore;
 
 class TBody : public ICVBody {
-public:
+ public:
   explicit TBody(std::shared_ptr<TPartCore> p) : Part(std::move(p)) {}
   std::shared_ptr<ICVFaces> Get_Faces() override;
   double Get_Volume() override;
@@ -224,7 +218,7 @@ public:
 };
 
 class TBodies : public ICVBodies {
-public:
+ public:
   explicit TBodies(std::shared_ptr<TPartCore> p) : Part(std::move(p)) {}
   int32_t Get_Count() override;
   std::shared_ptr<ICVBody> Get_Item(const CVVariant& i) override;
@@ -236,7 +230,7 @@ public:
 class TSketch;
 
 class TFigures : public ICVSketchFigures {
-public:
+ public:
   explicit TFigures(std::shared_ptr<TSketch> s) : Sketch(std::move(s)) {}
   int32_t Get_Count() override;
   ICVUnknownPtr AddLine(double x1, double y1, double x2, double y2) override;
@@ -248,27 +242,31 @@ public:
 };
 
 class TCollector : public IObjectCollector {
-public:
+ public:
   explicit TCollector(int n) : N(n) {}
   int32_t Get_Count() override { return N; }
   int N;
 };
 
 class TAnalysis : public IAnalyzedSketchData {
-public:
+ public:
   explicit TAnalysis(TAnalysisCounts c) : C(c) {}
   std::shared_ptr<IObjectCollector> Get_DisjointEnds() override { return std::make_shared<TCollector>(C.DisjointEnds); }
   std::shared_ptr<IObjectCollector> Get_OpenLoops() override { return std::make_shared<TCollector>(C.OpenLoops); }
   std::shared_ptr<IObjectCollector> Get_OverLaps() override { return std::make_shared<TCollector>(C.Overlaps); }
-  std::shared_ptr<IObjectCollector> Get_Intersections() override { return std::make_shared<TCollector>(C.Intersections); }
-  std::shared_ptr<IObjectCollector> Get_DegenerateFigures() override { return std::make_shared<TCollector>(C.Degenerate); }
+  std::shared_ptr<IObjectCollector> Get_Intersections() override {
+    return std::make_shared<TCollector>(C.Intersections);
+  }
+  std::shared_ptr<IObjectCollector> Get_DegenerateFigures() override {
+    return std::make_shared<TCollector>(C.Degenerate);
+  }
   TAnalysisCounts C;
 };
 
-class TFigure2 : public ICVUnknown {}; // what figure calls hand back
+class TFigure2 : public ICVUnknown {};  // what figure calls hand back
 
 class TSketch : public ICVSketch, public std::enable_shared_from_this<TSketch> {
-public:
+ public:
   TSketch(THost h, const TPartCore* owner, std::string name, gp_Ax3 frame)
       : Host(std::move(h)), Owner(owner), Name(std::move(name)), Frame(frame) {}
   std::string Get_Name() override { return Name; }
@@ -285,9 +283,8 @@ public:
     std::vector<TLoop> loops;
     return BuildLoops(Figures, kJoinTol, loops);
   }
-  std::shared_ptr<IAnalyzedSketchData> Analyze(bool disjoint, bool open, bool overlaps,
-                                               bool intersections, bool degenerate, bool heal,
-                                               double tol) override {
+  std::shared_ptr<IAnalyzedSketchData> Analyze(bool disjoint, bool open, bool overlaps, bool intersections,
+                                               bool degenerate, bool heal, double tol) override {
     Host->Check();
     if (tol < 0) Fail("Analyze: the tolerance must not be negative");
     TAnalysisCounts c = AnalyzeFigures(Figures, tol, heal);
@@ -308,7 +305,7 @@ public:
   std::string Name;
   gp_Ax3 Frame;
   std::vector<TFigure> Figures;
-  int Count = 0; // figures as added; a rectangle is one
+  int Count = 0;  // figures as added; a rectangle is one
   int Changing = 0;
 };
 
@@ -320,9 +317,9 @@ ICVUnknownPtr TFigures::AddLine(double x1, double y1, double x2, double y2) {
   return std::make_shared<TFigure2>();
 }
 
-ICVUnknownPtr TFigures::AddCircularArcByCenterStartEnd(double xc, double yc, double xs, double ys,
-                                                       double xe, double ye) {
-  if (xs == xe && ys == ye) // all the way round
+ICVUnknownPtr TFigures::AddCircularArcByCenterStartEnd(double xc, double yc, double xs, double ys, double xe,
+                                                       double ye) {
+  if (xs == xe && ys == ye)  // all the way round
     Sketch->Add({TFigureKind::Circle, {}, {}, {xc, yc}, std::hypot(xs - xc, ys - yc)});
   else
     Sketch->Add({TFigureKind::Arc, {xs, ys}, {xe, ye}, {xc, yc}, 0});
@@ -347,7 +344,7 @@ ICVUnknownPtr TFigures::AddRectangle(double x1, double y1, double x2, double y2)
 // ---------------------------------------------------------------- features
 
 class TFeature : public ICVExtrusionFeature, public ICVPartFeature {
-public:
+ public:
   TFeature(std::string name, std::shared_ptr<ICVSketch> s, std::string error)
       : Name(std::move(name)), Sketch(std::move(s)), Error(std::move(error)) {}
   std::string Get_Name() override { return Name; }
@@ -390,7 +387,7 @@ std::shared_ptr<ICVBody> TBodies::Get_Item(const CVVariant& i) {
 }
 
 class TSketches : public ICVSketches {
-public:
+ public:
   explicit TSketches(std::shared_ptr<TPartCore> p) : Part(std::move(p)) {}
   int32_t Get_Count() override { return static_cast<int32_t>(Part->Sketches.size()); }
   std::shared_ptr<ICVSketch> Get_Item(const CVVariant& i) override {
@@ -417,8 +414,7 @@ public:
   // the face is normal to Y), so on a bottom face sketch X runs along world -X.
   static gp_Ax3 FaceFrame(const TopoDS_Face& f, const std::string& name) {
     BRepAdaptor_Surface s(f);
-    if (s.GetType() != GeomAbs_Plane)
-      Fail("AddSketch: the face for sketch \"" + name + "\" is not planar");
+    if (s.GetType() != GeomAbs_Plane) Fail("AddSketch: the face for sketch \"" + name + "\" is not planar");
     gp_Pln pln = s.Plane();
     gp_Dir n = pln.Axis().Direction();
     if (f.Orientation() == TopAbs_REVERSED) n.Reverse();
@@ -433,34 +429,34 @@ public:
 };
 
 class TFeatures : public ICVPartFeatures {
-public:
+ public:
   explicit TFeatures(std::shared_ptr<TPartCore> p) : Part(std::move(p)) {}
   int32_t Get_Count() override { return static_cast<int32_t>(Part->Features.size()); }
   std::shared_ptr<ICVPartFeature> Get_Item(const CVVariant& i) override {
     return Part->Features[ItemIndex(i, Part->Features.size(), "Features")];
   }
 
-  std::shared_ptr<ICVExtrusionFeature> AddExtrudedBoss(
-      std::shared_ptr<ICVSketch> sketch, const CVVariant& depth, CVPartFeatureEndCondition end,
-      std::shared_ptr<ICVOccurrence>, ICVUnknownPtr, double, int32_t, std::shared_ptr<ICVOccurrence>,
-      ICVUnknownPtr, bool reverse, const CVVariant&, bool, const std::string& name,
-      const std::string&, const std::string&) override {
+  std::shared_ptr<ICVExtrusionFeature> AddExtrudedBoss(std::shared_ptr<ICVSketch> sketch, const CVVariant& depth,
+                                                       CVPartFeatureEndCondition end, std::shared_ptr<ICVOccurrence>,
+                                                       ICVUnknownPtr, double, int32_t, std::shared_ptr<ICVOccurrence>,
+                                                       ICVUnknownPtr, bool reverse, const CVVariant&, bool,
+                                                       const std::string& name, const std::string&,
+                                                       const std::string&) override {
     return Build(true, sketch, depth, end, reverse, name);
   }
 
-  std::shared_ptr<ICVExtrusionFeature> AddExtrudedCutout(
-      std::shared_ptr<ICVSketch> sketch, const CVVariant& depth, CVPartFeatureEndCondition end,
-      std::shared_ptr<ICVOccurrence>, ICVUnknownPtr, double, int32_t, std::shared_ptr<ICVOccurrence>,
-      ICVUnknownPtr, bool reverse, const CVVariant&, bool, const std::string& name,
-      const std::string&, const std::string&) override {
+  std::shared_ptr<ICVExtrusionFeature> AddExtrudedCutout(std::shared_ptr<ICVSketch> sketch, const CVVariant& depth,
+                                                         CVPartFeatureEndCondition end, std::shared_ptr<ICVOccurrence>,
+                                                         ICVUnknownPtr, double, int32_t, std::shared_ptr<ICVOccurrence>,
+                                                         ICVUnknownPtr, bool reverse, const CVVariant&, bool,
+                                                         const std::string& name, const std::string&,
+                                                         const std::string&) override {
     return Build(false, sketch, depth, end, reverse, name);
   }
 
-private:
-  std::shared_ptr<ICVExtrusionFeature> Build(bool boss, std::shared_ptr<ICVSketch> sk,
-                                             const CVVariant& depthVar,
-                                             CVPartFeatureEndCondition end, bool reverse,
-                                             const std::string& name) {
+ private:
+  std::shared_ptr<ICVExtrusionFeature> Build(bool boss, std::shared_ptr<ICVSketch> sk, const CVVariant& depthVar,
+                                             CVPartFeatureEndCondition end, bool reverse, const std::string& name) {
     Part->Host->Check();
     const char* kind = boss ? "Extruded boss" : "Extruded cut";
     auto sketch = std::dynamic_pointer_cast<TSketch>(sk);
@@ -471,9 +467,12 @@ private:
       Fail(std::string(kind) + " \"" + name + "\": sketch \"" + sketch->Name + "\" is empty");
     double depth = end == CV_THROUGH_ALL ? 0.0 : VarToDouble(depthVar);
     std::string error;
-    if (end != CV_TO_DEPTH && end != CV_THROUGH_ALL) error = "unsupported end condition";
-    else if (boss && end != CV_TO_DEPTH) error = "a boss needs a depth";
-    else if (end == CV_TO_DEPTH && depth <= 0) error = "the depth must be positive";
+    if (end != CV_TO_DEPTH && end != CV_THROUGH_ALL)
+      error = "unsupported end condition";
+    else if (boss && end != CV_TO_DEPTH)
+      error = "a boss needs a depth";
+    else if (end == CV_TO_DEPTH && depth <= 0)
+      error = "the depth must be positive";
     std::vector<TLoop> loops;
     if (error.empty() && !BuildLoops(sketch->Figures, kJoinTol, loops)) error = "the sketch is open";
     const int tag = static_cast<int>(Part->Features.size());
@@ -482,8 +481,7 @@ private:
         auto regions = BuildRegions(loops);
         gp_Dir dir = sketch->Frame.Direction();
         if (reverse) dir.Reverse();
-        error = boss ? Part->Body.AddBoss(tag, sketch->Frame, sketch->Figures, loops, regions,
-                                          gp_Vec(dir) * depth)
+        error = boss ? Part->Body.AddBoss(tag, sketch->Frame, sketch->Figures, loops, regions, gp_Vec(dir) * depth)
                      : Part->Body.Cut(tag, sketch->Frame, sketch->Figures, loops, regions, dir, depth);
       } catch (const Standard_Failure& e) {
         error = std::string("modelling failed: ") + e.GetMessageString();
@@ -508,7 +506,7 @@ std::string CheckedFolder(const std::string& folder, const char* op) {
 }
 
 class TSessionBase : public ICVSession, public ICVDesignSession {
-public:
+ public:
   TSessionBase(THost h, std::string name) : Host(std::move(h)), Name(std::move(name)) {}
   std::string Get_Name() override { return Name; }
   void Close(bool save) override {
@@ -535,7 +533,7 @@ public:
     LastFolder = folder;
   }
 
-protected:
+ protected:
   void CheckOpen() {
     Host->Check();
     if (Closed) Fail("The session \"" + Name + "\" has been closed");
@@ -551,7 +549,7 @@ protected:
 };
 
 class TPartSession : public TSessionBase, public ICVPartSession {
-public:
+ public:
   TPartSession(THost h, const std::string& name) : TSessionBase(h, name), Core(std::make_shared<TPartCore>()) {
     Core->Host = h;
     Core->Name = name;
@@ -578,7 +576,7 @@ public:
 
   std::shared_ptr<TPartCore> Core;
 
-protected:
+ protected:
   const char* Extension() const override { return ".CV_PRT"; }
   void Write(const std::string& path) override {
     Core->Name = Name;
@@ -589,9 +587,8 @@ protected:
 class TOccurrences;
 
 class TOccurrence : public ICVOccurrence, public std::enable_shared_from_this<TOccurrence> {
-public:
-  TOccurrence(THost h, std::string name, std::string file, std::shared_ptr<const TModelFile> m,
-              gp_Trsf t)
+ public:
+  TOccurrence(THost h, std::string name, std::string file, std::shared_ptr<const TModelFile> m, gp_Trsf t)
       : Host(std::move(h)), Name(std::move(name)), File(std::move(file)), Model(std::move(m)), Placement(t) {}
   std::string Get_Name() override { return Name; }
   std::string Get_FileName() override { return File; }
@@ -605,9 +602,7 @@ public:
     n.Multiply(Placement);
     Placement = n;
   }
-  std::shared_ptr<ICVTransformation> Get_Transform() override {
-    return std::make_shared<TTransformation>(Placement);
-  }
+  std::shared_ptr<ICVTransformation> Get_Transform() override { return std::make_shared<TTransformation>(Placement); }
   bool Get_IsAnchored() override { return Anchored; }
   void Set_IsAnchored(bool a) override {
     Host->Check();
@@ -621,7 +616,7 @@ public:
 
   THost Host;
   std::string Name, File;
-  std::shared_ptr<const TModelFile> Model; // none for the root
+  std::shared_ptr<const TModelFile> Model;  // none for the root
   gp_Trsf Placement;
   bool Anchored = false;
   int32_t Color = -1;
@@ -629,14 +624,13 @@ public:
 };
 
 class TOccurrences : public ICVOccurrences {
-public:
+ public:
   explicit TOccurrences(std::shared_ptr<TOccurrence> o) : Owner(std::move(o)) {}
   int32_t Get_Count() override { return static_cast<int32_t>(Owner->Children.size()); }
   std::shared_ptr<ICVOccurrence> Get_Item(const CVVariant& i) override {
     return Owner->Children[ItemIndex(i, Owner->Children.size(), "Occurrences")];
   }
-  std::shared_ptr<ICVOccurrence> Add(const CVVariant& fileVar,
-                                     std::shared_ptr<ICVTransformation> t) override {
+  std::shared_ptr<ICVOccurrence> Add(const CVVariant& fileVar, std::shared_ptr<ICVTransformation> t) override {
     Owner->Host->Check();
     if (Owner->Model) Fail("Occurrences.Add: occurrences can only be added to the root occurrence");
     std::string file = VarToString(fileVar);
@@ -663,7 +657,7 @@ std::shared_ptr<ICVOccurrences> TOccurrence::Get_Occurrences() {
 }
 
 class TAssemblySession : public TSessionBase, public ICVAssemblySession {
-public:
+ public:
   TAssemblySession(THost h, const std::string& name)
       : TSessionBase(h, name), Root(std::make_shared<TOccurrence>(h, name, "", nullptr, gp_Trsf())) {}
   std::shared_ptr<ICVOccurrence> Get_RootOccurrence() override {
@@ -685,7 +679,7 @@ public:
   }
   std::shared_ptr<TOccurrence> Root;
 
-protected:
+ protected:
   const char* Extension() const override { return ".CV_ASM"; }
   void Write(const std::string& path) override {
     std::vector<TPlacedModel> placed;
@@ -697,7 +691,7 @@ protected:
 // ---------------------------------------------------------------- root and hook
 
 class TRoot : public ICVRoot {
-public:
+ public:
   explicit TRoot(THost h) : Host(std::move(h)) {}
   std::shared_ptr<ICVPartSession> CreateEmptyPart(const std::string& name, bool) override {
     Host->Check();
@@ -720,7 +714,7 @@ public:
 };
 
 class THook : public IAutomationHook {
-public:
+ public:
   THook() : Root(std::make_shared<TRoot>(std::make_shared<THostState>())) {}
   void Initialize(const std::string&, const std::string&, const std::string&, bool, int32_t) override {}
   ICVUnknownPtr Get_Root() override { return Root; }
@@ -736,7 +730,7 @@ void QuietOcct() {
   (void)done;
 }
 
-} // namespace
+}  // namespace
 
 std::shared_ptr<IAutomationHook> CreateCorvaneServer() {
   QuietOcct();
@@ -757,4 +751,4 @@ bool BodyIsValid(const std::shared_ptr<ICVPartSession>& part) {
   return p && !p->Core->Body.IsEmpty() && BRepCheck_Analyzer(p->Core->Body.Shape()).IsValid();
 }
 
-} // namespace corvane
+}  // namespace corvane

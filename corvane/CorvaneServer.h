@@ -18,4 +18,4 @@ void ForgetWrittenFiles();
 // Whether the part's body passes OpenCASCADE's shape check; for tests.
 bool BodyIsValid(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 
-} // namespace corvane
+}  // namespace corvane

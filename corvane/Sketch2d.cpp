@@ -48,7 +48,7 @@ struct TUnionFind {
 
 struct TEnd {
   int Figure;
-  int Which; // 0 = A, 1 = B
+  int Which;  // 0 = A, 1 = B
   TPoint2 P;
 };
 
@@ -71,9 +71,9 @@ std::vector<TBox2> PointBoxes(const std::vector<TEnd>& ends) {
 
 bool IsDegenerate(const TFigure& f, double tol) {
   switch (f.Kind) {
-  case TFigureKind::Line: return Dist(f.A, f.B) <= tol;
-  case TFigureKind::Arc: return f.Radius() <= tol || Sweep(f) * f.Radius() <= tol;
-  case TFigureKind::Circle: return f.R <= tol;
+    case TFigureKind::Line: return Dist(f.A, f.B) <= tol;
+    case TFigureKind::Arc: return f.Radius() <= tol || Sweep(f) * f.Radius() <= tol;
+    case TFigureKind::Circle: return f.R <= tol;
   }
   return false;
 }
@@ -164,7 +164,7 @@ TPairResult TestPair(const TFigure& a, const TFigure& b, double tol) {
   return TPairResult::None;
 }
 
-} // namespace
+}  // namespace
 
 double TFigure::Radius() const {
   if (Kind == TFigureKind::Circle) return R;
@@ -189,8 +189,7 @@ TBox2 TFigure::Box() const {
   return b;
 }
 
-void ForEachOverlappingPair(const std::vector<TBox2>& boxes, double pad,
-                            const std::function<void(int, int)>& f) {
+void ForEachOverlappingPair(const std::vector<TBox2>& boxes, double pad, const std::function<void(int, int)>& f) {
   const int n = static_cast<int>(boxes.size());
   if (n < 2) return;
   TBox2 all = boxes[0];
@@ -252,8 +251,10 @@ TAnalysisCounts AnalyzeFigures(std::vector<TFigure>& figs, double tol, bool heal
   {
     std::vector<TFigure> kept;
     for (auto& f : figs) {
-      if (IsDegenerate(f, tol)) ++n.Degenerate;
-      else kept.push_back(f);
+      if (IsDegenerate(f, tol))
+        ++n.Degenerate;
+      else
+        kept.push_back(f);
     }
     if (heal) figs.swap(kept);
   }
@@ -267,8 +268,10 @@ TAnalysisCounts AnalyzeFigures(std::vector<TFigure>& figs, double tol, bool heal
     double d = Dist(ends[i].P, ends[j].P);
     if (d > tol) return;
     clusters.Join(i, j);
-    if (d <= kCoincident) coincident[i] = coincident[j] = 1;
-    else near[i] = near[j] = 1;
+    if (d <= kCoincident)
+      coincident[i] = coincident[j] = 1;
+    else
+      near[i] = near[j] = 1;
   });
   for (size_t i = 0; i < ends.size(); ++i)
     if (near[i] && !coincident[i]) ++n.DisjointEnds;
@@ -290,7 +293,7 @@ TAnalysisCounts AnalyzeFigures(std::vector<TFigure>& figs, double tol, bool heal
 
   if (heal) {
     // Snap each group of ends to one point; an arc end wins so arcs keep their shape.
-    std::unordered_map<int, std::pair<TPoint2, int>> target; // root -> (sum or arc point, count / -1)
+    std::unordered_map<int, std::pair<TPoint2, int>> target;  // root -> (sum or arc point, count / -1)
     for (size_t i = 0; i < ends.size(); ++i) {
       int root = clusters.Find(static_cast<int>(i));
       auto& [p, cnt] = target[root];
@@ -324,9 +327,9 @@ TAnalysisCounts AnalyzeFigures(std::vector<TFigure>& figs, double tol, bool heal
   ForEachOverlappingPair(boxes, tol, [&](int i, int j) {
     if (!heal && (IsDegenerate(figs[i], tol) || IsDegenerate(figs[j], tol))) return;
     switch (TestPair(figs[i], figs[j], tol)) {
-    case TPairResult::Overlap: ++n.Overlaps; break;
-    case TPairResult::Intersection: ++n.Intersections; break;
-    case TPairResult::None: break;
+      case TPairResult::Overlap: ++n.Overlaps; break;
+      case TPairResult::Intersection: ++n.Intersections; break;
+      case TPairResult::None: break;
     }
   });
   return n;
@@ -339,9 +342,12 @@ void AppendArcPoints(const TFigure& f, bool reversed, std::vector<TPoint2>& out)
   int segs = std::clamp(static_cast<int>(std::ceil(w / std::max(step, 1e-3))), 2, 4096);
   for (int k = 0; k <= segs; ++k) {
     double t = reversed ? 1.0 - double(k) / segs : double(k) / segs;
-    if (k == 0) out.push_back(reversed ? f.B : f.A);
-    else if (k == segs) out.push_back(reversed ? f.A : f.B);
-    else out.push_back({f.C.x + r * std::cos(a0 + t * w), f.C.y + r * std::sin(a0 + t * w)});
+    if (k == 0)
+      out.push_back(reversed ? f.B : f.A);
+    else if (k == segs)
+      out.push_back(reversed ? f.A : f.B);
+    else
+      out.push_back({f.C.x + r * std::cos(a0 + t * w), f.C.y + r * std::sin(a0 + t * w)});
   }
 }
 
@@ -376,14 +382,15 @@ bool BuildLoops(const std::vector<TFigure>& figs, double joinTol, std::vector<TL
   for (size_t s = 0; s < used.size(); ++s) {
     if (used[s]) continue;
     TLoop l;
-    int e = static_cast<int>(2 * s); // entering at A
+    int e = static_cast<int>(2 * s);  // entering at A
     while (!used[e / 2]) {
       used[e / 2] = 1;
       bool rev = (e % 2) == 1;
       int fig = ends[e].Figure;
       l.Steps.push_back({fig, rev});
       const TFigure& f = figs[fig];
-      if (f.Kind == TFigureKind::Line) l.Polygon.push_back(rev ? f.B : f.A);
+      if (f.Kind == TFigureKind::Line)
+        l.Polygon.push_back(rev ? f.B : f.A);
       else {
         AppendArcPoints(f, rev, l.Polygon);
         l.Polygon.pop_back();
@@ -442,8 +449,8 @@ std::vector<TRegion> BuildRegions(const std::vector<TLoop>& loops) {
   auto samplePoints = [](const TLoop& l) {
     if (l.IsCircle()) return std::vector<TPoint2>{{l.C.x + l.R, l.C.y}};
     const auto& p = l.Polygon;
-    return std::vector<TPoint2>{p[0], {(p[0].x + p[1 % p.size()].x) / 2, (p[0].y + p[1 % p.size()].y) / 2},
-                                p[p.size() / 2]};
+    return std::vector<TPoint2>{
+        p[0], {(p[0].x + p[1 % p.size()].x) / 2, (p[0].y + p[1 % p.size()].y) / 2}, p[p.size() / 2]};
   };
   auto inside = [&](int outer, int inner) {
     if (std::abs(loops[outer].SignedArea) <= std::abs(loops[inner].SignedArea)) return false;
@@ -457,8 +464,7 @@ std::vector<TRegion> BuildRegions(const std::vector<TLoop>& loops) {
     for (auto [o, in] : {std::pair{i, j}, std::pair{j, i}})
       if (inside(o, in)) {
         ++depth[in];
-        if (parent[in] < 0 || std::abs(loops[o].SignedArea) < std::abs(loops[parent[in]].SignedArea))
-          parent[in] = o;
+        if (parent[in] < 0 || std::abs(loops[o].SignedArea) < std::abs(loops[parent[in]].SignedArea)) parent[in] = o;
       }
   });
   std::vector<TRegion> regions;
@@ -474,4 +480,4 @@ std::vector<TRegion> BuildRegions(const std::vector<TLoop>& loops) {
   return regions;
 }
 
-} // namespace corvane
+}  // namespace corvane

@@ -16,9 +16,7 @@ struct TBox2 {
   bool Overlaps(const TBox2& o, double pad) const {
     return x0 <= o.x1 + pad && o.x0 <= x1 + pad && y0 <= o.y1 + pad && o.y0 <= y1 + pad;
   }
-  bool Contains(const TBox2& o) const {
-    return x0 <= o.x0 && y0 <= o.y0 && x1 >= o.x1 && y1 >= o.y1;
-  }
+  bool Contains(const TBox2& o) const { return x0 <= o.x0 && y0 <= o.y0 && x1 >= o.x1 && y1 >= o.y1; }
 };
 
 enum class TFigureKind { Line, Arc, Circle };
@@ -47,11 +45,11 @@ struct TLoop {
     bool Reversed;
   };
   std::vector<TStep> Steps;
-  std::vector<TPoint2> Polygon; // walking order, closing point not repeated
+  std::vector<TPoint2> Polygon;  // walking order, closing point not repeated
   double SignedArea = 0;
   TBox2 Box;
   bool IsCircle() const { return Polygon.empty(); }
-  TPoint2 C; // circles only
+  TPoint2 C;  // circles only
   double R = 0;
 };
 
@@ -71,10 +69,9 @@ bool PointInLoop(const TLoop& L, TPoint2 P);
 double DistanceToLoop(const TLoop& L, TPoint2 P);
 
 // Calls F(i, j), i < j, once for every pair of boxes that overlap within Pad.
-void ForEachOverlappingPair(const std::vector<TBox2>& Boxes, double Pad,
-                            const std::function<void(int, int)>& F);
+void ForEachOverlappingPair(const std::vector<TBox2>& Boxes, double Pad, const std::function<void(int, int)>& F);
 
 // Polygon of an arc from A counter-clockwise to B about C, end points included.
 void AppendArcPoints(const TFigure& F, bool Reversed, std::vector<TPoint2>& Out);
 
-} // namespace corvane
+}  // namespace corvane

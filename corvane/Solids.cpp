@@ -8,9 +8,9 @@
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepPrimAPI_MakePrism.hxx>
+#include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
-#include <BRepTools.hxx>
 #include <Bnd_Box.hxx>
 #include <Geom_CylindricalSurface.hxx>
 #include <Geom_Plane.hxx>
@@ -64,8 +64,7 @@ TopoDS_Wire MakeCircleWire(const gp_Ax3& frame, TPoint2 c, double r, bool ccw) {
 
 // Wire through the loop's figures; arcs keep their circle, lines run between the
 // shared corner points, and corners get a tolerance that covers what healing left.
-TopoDS_Wire MakeLoopWire(const gp_Ax3& frame, const std::vector<TFigure>& figs, const TLoop& loop,
-                         bool ccw) {
+TopoDS_Wire MakeLoopWire(const gp_Ax3& frame, const std::vector<TFigure>& figs, const TLoop& loop, bool ccw) {
   if (loop.IsCircle()) return MakeCircleWire(frame, loop.C, loop.R, ccw);
   const size_t n = loop.Steps.size();
   // Start and end of each step in walking direction, on the figure's own curve.
@@ -80,7 +79,7 @@ TopoDS_Wire MakeLoopWire(const gp_Ax3& frame, const std::vector<TFigure>& figs, 
     s[k] = loop.Steps[k].Reversed ? b : a;
     e[k] = loop.Steps[k].Reversed ? a : b;
   }
-  std::vector<TopoDS_Vertex> corner(n); // corner k is where step k starts
+  std::vector<TopoDS_Vertex> corner(n);  // corner k is where step k starts
   for (size_t k = 0; k < n; ++k) {
     size_t prev = (k + n - 1) % n;
     bool prevArc = figs[loop.Steps[prev].Figure].Kind == TFigureKind::Arc;
@@ -99,8 +98,8 @@ TopoDS_Wire MakeLoopWire(const gp_Ax3& frame, const std::vector<TFigure>& figs, 
     } else {
       gp_Circ circ(gp_Ax2(SketchToWorld(frame, f.C), frame.Direction(), frame.XDirection()), f.Radius());
       // The circle runs counter-clockwise from A to B; walking the other way reverses it.
-      BRepBuilderAPI_MakeEdge me = loop.Steps[k].Reversed ? BRepBuilderAPI_MakeEdge(circ, v1, v0)
-                                                          : BRepBuilderAPI_MakeEdge(circ, v0, v1);
+      BRepBuilderAPI_MakeEdge me =
+          loop.Steps[k].Reversed ? BRepBuilderAPI_MakeEdge(circ, v1, v0) : BRepBuilderAPI_MakeEdge(circ, v0, v1);
       if (!me.IsDone()) throw std::runtime_error("an arc of the sketch cannot be built");
       edge = me.Edge();
       if (loop.Steps[k].Reversed) edge = TopoDS::Edge(edge.Reversed());
@@ -167,7 +166,7 @@ gp_Dir PlaneNormal(const TopoDS_Face& f) {
   return Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f))->Position().Direction();
 }
 
-} // namespace
+}  // namespace
 
 gp_Pnt SketchToWorld(const gp_Ax3& f, TPoint2 p) {
   return f.Location().Translated(gp_Vec(f.XDirection()) * p.x + gp_Vec(f.YDirection()) * p.y);
@@ -179,8 +178,7 @@ TPoint2 WorldToSketch(const gp_Ax3& f, const gp_Pnt& p) {
 }
 
 std::vector<TopoDS_Face> MakeRegionFaces(const gp_Ax3& frame, const std::vector<TFigure>& figs,
-                                         const std::vector<TLoop>& loops,
-                                         const std::vector<TRegion>& regions) {
+                                         const std::vector<TLoop>& loops, const std::vector<TRegion>& regions) {
   std::vector<TopoDS_Face> faces;
   gp_Pln pln(frame);
   for (auto& r : regions) {
@@ -202,8 +200,7 @@ const std::vector<TopoDS_Face>& TBodyState::Faces() {
         auto it = FTags.find(SurfaceKey(f));
         tagged.emplace_back(it == FTags.end() ? 1 << 30 : it->second, f);
       }
-    std::stable_sort(tagged.begin(), tagged.end(),
-                     [](auto& a, auto& b) { return a.first < b.first; });
+    std::stable_sort(tagged.begin(), tagged.end(), [](auto& a, auto& b) { return a.first < b.first; });
     for (auto& [t, f] : tagged) FFaces.push_back(f);
     FFacesValid = true;
   }
@@ -214,8 +211,10 @@ void TBodyState::SetShape(const TopoDS_Shape& s, int newTag) {
   std::unordered_map<const Geom_Surface*, int> tags;
   for (TopExp_Explorer ex(s, TopAbs_FACE); ex.More(); ex.Next()) {
     const Geom_Surface* key = SurfaceKey(TopoDS::Face(ex.Current()));
-    if (auto o = FTags.find(key); o != FTags.end()) tags[key] = o->second;
-    else tags[key] = newTag;
+    if (auto o = FTags.find(key); o != FTags.end())
+      tags[key] = o->second;
+    else
+      tags[key] = newTag;
   }
   FShape = s;
   FTags.swap(tags);
@@ -223,8 +222,8 @@ void TBodyState::SetShape(const TopoDS_Shape& s, int newTag) {
 }
 
 std::string TBodyState::AddBoss(int tag, const gp_Ax3& frame, const std::vector<TFigure>& figs,
-                                const std::vector<TLoop>& loops,
-                                const std::vector<TRegion>& regions, const gp_Vec& ext) {
+                                const std::vector<TLoop>& loops, const std::vector<TRegion>& regions,
+                                const gp_Vec& ext) {
   if (regions.empty()) return "the sketch has no closed region";
   std::vector<TopoDS_Face> faces = MakeRegionFaces(frame, figs, loops, regions);
   TopoDS_Compound tool;
@@ -253,8 +252,10 @@ std::string TBodyState::AddBoss(int tag, const gp_Ax3& frame, const std::vector<
   const bool keepsSlab = FSlab.Valid && StandsOnCap(frame, gp_Dir(ext));
   BRepAlgoAPI_Fuse fuse(FShape, tool);
   if (!fuse.IsDone() || fuse.HasErrors()) return "the boss cannot be joined to the body";
-  if (keepsSlab) Block(frame, loops, regions);
-  else FSlab.Valid = false;
+  if (keepsSlab)
+    Block(frame, loops, regions);
+  else
+    FSlab.Valid = false;
   SetShape(fuse.Shape(), tag);
   return {};
 }
@@ -276,13 +277,11 @@ bool TBodyState::SlabOnCutSide(const gp_Ax3& frame, const gp_Dir& dir) const {
   return true;
 }
 
-void TBodyState::Block(const gp_Ax3& frame, const std::vector<TLoop>& loops,
-                       const std::vector<TRegion>& regions) {
+void TBodyState::Block(const gp_Ax3& frame, const std::vector<TLoop>& loops, const std::vector<TRegion>& regions) {
   for (auto& r : regions) FSlab.Blocked.push_back(MapLoop(loops[r.Outer], frame, FSlab.Frame));
 }
 
-bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoop>& loops,
-                            const gp_Dir& dir) {
+bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoop>& loops, const gp_Dir& dir) {
   auto& S = FSlab;
   if (!S.Valid || loops.empty() || !SlabOnCutSide(frame, dir)) return false;
   for (auto& l : loops)
@@ -303,7 +302,7 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
   for (auto& c : added) boxes.push_back(c.Box);
   bool clear = true;
   ForEachOverlappingPair(boxes, kFastMargin, [&](int i, int j) {
-    if (!clear || static_cast<size_t>(j) < old) return; // two old ones
+    if (!clear || static_cast<size_t>(j) < old) return;  // two old ones
     const TLoop& b = added[j - old];
     const TLoop& a = static_cast<size_t>(i) < old ? S.Blocked[i] : added[i - old];
     if (a.IsCircle()) {
@@ -354,8 +353,7 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
   walls.reserve(added.size());
   for (auto& c : added) {
     const gp_Pnt base = SketchToWorld(S.Frame, c.C);
-    Handle(Geom_CylindricalSurface) cyl =
-        new Geom_CylindricalSurface(gp_Ax3(base, axis, S.Frame.XDirection()), c.R);
+    Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(gp_Ax3(base, axis, S.Frame.XDirection()), c.R);
     BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * std::numbers::pi, 0, height, Precision::Confusion());
     if (!mf.IsDone()) return false;
     TopoDS_Face wall = mf.Face();
@@ -364,7 +362,7 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
     TopoDS_Edge lo, hi;
     for (TopExp_Explorer ex(wall, TopAbs_EDGE); ex.More(); ex.Next()) {
       TopoDS_Edge e = TopoDS::Edge(ex.Current());
-      if (BRep_Tool::IsClosed(e, wall)) continue; // the seam
+      if (BRep_Tool::IsClosed(e, wall)) continue;  // the seam
       gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
       bool atBase = std::abs(gp_Vec(base, p).Dot(gp_Vec(axis))) < height / 2;
       (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
@@ -395,15 +393,14 @@ bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoo
   bb.MakeSolid(solid);
   bb.Add(solid, shell);
 
-  S.Blocked.insert(S.Blocked.end(), std::make_move_iterator(added.begin()),
-                   std::make_move_iterator(added.end()));
+  S.Blocked.insert(S.Blocked.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
   SetShape(solid, tag);
   return true;
 }
 
 std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFigure>& figs,
-                            const std::vector<TLoop>& loops, const std::vector<TRegion>& regions,
-                            const gp_Dir& dir, double depth) {
+                            const std::vector<TLoop>& loops, const std::vector<TRegion>& regions, const gp_Dir& dir,
+                            double depth) {
   FLastCutFast = false;
   if (FShape.IsNull()) return "there is no body to cut";
   if (regions.empty()) return "the sketch has no closed region";
@@ -435,10 +432,12 @@ std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFig
   cut.SetTools(tools);
   cut.Build();
   if (!cut.IsDone() || cut.HasErrors()) return "the cut cannot be made in the body";
-  if (keepsSlab) Block(frame, loops, regions);
-  else FSlab.Valid = false;
+  if (keepsSlab)
+    Block(frame, loops, regions);
+  else
+    FSlab.Valid = false;
   SetShape(cut.Shape(), tag);
   return {};
 }
 
-} // namespace corvane
+}  // namespace corvane

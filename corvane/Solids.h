@@ -3,10 +3,10 @@
 
 #include "corvane/Sketch2d.h"
 
-#include <gp_Ax3.hxx>
-#include <gp_Vec.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Ax3.hxx>
+#include <gp_Vec.hxx>
 
 #include <string>
 #include <unordered_map>
@@ -23,34 +23,30 @@ TPoint2 WorldToSketch(const gp_Ax3& Frame, const gp_Pnt& P);
 
 // Planar faces, one per region, whose normal is the frame's main direction.
 std::vector<TopoDS_Face> MakeRegionFaces(const gp_Ax3& Frame, const std::vector<TFigure>& Figures,
-                                         const std::vector<TLoop>& Loops,
-                                         const std::vector<TRegion>& Regions);
+                                         const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions);
 
 // The body of a part with a feature tag per face, so faces keep the order of the
 // features that made them (the base extrusion's faces first).
 class TBodyState {
-public:
+ public:
   bool IsEmpty() const { return FShape.IsNull(); }
   const TopoDS_Shape& Shape() const { return FShape; }
   const std::vector<TopoDS_Face>& Faces();
 
   // Each returns an empty text on success, else why the body stays as it was.
   std::string AddBoss(int Tag, const gp_Ax3& Frame, const std::vector<TFigure>& Figures,
-                      const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions,
-                      const gp_Vec& Extrusion);
+                      const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions, const gp_Vec& Extrusion);
   // Depth <= 0 cuts through all in Direction.
-  std::string Cut(int Tag, const gp_Ax3& Frame, const std::vector<TFigure>& Figures,
-                  const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions,
-                  const gp_Dir& Direction, double Depth);
+  std::string Cut(int Tag, const gp_Ax3& Frame, const std::vector<TFigure>& Figures, const std::vector<TLoop>& Loops,
+                  const std::vector<TRegion>& Regions, const gp_Dir& Direction, double Depth);
 
   // How the last cut was made; for benchmarks and tests.
   bool LastCutWasFast() const { return FLastCutFast; }
 
-private:
+ private:
   // Faces keep the tag of the surface they lie on; faces on new surfaces get NewTag.
   void SetShape(const TopoDS_Shape& S, int NewTag);
-  bool TryFastCut(int Tag, const gp_Ax3& Frame, const std::vector<TLoop>& Loops,
-                  const gp_Dir& Direction);
+  bool TryFastCut(int Tag, const gp_Ax3& Frame, const std::vector<TLoop>& Loops, const gp_Dir& Direction);
 
   TopoDS_Shape FShape;
   std::unordered_map<const Geom_Surface*, int> FTags;
@@ -64,14 +60,14 @@ private:
   // wall, with no boolean at all.
   struct TSlab {
     bool Valid = false;
-    gp_Ax3 Frame;     // the base cap's plane
-    gp_Vec Extrusion; // from the base cap to the other one
-    TLoop Outer;      // in Frame coordinates, as are the others
-    std::vector<TLoop> Blocked; // openings and footprints that holes must keep clear of
+    gp_Ax3 Frame;                // the base cap's plane
+    gp_Vec Extrusion;            // from the base cap to the other one
+    TLoop Outer;                 // in Frame coordinates, as are the others
+    std::vector<TLoop> Blocked;  // openings and footprints that holes must keep clear of
   } FSlab;
   bool StandsOnCap(const gp_Ax3& Frame, const gp_Dir& Direction) const;
   bool SlabOnCutSide(const gp_Ax3& Frame, const gp_Dir& Direction) const;
   void Block(const gp_Ax3& Frame, const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions);
 };
 
-} // namespace corvane
+}  // namespace corvane

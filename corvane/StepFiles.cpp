@@ -8,11 +8,11 @@
 #include <Interface_Static.hxx>
 #include <Quantity_Color.hxx>
 #include <Resource_Manager.hxx>
-#include <ShapeProcess_ShapeContext.hxx>
-#include <TCollection_HAsciiString.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <STEPControl_Controller.hxx>
+#include <ShapeProcess_ShapeContext.hxx>
+#include <TCollection_HAsciiString.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
@@ -24,9 +24,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 
@@ -53,13 +53,10 @@ Handle(TDocStd_Document) NewDocument() {
   return doc;
 }
 
-void CloseDocument(const Handle(TDocStd_Document)& doc) {
-  XCAFApp_Application::GetApplication()->Close(doc);
-}
+void CloseDocument(const Handle(TDocStd_Document) & doc) { XCAFApp_Application::GetApplication()->Close(doc); }
 
 Quantity_Color ToColor(int32_t c) {
-  return Quantity_Color((c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0,
-                        Quantity_TOC_sRGB);
+  return Quantity_Color((c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0, Quantity_TOC_sRGB);
 }
 
 int32_t FromColor(const Quantity_Color& q) {
@@ -79,13 +76,13 @@ std::string GetName(const TDF_Label& l) {
   return TCollection_AsciiString(n->Get()).ToCString();
 }
 
-int32_t GetColor(const Handle(XCAFDoc_ColorTool)& ct, const TDF_Label& l) {
+int32_t GetColor(const Handle(XCAFDoc_ColorTool) & ct, const TDF_Label& l) {
   Quantity_Color c;
   if (ct->GetColor(l, XCAFDoc_ColorSurf, c) || ct->GetColor(l, XCAFDoc_ColorGen, c)) return FromColor(c);
   return -1;
 }
 
-void Write(const Handle(TDocStd_Document)& doc, const std::string& path) {
+void Write(const Handle(TDocStd_Document) & doc, const std::string& path) {
   // The settings below exist only once the STEP controller is initialised.
   STEPControl_Controller::Init();
   Interface_Static::SetCVal("write.step.schema", "AP214IS");
@@ -110,7 +107,7 @@ TopoDS_Shape OrEmpty(const TopoDS_Shape& s) {
 
 // Replaces the reader's shape processing sequence while alive.
 class TLightReading {
-public:
+ public:
   TLightReading() {
     // The processing context hands out the resource manager the reader will use.
     Handle(ShapeProcess_ShapeContext) ctx =
@@ -128,7 +125,7 @@ public:
   TLightReading(const TLightReading&) = delete;
   TLightReading& operator=(const TLightReading&) = delete;
 
-private:
+ private:
   Handle(Resource_Manager) FRes;
   TCollection_AsciiString FKey, FOld;
 };
@@ -180,7 +177,7 @@ void RememberWritten(const std::string& path, const TModelFile& part) {
   }
 }
 
-} // namespace
+}  // namespace
 
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& path) {
   auto& all = Written();
@@ -219,8 +216,7 @@ void WritePartFile(const std::string& path, const TModelFile& part) {
   RememberWritten(path, part);
 }
 
-void WriteAssemblyFile(const std::string& path, const std::string& name,
-                       const std::vector<TPlacedModel>& placements) {
+void WriteAssemblyFile(const std::string& path, const std::string& name, const std::vector<TPlacedModel>& placements) {
   std::lock_guard g(ExchangeLock());
   Handle(TDocStd_Document) doc = NewDocument();
   auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
@@ -283,4 +279,4 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
   return m;
 }
 
-} // namespace corvane
+}  // namespace corvane

@@ -2,8 +2,8 @@
 // Shapes in memory are in centimetres.
 #pragma once
 
-#include <gp_Trsf.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Trsf.hxx>
 
 #include <cstdint>
 #include <memory>
@@ -14,20 +14,19 @@ namespace corvane {
 
 struct TModelFile {
   std::string Name;
-  TopoDS_Shape Shape; // centimetres
-  int32_t Color = -1; // 0x00BBGGRR, -1 for none
+  TopoDS_Shape Shape;  // centimetres
+  int32_t Color = -1;  // 0x00BBGGRR, -1 for none
 };
 
 struct TPlacedModel {
   std::shared_ptr<const TModelFile> Model;
-  gp_Trsf Placement; // centimetres
+  gp_Trsf Placement;  // centimetres
   int32_t Color = -1;
 };
 
 void WritePartFile(const std::string& Path, const TModelFile& Part);
 // Each distinct model is written once, with one instance per placement.
-void WriteAssemblyFile(const std::string& Path, const std::string& Name,
-                       const std::vector<TPlacedModel>& Placements);
+void WriteAssemblyFile(const std::string& Path, const std::string& Name, const std::vector<TPlacedModel>& Placements);
 // Reads any STEP file as one model; several roots come back as one compound.
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& Path);
 
@@ -36,4 +35,4 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& Path);
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& Path);
 void ForgetWrittenParts();
 
-} // namespace corvane
+}  // namespace corvane

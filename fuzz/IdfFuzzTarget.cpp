@@ -34,7 +34,8 @@ int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
       for (THoleType h : {htPIN, htVIA, htMTG, htTOOL, htOTHER})
         for (TPlatingStyle p : {psPTH, psNPTH}) {
           TBoardOutlineObjectList holes;
-          f.DrilledHolesSectionToOutlineList(s.get(), h, p, (static_cast<int>(h) + static_cast<int>(p)) % 2 == 0, p == psPTH, 0.05, holes);
+          f.DrilledHolesSectionToOutlineList(s.get(), h, p, (static_cast<int>(h) + static_cast<int>(p)) % 2 == 0,
+                                             p == psPTH, 0.05, holes);
           holes.MakeListWithTolerance(holes, 0.0001, 0.0001);
         }
     } else if (s->SectType != stHEADER && s->SectType != stNOTES && s->SectType != stPLACEMENT) {

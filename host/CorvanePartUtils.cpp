@@ -34,8 +34,8 @@ TXform CreateBottomLayerRotateXform(const std::shared_ptr<ICVAssemblySession>& S
   return Rotation(Session, 1, 0, 0, 0, y, BoardThickness, std::numbers::pi);
 }
 
-TPlacementXforms CreatePartPlacementTransforms(const std::shared_ptr<ICVAssemblySession>& Session, bool aTop,
-                                               double ax, double ay, double aBoardThickness, double aRot) {
+TPlacementXforms CreatePartPlacementTransforms(const std::shared_ptr<ICVAssemblySession>& Session, bool aTop, double ax,
+                                               double ay, double aBoardThickness, double aRot) {
   TPlacementXforms x;
   if (aTop) {
     x.Placement = CreateMoveXform(Session, ax, ay, 0);

@@ -20,7 +20,7 @@ TXform CreateBottomLayerRotateXform(const std::shared_ptr<ICVAssemblySession>& S
 struct TPlacementXforms {
   TXform Placement, Rotation, Bottom;  // Bottom is nil on the top side
 };
-TPlacementXforms CreatePartPlacementTransforms(const std::shared_ptr<ICVAssemblySession>& Session, bool aTop,
-                                               double ax, double ay, double aBoardThickness, double aRot);
+TPlacementXforms CreatePartPlacementTransforms(const std::shared_ptr<ICVAssemblySession>& Session, bool aTop, double ax,
+                                               double ay, double aBoardThickness, double aRot);
 
 }  // namespace CorvanePartUtils

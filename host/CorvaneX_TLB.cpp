@@ -33,7 +33,7 @@ TServerRegistry& Registry() {
   static TServerRegistry r;
   return r;
 }
-} // namespace
+}  // namespace
 
 void RegisterAutomationServer(TAutomationServerFactory Factory) {
   auto& r = Registry();
@@ -68,4 +68,4 @@ std::shared_ptr<IAutomationHook> TAutomationHook::DefaultInterface() {
   return FIntf;
 }
 
-} // namespace CorvaneX_TLB
+}  // namespace CorvaneX_TLB

@@ -15,7 +15,7 @@
 namespace CorvaneX_TLB {
 
 class ECVHostError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
@@ -37,20 +37,20 @@ enum CVPartFeatureEndCondition : int32_t {
 constexpr int32_t CV_NO_COLOR = -1;
 
 class ICVUnknown {
-public:
+ public:
   virtual ~ICVUnknown() = default;
 };
 using ICVUnknownPtr = std::shared_ptr<ICVUnknown>;
 
 class ICVVector : public virtual ICVUnknown {
-public:
+ public:
   virtual double Get_X() = 0;
   virtual double Get_Y() = 0;
   virtual double Get_Z() = 0;
 };
 
 class ICVPoint : public virtual ICVUnknown {
-public:
+ public:
   virtual double Get_X() = 0;
   virtual double Get_Y() = 0;
   virtual double Get_Z() = 0;
@@ -58,39 +58,38 @@ public:
 
 // A rigid motion; the matrix is row-major 3x4 (rotation | translation in cm).
 class ICVTransformation : public virtual ICVUnknown {
-public:
+ public:
   virtual std::array<double, 12> Get_Matrix() = 0;
 };
 
 class ICVGeometryFactory : public virtual ICVUnknown {
-public:
+ public:
   virtual std::shared_ptr<ICVVector> CreateVector(double X, double Y, double Z) = 0;
   virtual std::shared_ptr<ICVPoint> CreatePoint(double X, double Y, double Z) = 0;
-  virtual std::shared_ptr<ICVTransformation> CreateRotationTransform(
-      std::shared_ptr<ICVVector> Axis, std::shared_ptr<ICVPoint> Point, double Angle) = 0;
-  virtual std::shared_ptr<ICVTransformation> CreateTranslationTransformByXYZ(double X, double Y,
-                                                                             double Z) = 0;
+  virtual std::shared_ptr<ICVTransformation> CreateRotationTransform(std::shared_ptr<ICVVector> Axis,
+                                                                     std::shared_ptr<ICVPoint> Point, double Angle) = 0;
+  virtual std::shared_ptr<ICVTransformation> CreateTranslationTransformByXYZ(double X, double Y, double Z) = 0;
 };
 
 class ICVDesignPlane : public virtual ICVUnknown {
-public:
+ public:
   virtual std::string Get_Name() = 0;
   virtual std::shared_ptr<ICVVector> Get_Normal() = 0;
 };
 
 class ICVDesignPlanes : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
   virtual std::shared_ptr<ICVDesignPlane> Get_Item(const CVVariant& Index) = 0;
 };
 
 class IObjectCollector : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
 };
 
 class IAnalyzedSketchData : public virtual ICVUnknown {
-public:
+ public:
   virtual std::shared_ptr<IObjectCollector> Get_DisjointEnds() = 0;
   virtual std::shared_ptr<IObjectCollector> Get_OpenLoops() = 0;
   virtual std::shared_ptr<IObjectCollector> Get_OverLaps() = 0;
@@ -99,75 +98,69 @@ public:
 };
 
 class ICVSketchFigures : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
   virtual ICVUnknownPtr AddLine(double X1, double Y1, double X2, double Y2) = 0;
   // Counter-clockwise (about the sketch normal) from start to end.
-  virtual ICVUnknownPtr AddCircularArcByCenterStartEnd(double XC, double YC, double XS, double YS,
-                                                       double XE, double YE) = 0;
+  virtual ICVUnknownPtr AddCircularArcByCenterStartEnd(double XC, double YC, double XS, double YS, double XE,
+                                                       double YE) = 0;
   virtual ICVUnknownPtr AddCircle(double XC, double YC, const CVVariant& Radius) = 0;
   virtual ICVUnknownPtr AddRectangle(double X1, double Y1, double X2, double Y2) = 0;
 };
 
 class ICVSketch : public virtual ICVUnknown {
-public:
+ public:
   virtual std::string Get_Name() = 0;
   virtual void BeginChange() = 0;
   virtual void EndChange() = 0;
   virtual std::shared_ptr<ICVSketchFigures> Get_Figures() = 0;
   virtual bool Get_IsClosed() = 0;
-  virtual std::shared_ptr<IAnalyzedSketchData> Analyze(bool DisjointEnds, bool OpenLoops,
-                                                       bool OverLaps, bool Intersections,
-                                                       bool DegenerateFigures, bool HealSketch,
+  virtual std::shared_ptr<IAnalyzedSketchData> Analyze(bool DisjointEnds, bool OpenLoops, bool OverLaps,
+                                                       bool Intersections, bool DegenerateFigures, bool HealSketch,
                                                        double Tolerance) = 0;
 };
 
 class ICVOccurrence;
 
 class ICVSketches : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
   virtual std::shared_ptr<ICVSketch> Get_Item(const CVVariant& Index) = 0;
   // PlaneOrFace is a design plane or a planar face of the part's body.
-  virtual std::shared_ptr<ICVSketch> AddSketch(std::shared_ptr<ICVOccurrence> Occurrence,
-                                               ICVUnknownPtr PlaneOrFace,
+  virtual std::shared_ptr<ICVSketch> AddSketch(std::shared_ptr<ICVOccurrence> Occurrence, ICVUnknownPtr PlaneOrFace,
                                                const std::string& Name) = 0;
 };
 
 class ICVPartFeature : public virtual ICVUnknown {
-public:
+ public:
   virtual std::string Get_Name() = 0;
   virtual bool Get_HasError() = 0;
   virtual std::string Get_ErrorText() = 0;
 };
 
 class ICVExtrusionFeature : public virtual ICVUnknown {
-public:
+ public:
   virtual std::shared_ptr<ICVSketch> Get_Sketch() = 0;
 };
 
 class ICVPartFeatures : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
   virtual std::shared_ptr<ICVPartFeature> Get_Item(const CVVariant& Index) = 0;
   virtual std::shared_ptr<ICVExtrusionFeature> AddExtrudedBoss(
-      std::shared_ptr<ICVSketch> Sketch, const CVVariant& Depth,
-      CVPartFeatureEndCondition EndCondition, std::shared_ptr<ICVOccurrence> EndOccurrence,
-      ICVUnknownPtr EndTarget, double Offset, int32_t OffsetFlags,
-      std::shared_ptr<ICVOccurrence> EndOccurrence2, ICVUnknownPtr EndTarget2, bool Reverse,
-      const CVVariant& Depth2, bool BothDirections, const std::string& Name,
-      const std::string& Description, const std::string& Reserved) = 0;
+      std::shared_ptr<ICVSketch> Sketch, const CVVariant& Depth, CVPartFeatureEndCondition EndCondition,
+      std::shared_ptr<ICVOccurrence> EndOccurrence, ICVUnknownPtr EndTarget, double Offset, int32_t OffsetFlags,
+      std::shared_ptr<ICVOccurrence> EndOccurrence2, ICVUnknownPtr EndTarget2, bool Reverse, const CVVariant& Depth2,
+      bool BothDirections, const std::string& Name, const std::string& Description, const std::string& Reserved) = 0;
   virtual std::shared_ptr<ICVExtrusionFeature> AddExtrudedCutout(
-      std::shared_ptr<ICVSketch> Sketch, const CVVariant& Depth,
-      CVPartFeatureEndCondition EndCondition, std::shared_ptr<ICVOccurrence> EndOccurrence,
-      ICVUnknownPtr EndTarget, double Offset, int32_t OffsetFlags,
-      std::shared_ptr<ICVOccurrence> EndOccurrence2, ICVUnknownPtr EndTarget2, bool Reverse,
-      const CVVariant& Depth2, bool BothDirections, const std::string& Name,
-      const std::string& Description, const std::string& Reserved) = 0;
+      std::shared_ptr<ICVSketch> Sketch, const CVVariant& Depth, CVPartFeatureEndCondition EndCondition,
+      std::shared_ptr<ICVOccurrence> EndOccurrence, ICVUnknownPtr EndTarget, double Offset, int32_t OffsetFlags,
+      std::shared_ptr<ICVOccurrence> EndOccurrence2, ICVUnknownPtr EndTarget2, bool Reverse, const CVVariant& Depth2,
+      bool BothDirections, const std::string& Name, const std::string& Description, const std::string& Reserved) = 0;
 };
 
 class ICVSurface : public virtual ICVUnknown {
-public:
+ public:
   // U and V run 0..1 over the face's parameter range.
   virtual std::shared_ptr<ICVPoint> PointAtParam(double U, double V) = 0;
   // Normal of the underlying surface; the face may use it reversed.
@@ -175,32 +168,32 @@ public:
 };
 
 class ICVFace : public virtual ICVUnknown {
-public:
+ public:
   virtual std::shared_ptr<ICVSurface> Get_Geometry() = 0;
   virtual bool Get_IsSenseReversed() = 0;
   virtual double Get_Area() = 0;
 };
 
 class ICVFaces : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
   virtual std::shared_ptr<ICVFace> Get_Item(const CVVariant& Index) = 0;
 };
 
 class ICVBody : public virtual ICVUnknown {
-public:
+ public:
   virtual std::shared_ptr<ICVFaces> Get_Faces() = 0;
   virtual double Get_Volume() = 0;
 };
 
 class ICVBodies : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
   virtual std::shared_ptr<ICVBody> Get_Item(const CVVariant& Index) = 0;
 };
 
 class ICVSession : public virtual ICVUnknown {
-public:
+ public:
   virtual std::string Get_Name() = 0;
   // Writes Folder/Name plus the session's extension (.CV_PRT or .CV_ASM).
   virtual void SaveAs(const CVVariant& Folder, const std::string& Name) = 0;
@@ -211,12 +204,12 @@ public:
 };
 
 class ICVDesignSession : public virtual ICVUnknown {
-public:
+ public:
   virtual std::shared_ptr<ICVDesignPlanes> Get_DesignPlanes() = 0;
 };
 
 class ICVPartSession : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Color() = 0;
   virtual void Set_Color(int32_t Color) = 0;
   virtual std::shared_ptr<ICVSketches> Get_Sketches() = 0;
@@ -227,7 +220,7 @@ public:
 class ICVOccurrences;
 
 class ICVOccurrence : public virtual ICVUnknown {
-public:
+ public:
   virtual std::string Get_Name() = 0;
   virtual std::string Get_FileName() = 0;
   virtual std::shared_ptr<ICVOccurrences> Get_Occurrences() = 0;
@@ -241,7 +234,7 @@ public:
 };
 
 class ICVOccurrences : public virtual ICVUnknown {
-public:
+ public:
   virtual int32_t Get_Count() = 0;
   virtual std::shared_ptr<ICVOccurrence> Get_Item(const CVVariant& Index) = 0;
   // FileName names a part or assembly file; Transform places it.
@@ -250,23 +243,22 @@ public:
 };
 
 class ICVAssemblySession : public virtual ICVUnknown {
-public:
+ public:
   virtual std::shared_ptr<ICVOccurrence> Get_RootOccurrence() = 0;
 };
 
 class ICVRoot : public virtual ICVUnknown {
-public:
-  virtual std::shared_ptr<ICVPartSession> CreateEmptyPart(const std::string& Name,
-                                                          bool Visible) = 0;
+ public:
+  virtual std::shared_ptr<ICVPartSession> CreateEmptyPart(const std::string& Name, bool Visible) = 0;
   virtual std::shared_ptr<ICVAssemblySession> CreateEmptyAssembly(const std::string& Name) = 0;
   virtual std::string Get_version() = 0;
   virtual void Terminate() = 0;
 };
 
 class IAutomationHook : public virtual ICVUnknown {
-public:
-  virtual void Initialize(const std::string& ServerURL, const std::string& LoginID,
-                          const std::string& Password, bool Reserved, int32_t Flags) = 0;
+ public:
+  virtual void Initialize(const std::string& ServerURL, const std::string& LoginID, const std::string& Password,
+                          bool Reserved, int32_t Flags) = 0;
   // Supports ICVRoot when the host is up.
   virtual ICVUnknownPtr Get_Root() = 0;
 };
@@ -281,7 +273,7 @@ enum TConnectKind { ckRunningOrNew, ckNewInstance };
 
 // Client side of the connection: DefaultInterface connects on first use.
 class TAutomationHook {
-public:
+ public:
   TAutomationHook() = default;
   ~TAutomationHook() { Disconnect(); }
   TAutomationHook(const TAutomationHook&) = delete;
@@ -292,8 +284,8 @@ public:
   void Disconnect();
   std::shared_ptr<IAutomationHook> DefaultInterface();
 
-private:
+ private:
   std::shared_ptr<IAutomationHook> FIntf;
 };
 
-} // namespace CorvaneX_TLB
+}  // namespace CorvaneX_TLB

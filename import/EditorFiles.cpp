@@ -1,10 +1,10 @@
 #include "import/EditorFiles.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "CommonObjects/IdfStrUtils.h"
 

@@ -1,9 +1,9 @@
 // About details and help.
 #include "CommonObjects/FileUtils.h"
-#include "import/IdfImportV4_XE2.h"
 #include "CommonObjects/IdfStrUtils.h"
-#include "platform/Platform.h"
 #include "CommonObjects/WinUtils.h"
+#include "import/IdfImportV4_XE2.h"
+#include "platform/Platform.h"
 
 using platform::Services;
 using platform::TMsgDlgType;
@@ -26,8 +26,8 @@ void TIdfImportFormV4_XE2::ShowAboutDetails(const std::string& ProductName, cons
   std::string details;
   for (const auto& l : lines) details += l + "\n";
   const std::string question = "Do you want to copy this to the Windows Clipboard?";
-  if (Services().MessageDlg(details + question + "\n", TMsgDlgType::mtConfirmation,
-                            platform::mbYes | platform::mbNo) != platform::mrYes)
+  if (Services().MessageDlg(details + question + "\n", TMsgDlgType::mtConfirmation, platform::mbYes | platform::mbNo) !=
+      platform::mrYes)
     return;
   if (Services().HasClipboard())
     Services().SetClipboardText(details);

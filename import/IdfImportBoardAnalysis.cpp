@@ -114,8 +114,8 @@ void TIdfImportFormV4_XE2::CheckForIdfKeepoutsAndOutlines() {
 }
 
 void TIdfImportFormV4_XE2::SuppressPlaceFeatVisibiltyCheck() {
-  const bool any = RouteKeepoutCB.Checked || PlaceKeepoutCB.Checked || ViaKeepoutCB.Checked ||
-                   RouteOutlineCB.Checked || PlaceOutlineCB.Checked;
+  const bool any = RouteKeepoutCB.Checked || PlaceKeepoutCB.Checked || ViaKeepoutCB.Checked || RouteOutlineCB.Checked ||
+                   PlaceOutlineCB.Checked;
   SuppressGroupBox.Enabled = any;
   SuppressPlaceFeatures.Enabled = any;
 }
@@ -141,7 +141,8 @@ void TIdfImportFormV4_XE2::UpdateBoardThickness(bool ToIdf) {
     return;
   }
   double v;
-  if (TryStrToFloat(BrdThicknessEdit.Text(), v)) board->Thickness = ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, v);
+  if (TryStrToFloat(BrdThicknessEdit.Text(), v))
+    board->Thickness = ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, v);
   FImportIDF->UpdateBoardThickness();
 }
 

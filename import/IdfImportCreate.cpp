@@ -147,8 +147,7 @@ void TIdfImportFormV4_XE2::CreateControls() {
   Setup(DoOverlayText, "DoOverlayText", "Overlay Text", "", next());
   Setup(DoPolygons, "DoPolygons", "Polygons", "", next());
   Setup(BoardGroupBox, "BoardGroupBox", "Board", "", next());
-  Setup(BrdThicknessEdit, "BrdThicknessEdit", "", "Leave empty to use board thickness entry in IDF Board file",
-        next());
+  Setup(BrdThicknessEdit, "BrdThicknessEdit", "", "Leave empty to use board thickness entry in IDF Board file", next());
   Setup(BoardThicknessUnitsLabel, "BoardThicknessUnitsLabel", "mm", "", next());
   Setup(KeepoutGroup, "KeepoutGroup", "Keepouts", "", next());
   Setup(RouteKeepoutCB, "RouteKeepoutCB", "Route", "", next());

@@ -13,10 +13,10 @@ struct TNamedColour {
   int Value;
 };
 const TNamedColour kNamedColours[] = {
-    {"clBlack", 0x000000},  {"clMaroon", 0x000080}, {"clGreen", 0x008000},  {"clOlive", 0x008080},
-    {"clNavy", 0x800000},   {"clPurple", 0x800080}, {"clTeal", 0x808000},   {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF},    {"clLime", 0x00FF00},   {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},  {"clWhite", 0xFFFFFF},
+    {"clBlack", 0x000000},      {"clMaroon", 0x000080},  {"clGreen", 0x008000}, {"clOlive", 0x008080},
+    {"clNavy", 0x800000},       {"clPurple", 0x800080},  {"clTeal", 0x808000},  {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},     {"clRed", 0x0000FF},     {"clLime", 0x00FF00},  {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},       {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},  {"clWhite", 0xFFFFFF},
     {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF}, {"clMedGray", 0xA4A0A0},
 };
 constexpr int kDefaultPickColour = 0x008000;  // clGreen
@@ -26,10 +26,14 @@ bool ParseHex(const std::string& digits, int& value) {
   unsigned long v = 0;
   for (char c : digits) {
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return false;
     v = v * 16 + static_cast<unsigned long>(d);
   }
   value = static_cast<int>(static_cast<unsigned int>(v));
@@ -146,18 +150,18 @@ void TIdfImportFormV4_XE2::ProcessElecOrMechSection(TSectionType SectionType, in
     }
     if (paths.size() == 1 && paths[0].empty()) return;
     std::string libPath, ext;
-    if (!CheckIfPartExistsExt(sec->GeometryName, paths, UseXrefCheckbox.Checked, libPath, ext))
-      AddHeightEntry(*sec, n);
+    if (!CheckIfPartExistsExt(sec->GeometryName, paths, UseXrefCheckbox.Checked, libPath, ext)) AddHeightEntry(*sec, n);
   }
 }
 
 void TIdfImportFormV4_XE2::AddHeightEntry(const TSection& Section, int& n) {
   HeightGrid.SetRowCount(n + 1);
   HeightGrid.SetCell(0, n, Section.GeometryName);
-  HeightGrid.SetCell(1, n, Section.Thickness == 0
-                               ? std::string("0")
-                               : FormatFloat(ConvertToUnits(FImportIDF->OutputUnits, FFormUnits, Section.Thickness),
-                                             FPrecision));
+  HeightGrid.SetCell(
+      1, n,
+      Section.Thickness == 0
+          ? std::string("0")
+          : FormatFloat(ConvertToUnits(FImportIDF->OutputUnits, FFormUnits, Section.Thickness), FPrecision));
   ++n;
 }
 
@@ -176,8 +180,8 @@ void TIdfImportFormV4_XE2::DoSectionType(TSectionType SectionType) {
       if (TryStrToFloat(text, v))
         sec->Thickness = ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, v);
       else
-        ReportOnce(FImportIDF->ErrorLog, "Height of " + sec->GeometryName + " is not a number (" + text +
-                                             "); the library height is used");
+        ReportOnce(FImportIDF->ErrorLog,
+                   "Height of " + sec->GeometryName + " is not a number (" + text + "); the library height is used");
       break;
     }
   }

@@ -17,19 +17,20 @@ struct THoleCategory {
   const char* Colour;
 };
 const THoleCategory kCategories[9] = {
-    {&F::PlatedMountingCB, htMTG, psPTH, &F::FPlatedMtgCount, &F::FPlatedMhFilteredCount, "Plated Mounting: ", "COPPER"},
+    {&F::PlatedMountingCB, htMTG, psPTH, &F::FPlatedMtgCount, &F::FPlatedMhFilteredCount,
+     "Plated Mounting: ", "COPPER"},
     {&F::NonPlatedMountingCB, htMTG, psNPTH, &F::FNonPlatedMtgCount, &F::FNonPlatedMhFilteredCount,
      "Non-Plated Mounting:", "PCB"},
     {&F::PlatedPinCB, htPIN, psPTH, &F::FPlatedPinCount, &F::FPlatedPinFilteredCount, "Plated Pins:", "COPPER"},
-    {&F::NonPlatedPinCB, htPIN, psNPTH, &F::FNonPlatedPinCount, &F::FNonPlatedPinFilteredCount, "Non Plated Pins:",
-     "PCB"},
+    {&F::NonPlatedPinCB, htPIN, psNPTH, &F::FNonPlatedPinCount, &F::FNonPlatedPinFilteredCount,
+     "Non Plated Pins:", "PCB"},
     {&F::ViaHolesCB, htVIA, psPTH, &F::FViaHoleCount, &F::FViaFilteredCount, "Vias:", "COPPER"},
     {&F::PlatedToolingCB, htTOOL, psPTH, &F::FPlatedToolingCount, &F::FPlatedToolingFilteredCount,
      "Plated Tooling:", "COPPER"},
     {&F::NonPlatedToolingCB, htTOOL, psNPTH, &F::FNonPlatedToolingCount, &F::FNonPlatedToolingFilteredCount,
      "Non Plated Tooling:", "PCB"},
-    {&F::PlatedOtherCB, htOTHER, psPTH, &F::FPlatedOtherCount, &F::FPlatedOtherFilteredCount, "Plated Other:",
-     "COPPER"},
+    {&F::PlatedOtherCB, htOTHER, psPTH, &F::FPlatedOtherCount, &F::FPlatedOtherFilteredCount,
+     "Plated Other:", "COPPER"},
     {&F::NonPlatedOtherCB, htOTHER, psNPTH, &F::FNonPlatedOtherCount, &F::FNonPlatedOtherFilteredCount,
      "Non Plated Other:", "PCB"},
 };
@@ -177,7 +178,8 @@ void TIdfImportFormV4_XE2::AddHoleFilterDataToLog() {
   log.Add("");
 }
 
-void TIdfImportFormV4_XE2::GetDrilledHoleOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists) {
+void TIdfImportFormV4_XE2::GetDrilledHoleOutlineLists(
+    std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists) {
   const TSection* holes = FImportIDF->FindFirstSection(stDRILLED_HOLES);
   if (!holes || holes->Count() == 0) return;
   double size = 0;

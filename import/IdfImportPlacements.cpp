@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #include "CommonObjects/FileUtils.h"
-#include "import/IdfImportV4_XE2.h"
 #include "CommonObjects/PartLibrarySearch.h"
+#include "import/IdfImportV4_XE2.h"
 #include "import/PartXref.h"
 
 namespace {

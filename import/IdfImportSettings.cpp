@@ -7,8 +7,9 @@
 namespace {
 using K = TSettingKind;
 
-const char* const kFeatureDefaults[9] = {"Sketch",      "BoardOutline", "PcbPartOutline", "PlaceOutline", "RouteOutline",
-                                         "PlaceRegion", "PlaceKeepout", "RouteKeepout",   "ViaKeepout"};
+const char* const kFeatureDefaults[9] = {"Sketch",       "BoardOutline", "PcbPartOutline",
+                                         "PlaceOutline", "RouteOutline", "PlaceRegion",
+                                         "PlaceKeepout", "RouteKeepout", "ViaKeepout"};
 
 // "|"-joined entries; an entry with a blank or a double quote goes between double quotes.
 std::string JoinBars(const std::vector<std::string>& items) {
@@ -61,11 +62,11 @@ std::vector<std::string> SplitBars(const std::string& text) {
 
 const std::vector<std::string>& DefaultColourList() {
   static const std::vector<std::string> list = {
-      "PCB=$003AC556", "A=clMaroon",  "B=clGreen",      "C=clAqua",   "D=clBlack",        "E=clPurple",
-      "F=clTeal",      "G=clGray",    "H=clSilver",     "I=clRed",    "J=$00FF8000",      "K=clYellow",
-      "L=clBlue",      "M=clFuchsia", "N=clOlive",      "O=clMaroon", "P=$00FF8080",      "Q=clBlack",
-      "R=clRed",       "S=clPurple",  "T=$00FF0080",    "U=clBlack",  "V=clSilver",       "W=clRed",
-      "X=$008080FF",   "Y=clYellow",  "Z=clBlue",       "OTHER=clRed", "COPPER=$007D88C6", "OVERLAY=clWhite",
+      "PCB=$003AC556", "A=clMaroon",       "B=clGreen",   "C=clAqua",    "D=clBlack",        "E=clPurple",
+      "F=clTeal",      "G=clGray",         "H=clSilver",  "I=clRed",     "J=$00FF8000",      "K=clYellow",
+      "L=clBlue",      "M=clFuchsia",      "N=clOlive",   "O=clMaroon",  "P=$00FF8080",      "Q=clBlack",
+      "R=clRed",       "S=clPurple",       "T=$00FF0080", "U=clBlack",   "V=clSilver",       "W=clRed",
+      "X=$008080FF",   "Y=clYellow",       "Z=clBlue",    "OTHER=clRed", "COPPER=$007D88C6", "OVERLAY=clWhite",
       "OUTLINE=clRed", "KEEPOUT=clSKYBLUE"};
   return list;
 }
@@ -90,11 +91,27 @@ const std::vector<TSettingInfo>& ImportDialogSettings() {
         {"ImportDefaultHeight", K::skText, "1"},
         {"ImportHeightUnitsIndex", K::skInteger, "0"},
     };
-    for (const char* n : {"DoPlatedMountingHoles", "DoNonPlatedMountingHoles", "DoPlatedPinHoles",
-                          "DoNonPlatedPinHoles", "DoViaHoles", "DoPlatedToolingHoles", "DoNonPlatedToolingHoles",
-                          "DoPlatedOtherHoles", "DoNonPlatedOtherHoles", "DoRouteOutlines", "DoPlaceOutlines",
-                          "DoPlaceRegions", "DoOtherOutlines", "DoRouteKeepouts", "DoPlaceKeepouts",
-                          "DoViaKeepouts", "DoPads", "DoVias", "DoTracks", "DoOverlays", "DoOverlayText",
+    for (const char* n : {"DoPlatedMountingHoles",
+                          "DoNonPlatedMountingHoles",
+                          "DoPlatedPinHoles",
+                          "DoNonPlatedPinHoles",
+                          "DoViaHoles",
+                          "DoPlatedToolingHoles",
+                          "DoNonPlatedToolingHoles",
+                          "DoPlatedOtherHoles",
+                          "DoNonPlatedOtherHoles",
+                          "DoRouteOutlines",
+                          "DoPlaceOutlines",
+                          "DoPlaceRegions",
+                          "DoOtherOutlines",
+                          "DoRouteKeepouts",
+                          "DoPlaceKeepouts",
+                          "DoViaKeepouts",
+                          "DoPads",
+                          "DoVias",
+                          "DoTracks",
+                          "DoOverlays",
+                          "DoOverlayText",
                           "DoPolygons"})
       t.push_back({n, K::skBoolean, "false"});
     t.push_back({"CopperThickness", K::skText, "0.01"});
@@ -110,8 +127,8 @@ const std::vector<TSettingInfo>& ImportDialogSettings() {
     t.push_back({"AllLayer", K::skText, "All"});
     t.push_back({"BoardOutline", K::skText, "BoardOutline"});
     t.push_back({"PartOutline", K::skText, "PcbPartOutline"});
-    for (const char* n : {"PlaceKeepout", "ViaKeepout", "PlaceOutline", "RouteKeepout", "RouteOutline",
-                          "PlaceRegion", "OtherOutline"})
+    for (const char* n :
+         {"PlaceKeepout", "ViaKeepout", "PlaceOutline", "RouteKeepout", "RouteOutline", "PlaceRegion", "OtherOutline"})
       t.push_back({n, K::skText, n});
     t.push_back({"NonePlated", K::skText, "NonPlated"});
     t.push_back({"Plated", K::skText, "Plated"});
@@ -130,11 +147,11 @@ const std::vector<TSettingInfo>& ImportDialogSettings() {
 
 const std::vector<TSettingInfo>& EditorSettings() {
   static const std::vector<TSettingInfo> table = {
-      {"SearchPathFormTop", K::skInteger, "250"},  {"SearchPathFormLeft", K::skInteger, "300"},
-      {"SearchPathLastDir", K::skText, ""},        {"XrefFormLeft", K::skInteger, "200"},
-      {"XrefFormTop", K::skInteger, "160"},        {"XrefFormWidth", K::skInteger, "642"},
-      {"XrefFormHeight", K::skInteger, "450"},     {"PartXrefIncludePath", K::skBoolean, "true"},
-      {"XrefFormCol0Width", K::skInteger, "-1"},   {"XrefFormCol1Width", K::skInteger, "-1"},
+      {"SearchPathFormTop", K::skInteger, "250"}, {"SearchPathFormLeft", K::skInteger, "300"},
+      {"SearchPathLastDir", K::skText, ""},       {"XrefFormLeft", K::skInteger, "200"},
+      {"XrefFormTop", K::skInteger, "160"},       {"XrefFormWidth", K::skInteger, "642"},
+      {"XrefFormHeight", K::skInteger, "450"},    {"PartXrefIncludePath", K::skBoolean, "true"},
+      {"XrefFormCol0Width", K::skInteger, "-1"},  {"XrefFormCol1Width", K::skInteger, "-1"},
       {"XrefFormCol2Width", K::skInteger, "-1"},
   };
   return table;

@@ -2,10 +2,10 @@
 #include <sys/stat.h>
 
 #include "CommonObjects/FileUtils.h"
-#include "import/IdfImportV4_XE2.h"
 #include "CommonObjects/MathUtils.h"
-#include "platform/Platform.h"
 #include "CommonObjects/WinUtils.h"
+#include "import/IdfImportV4_XE2.h"
+#include "platform/Platform.h"
 
 using platform::Services;
 using platform::TMsgDlgType;
@@ -211,9 +211,18 @@ void TIdfImportFormV4_XE2::UpDateControls() {
 
 void TIdfImportFormV4_XE2::InitFormUnits() {
   switch (HeightUnitsCombo.ItemIndex()) {
-    case 0: FFormUnits = utMM; FPrecision = 3; break;
-    case 1: FFormUnits = utINCH; FPrecision = 5; break;
-    case 2: FFormUnits = utTHOU; FPrecision = 2; break;
+    case 0:
+      FFormUnits = utMM;
+      FPrecision = 3;
+      break;
+    case 1:
+      FFormUnits = utINCH;
+      FPrecision = 5;
+      break;
+    case 2:
+      FFormUnits = utTHOU;
+      FPrecision = 2;
+      break;
     default: return;
   }
   UpdateUnitsLabels(FFormUnits);

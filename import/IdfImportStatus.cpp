@@ -91,10 +91,9 @@ void TIdfImportFormV4_XE2::AdviseErrorsOrCloseExt(bool BeforeImport, bool /*Upda
   }
   ErrorRadioButton.SetChecked(true);
   ShowStatusLog();
-  const std::string first = BeforeImport ? "Errors were found while reading the input files"
-                                         : "There were errors during the Import process.";
-  Services().MessageDlg(first + "\n\r" + "Go to the Status tab for details.", TMsgDlgType::mtWarning,
-                        platform::mbOK);
+  const std::string first =
+      BeforeImport ? "Errors were found while reading the input files" : "There were errors during the Import process.";
+  Services().MessageDlg(first + "\n\r" + "Go to the Status tab for details.", TMsgDlgType::mtWarning, platform::mbOK);
 }
 
 void TIdfImportFormV4_XE2::LogMemoDblClick() {

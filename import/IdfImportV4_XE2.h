@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "controls/Controls.h"
 #include "CommonObjects/GetRegInfoExt.h"
 #include "CommonObjects/IDFfile.h"
 #include "CommonObjects/IdfPartPlacementObject.h"
-#include "import/IdfTimes.h"
 #include "CommonObjects/PcbObjectList.h"
+#include "controls/Controls.h"
+#include "import/IdfTimes.h"
 
 class TIdfImportFormV4_XE2 : public controls::TForm {
  public:
-  TIdfImportFormV4_XE2();  // FormCreate
+  TIdfImportFormV4_XE2();            // FormCreate
   ~TIdfImportFormV4_XE2() override;  // FormDestroy
 
   // ---- life cycle ----
@@ -91,8 +91,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   void LogMemoDblClick();
 
   // ---- About and help ----
-  void ShowAboutDetails(const std::string& ProductName, const std::string& ParentProduct,
-                        const std::string& ParentVer);
+  void ShowAboutDetails(const std::string& ProductName, const std::string& ParentProduct, const std::string& ParentVer);
   std::string GetVer();
   void DisplayProductHelp();
   void DisplayHtmlHelpTopic(const std::string& HelpFile, const std::string& Topic);
@@ -103,9 +102,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   static void DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic);
 
   // ---- analysis and build stages owned by other units (empty until they exist) ----
-  virtual void GetXrefPartList();  // IdfImportXref.cpp
+  virtual void GetXrefPartList();              // IdfImportXref.cpp
   virtual void UpdateUseLibPartsAndUseXref();  // IdfImportXref.cpp
-  virtual void PrepareGlobalPlacementList();  // IdfImportPlacements.cpp
+  virtual void PrepareGlobalPlacementList();   // IdfImportPlacements.cpp
 
   // ---- board analysis (IdfImportBoardAnalysis.cpp) ----
   virtual void CheckForBoardOutline();
@@ -199,9 +198,10 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   bool ReUseCreated() const { return ReUseCreatedParts.Checked; }
   // The library search with this dialog's extensions, "Search Sub-Directories" and detail log.
   // FoundFile, when given, receives the file as it is on disk (its letter case may differ).
-  bool CheckIfPartExistsExt(const std::string& PartName, const std::vector<std::string>& SearchPathList,
-                            bool UseFpXref, std::string& LibPath, std::string& Ext, std::string* FoundFile = nullptr);
-  bool InPartLibSearchPath(const std::string& FileName, std::string& Dir, const std::vector<std::string>& SearchPathList);
+  bool CheckIfPartExistsExt(const std::string& PartName, const std::vector<std::string>& SearchPathList, bool UseFpXref,
+                            std::string& LibPath, std::string& Ext, std::string* FoundFile = nullptr);
+  bool InPartLibSearchPath(const std::string& FileName, std::string& Dir,
+                           const std::vector<std::string>& SearchPathList);
   bool FileExistsRecursive(const std::string& FileNameNoPath, const std::string& BaseDir, bool Recurse,
                            std::string& Dir);
   // The cross-reference file named by XrefEdit; a name typed without extension also finds the
@@ -228,8 +228,8 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   controls::TProgressBar ProgressBar1;
   controls::TButton StopButton;
   controls::TPageControl PageControl1;
-  controls::TTabSheet ImportTabSheet, SettingsTabSheet, TabSheet3, FilterTab, FeatureNamesTabSheet,
-      StatusTabSheet, BoardTabSheet, LibraryTabSheet;
+  controls::TTabSheet ImportTabSheet, SettingsTabSheet, TabSheet3, FilterTab, FeatureNamesTabSheet, StatusTabSheet,
+      BoardTabSheet, LibraryTabSheet;
   // "I&mport"
   controls::TGroupBox PathsGroupBox;
   controls::TEdit BoardFilePathEdit, LibraryFilePathEdit, AssemblyPathEdit;
@@ -238,20 +238,19 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   controls::TButton ImportButton, UpdateButton, CancelButton, HelpButton;
   // "&Settings"
   controls::TGroupBox LibPartsGroupBox, IDFPartsGroupBox, ColourGroupBox, HeightGroupBox;
-  controls::TCheckBox UseLibParts, SearchSubDirs, UseXrefCheckbox, ReUseCreatedParts, ReUseBoardPart,
-      ColourCheckBox;
+  controls::TCheckBox UseLibParts, SearchSubDirs, UseXrefCheckbox, ReUseCreatedParts, ReUseBoardPart, ColourCheckBox;
   controls::TComboBox LibSearchPathCombobox, HeightUnitsCombo;
   controls::TButton LibSearchPathButton, XrefButton, EditXrefButton;
   controls::TEdit XrefEdit, DefaultHeightEdit;
   controls::TLabel XrefLabel, Label3;
   controls::TStringGrid ColourGrid, HeightGrid;
   // "&Options"
-  controls::TGroupBox MiscGroupBox, HolesGroupBox, HoleFilterGb, CopperGroupBox, BoardGroupBox,
-      KeepoutGroup, OutlineGroup, SuppressGroupBox;
+  controls::TGroupBox MiscGroupBox, HolesGroupBox, HoleFilterGb, CopperGroupBox, BoardGroupBox, KeepoutGroup,
+      OutlineGroup, SuppressGroupBox;
   controls::TCheckBox IgnoreRegionalDecPoint;
   controls::TButton ShowPartUsageButton;
-  controls::TCheckBox PlatedMountingCB, NonPlatedMountingCB, PlatedPinCB, NonPlatedPinCB, ViaHolesCB,
-      PlatedToolingCB, NonPlatedToolingCB, PlatedOtherCB, NonPlatedOtherCB;
+  controls::TCheckBox PlatedMountingCB, NonPlatedMountingCB, PlatedPinCB, NonPlatedPinCB, ViaHolesCB, PlatedToolingCB,
+      NonPlatedToolingCB, PlatedOtherCB, NonPlatedOtherCB;
   controls::TButton AllHolesCbButton, NoneHolesCbButton;
   controls::TCheckBox HoleFilterCb;
   controls::TRadioButton GreaterThanRb, LessThanRB;
@@ -282,7 +281,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
 
   // ---- state ----
   std::unique_ptr<TIDFfile> FImportIDF;
-  TIdfTimes FTimes;  // the time stamps of the current file set's run
+  TIdfTimes FTimes;                      // the time stamps of the current file set's run
   TGetInfoFromRegistry* FReg = nullptr;  // not owned
   bool FNormalMode = true;
   std::string FApptitle = "Import IDF";
@@ -306,13 +305,13 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   bool FWeHaveLargeFonts = false;
   bool FFilesLoaded = false;  // the current file set holds a successfully read board
   int FImportPageHeight = 0, FSettingsTabHeight = 0, FOptionsPageHeight = 0, FFilterPageHeight = 0,
-      FLongFilterPageHeight = 0, FFeatureNamesTabHeight = 0, FLogPageHeight = 0, FBrdPageHeight = 0,
-      FLibPageHeight = 0, FDefaultCheckListHeight = 0;
+      FLongFilterPageHeight = 0, FFeatureNamesTabHeight = 0, FLogPageHeight = 0, FBrdPageHeight = 0, FLibPageHeight = 0,
+      FDefaultCheckListHeight = 0;
   bool fOkToContinue = false;
   bool fStopRequest = false;
   bool FWeHaveDrilledHoles = false, FWeHavePads = false, FWeHaveVias = false, FWeHaveTracks = false,
-       FWeHaveOverLays = false, FWeHaveOverText = false, FWeHavePolygons = false,
-       FWeHaveUnknownOtherOutLine = false, FWeHaveSelectedPart = false, FWeHaveSelectedDesignator = false;
+       FWeHaveOverLays = false, FWeHaveOverText = false, FWeHavePolygons = false, FWeHaveUnknownOtherOutLine = false,
+       FWeHaveSelectedPart = false, FWeHaveSelectedDesignator = false;
   double FRouteKeepoutHeight = 0.0001;
   // What the last analysis found on the board.
   bool FWeHaveSpecialOutlines = false;
@@ -326,9 +325,8 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
       FNonPlatedToolingFilteredCount = 0, FPlatedOtherFilteredCount = 0, FNonPlatedOtherFilteredCount = 0;
   // Name words of features and sketches.
   std::string FSketchStr, FTopLayer, FBottomLayer, FTopAndBottomLayer, FInnerLayer, FAllLayer;
-  std::string FBoardOutlineFeature, FPartOutlineFeature, FPlaceKeepoutFeature, FViaKeepoutFeature,
-      FPlaceOutlineFeature, FRouteKeepoutFeature, FRouteOutlineFeature, FPlaceRegionFeature,
-      FOtherOutlineFeature;
+  std::string FBoardOutlineFeature, FPartOutlineFeature, FPlaceKeepoutFeature, FViaKeepoutFeature, FPlaceOutlineFeature,
+      FRouteKeepoutFeature, FRouteOutlineFeature, FPlaceRegionFeature, FOtherOutlineFeature;
   std::string FNonePlated, FPlated, FNonPlated;
   std::string FNoneHoles, FPinHoles, FViaHoles, FMountingHoles, FToolHoles, FOtherHoles;
   std::string FHoleFilterGreaterThanVal = "0", FHoleFilterLessThanVal = "100";
@@ -337,8 +335,7 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   bool FWeHaveAutoParts = false;     // never reset: stays true for later preparations
   // Lists other units fill.
   TSearchStringList FColourHoldingList;  // NAME=VALUE entries, kept joined by "|"
-  TSearchStringList FSelectedPackageList, FSelectedDesList, FXrefLookupList, FXrefTable, FAutoPartsList,
-      FFileLoadList;
+  TSearchStringList FSelectedPackageList, FSelectedDesList, FXrefLookupList, FXrefTable, FAutoPartsList, FFileLoadList;
 
  protected:
   // Wires a control: registry, name, caption, hint and help context.

@@ -1,9 +1,9 @@
 // The "Library Parts" group of the Settings tab: enabling, the library search, the search path
 // editor, and the cross-reference file with its format check and editor.
 #include "CommonObjects/FileUtils.h"
+#include "CommonObjects/PartLibrarySearch.h"
 #include "import/IdfImportV4_XE2.h"
 #include "import/OrderedPaths.h"
-#include "CommonObjects/PartLibrarySearch.h"
 #include "import/PartXref.h"
 #include "platform/Platform.h"
 
@@ -71,8 +71,8 @@ bool TIdfImportFormV4_XE2::FileExistsRecursive(const std::string& FileNameNoPath
 
 void TIdfImportFormV4_XE2::UpdateUseLibPartsAndUseXref() {
   const bool on = UseLibParts.Checked;
-  for (controls::TControl* c : std::initializer_list<controls::TControl*>{
-           &LibSearchPathCombobox, &LibSearchPathButton, &Label3, &SearchSubDirs, &UseXrefCheckbox})
+  for (controls::TControl* c : std::initializer_list<controls::TControl*>{&LibSearchPathCombobox, &LibSearchPathButton,
+                                                                          &Label3, &SearchSubDirs, &UseXrefCheckbox})
     c->Enabled = on;
   UseXrefUpdate();
 }

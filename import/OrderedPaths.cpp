@@ -1,11 +1,11 @@
 #include "import/OrderedPaths.h"
 
-#include "import/EditorFiles.h"
 #include "CommonObjects/FileUtils.h"
-#include "import/IdfImportV4_XE2.h"
 #include "CommonObjects/IdfStrUtils.h"
-#include "platform/Platform.h"
 #include "CommonObjects/WinUtils.h"
+#include "import/EditorFiles.h"
+#include "import/IdfImportV4_XE2.h"
+#include "platform/Platform.h"
 
 using platform::Services;
 using platform::TMsgDlgType;
@@ -126,9 +126,9 @@ void TSearchPath::AddButtonClick() {
     return;
   }
   if (IndexOfText(t) < 0) {
-    const bool add = DirectoryExists(t) || Services().MessageDlg(t + " does not exist, continue?",
-                                                                 TMsgDlgType::mtInformation,
-                                                                 platform::mbYes | platform::mbNo) == platform::mrYes;
+    const bool add =
+        DirectoryExists(t) || Services().MessageDlg(t + " does not exist, continue?", TMsgDlgType::mtInformation,
+                                                    platform::mbYes | platform::mbNo) == platform::mrYes;
     if (add) {
       if (PathList.Count() == 1 && PathList.Items[0].empty())
         PathList.Items[0] = t;
@@ -191,9 +191,9 @@ void TSearchPath::SaveToClick() {
     return;
   }
   // The box's caption reads "Path List File Exists".
-  const int answer = Services().MessageDlg("Yes to OverWrite, No to Append, Cancel to do nothing",
-                                           TMsgDlgType::mtConfirmation,
-                                           platform::mbYes | platform::mbNo | platform::mbCancel);
+  const int answer =
+      Services().MessageDlg("Yes to OverWrite, No to Append, Cancel to do nothing", TMsgDlgType::mtConfirmation,
+                            platform::mbYes | platform::mbNo | platform::mbCancel);
   if (answer == platform::mrYes) {
     WriteEditorFile(r.FileName, sorted);
   } else if (answer == platform::mrNo) {

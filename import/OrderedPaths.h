@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "controls/Controls.h"
 #include "CommonObjects/GetRegInfoExt.h"
+#include "controls/Controls.h"
 #include "controls/ListBox.h"
 
 class TSearchPath : public controls::TForm {
@@ -40,8 +40,8 @@ class TSearchPath : public controls::TForm {
 
   // Set by the caller before showing.
   TGetInfoFromRegistry* fReg = nullptr;  // not owned
-  std::string FFileName;     // proposed file name, without extension
-  std::string FPathListExt;  // with or without its dot
+  std::string FFileName;                 // proposed file name, without extension
+  std::string FPathListExt;              // with or without its dot
   std::string FInitialDir;
   std::string FHelpFileName;
   std::string FSearchPathHelpTopic;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "import/EditorFiles.h"
 #include "CommonObjects/FileUtils.h"
-#include "import/IdfImportV4_XE2.h"
 #include "CommonObjects/PartLibrarySearch.h"
+#include "import/EditorFiles.h"
+#include "import/IdfImportV4_XE2.h"
 #include "platform/Platform.h"
 
 using platform::Services;
@@ -28,7 +28,8 @@ bool SplitXrefEntry(const std::string& line, std::string& name, std::string& val
 int FindXrefEntry(const std::vector<std::string>& lines, const std::string& name) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& l = lines[i];
-    if (l.size() > name.size() && l[name.size()] == '=' && SameTextAscii(std::string_view(l).substr(0, name.size()), name))
+    if (l.size() > name.size() && l[name.size()] == '=' &&
+        SameTextAscii(std::string_view(l).substr(0, name.size()), name))
       return static_cast<int>(i);
   }
   return -1;
@@ -162,7 +163,8 @@ void TPartXrefForm::SetExtention() {
 }
 
 void TPartXrefForm::LoadXrefFile() {
-  if (!FPartXrefLibFilename.empty() && FileExists(FPartXrefLibFilename)) FPartXrefLib.LoadFromFile(FPartXrefLibFilename);
+  if (!FPartXrefLibFilename.empty() && FileExists(FPartXrefLibFilename))
+    FPartXrefLib.LoadFromFile(FPartXrefLibFilename);
 }
 
 void TPartXrefForm::CheckColWidths() {
@@ -276,7 +278,8 @@ void TPartXrefForm::FootPrintGridMouseDown(int Row, bool LeftButton, bool AnyMod
 
 std::vector<std::pair<std::string, std::string>> TPartXrefForm::GridRows() const {
   std::vector<std::pair<std::string, std::string>> rows;
-  for (int r = 1; r < FootPrintGrid.RowCount(); ++r) rows.emplace_back(FootPrintGrid.Cell(0, r), FootPrintGrid.Cell(1, r));
+  for (int r = 1; r < FootPrintGrid.RowCount(); ++r)
+    rows.emplace_back(FootPrintGrid.Cell(0, r), FootPrintGrid.Cell(1, r));
   return rows;
 }
 

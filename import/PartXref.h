@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "controls/Controls.h"
 #include "CommonObjects/GetRegInfoExt.h"
 #include "CommonObjects/IdfStrUtils.h"
+#include "controls/Controls.h"
 
 // Name and value of an entry: split at the first "="; no "=" means no name (never found).
 bool SplitXrefEntry(const std::string& line, std::string& name, std::string& value);

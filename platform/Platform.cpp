@@ -1,14 +1,14 @@
 #include "platform/Platform.h"
 
-#include <atomic>
-#include <csignal>
 #include <signal.h>
+#include <atomic>
 #include <clocale>
+#include <csignal>
 #include <ctime>
+#include <iomanip>
 #include <iostream>
 #include <locale>
 #include <mutex>
-#include <iomanip>
 #include <sstream>
 
 namespace platform {

@@ -18,7 +18,7 @@ enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4
 // What a file-open or file-save dialog is asked, and what it answers.
 struct TFileDialogRequest {
   std::string Title;
-  std::string Filter;       // "|"-separated description/pattern pairs
+  std::string Filter;  // "|"-separated description/pattern pairs
   int FilterIndex = 0;
   std::string InitialDir;
   std::string FileName;
@@ -98,6 +98,7 @@ class TDecimalSeparatorGuard {
   ~TDecimalSeparatorGuard() { SetDecimalSeparator(fSaved); }
   TDecimalSeparatorGuard(const TDecimalSeparatorGuard&) = delete;
   TDecimalSeparatorGuard& operator=(const TDecimalSeparatorGuard&) = delete;
+
  private:
   char fSaved;
 };

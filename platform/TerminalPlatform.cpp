@@ -1,9 +1,9 @@
 #include "platform/TerminalPlatform.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <istream>
-#include <unistd.h>
 #include <ostream>
 
 namespace platform {

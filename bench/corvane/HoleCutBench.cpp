@@ -29,10 +29,10 @@ double CpuSeconds() {
   return ts.tv_sec + ts.tv_nsec * 1e-9;
 }
 
-std::shared_ptr<ICVExtrusionFeature> Boss(const std::shared_ptr<ICVPartSession>& p,
-                                          const std::shared_ptr<ICVSketch>& s, double d, bool rev) {
-  return p->Get_Features()->AddExtrudedBoss(s, d, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr, nullptr,
-                                            rev, int32_t(0), false, "Boss", "", "");
+std::shared_ptr<ICVExtrusionFeature> Boss(const std::shared_ptr<ICVPartSession>& p, const std::shared_ptr<ICVSketch>& s,
+                                          double d, bool rev) {
+  return p->Get_Features()->AddExtrudedBoss(s, d, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr, nullptr, rev,
+                                            int32_t(0), false, "Boss", "", "");
 }
 
 std::shared_ptr<ICVFace> TopFace(const std::shared_ptr<ICVPartSession>& p) {
@@ -48,7 +48,7 @@ std::shared_ptr<ICVFace> TopFace(const std::shared_ptr<ICVPartSession>& p) {
 }
 
 void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, bool write, const fs::path& dir) {
-  const double w = 10.0, h = 5.8, t = 0.16; // cm
+  const double w = 10.0, h = 5.8, t = 0.16;  // cm
   auto part = root->CreateEmptyPart("Board" + std::to_string(holes), false);
   auto planes = std::dynamic_pointer_cast<ICVDesignSession>(part)->Get_DesignPlanes();
   auto outline = part->Get_Sketches()->AddSketch(nullptr, planes->Get_Item(0), "Outline");
@@ -58,7 +58,7 @@ void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, bool wri
   int rows = (holes + cols - 1) / cols;
   double pitch = std::min(w / (cols + 1), h / (rows + 1));
   double r = pitch * 0.3;
-  if (general) { // a pad over the first hole: drilling under it needs the general boolean
+  if (general) {  // a pad over the first hole: drilling under it needs the general boolean
     auto pad = part->Get_Sketches()->AddSketch(nullptr, TopFace(part), "Pad");
     pad->Get_Figures()->AddRectangle(pitch - 2 * r, pitch - 2 * r, pitch + 2 * r, pitch + 2 * r);
     Boss(part, pad, 0.01, false);
@@ -67,17 +67,15 @@ void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, bool wri
   auto t0 = std::chrono::steady_clock::now();
   auto sketch = part->Get_Sketches()->AddSketch(nullptr, TopFace(part), "Holes");
   sketch->BeginChange();
-  for (int i = 0; i < holes; ++i)
-    sketch->Get_Figures()->AddCircle(pitch * (1 + i % cols), pitch * (1 + i / cols), r);
+  for (int i = 0; i < holes; ++i) sketch->Get_Figures()->AddCircle(pitch * (1 + i % cols), pitch * (1 + i / cols), r);
   sketch->EndChange();
   double tSketch = Seconds(t0);
 
   t0 = std::chrono::steady_clock::now();
   double c0 = CpuSeconds();
   bool closed = sketch->Get_IsClosed();
-  auto cut = part->Get_Features()->AddExtrudedCutout(sketch, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr,
-                                                      0.0, 0, nullptr, nullptr, true, int32_t(0), false,
-                                                      "Holes", "", "");
+  auto cut = part->Get_Features()->AddExtrudedCutout(sketch, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0,
+                                                     nullptr, nullptr, true, int32_t(0), false, "Holes", "", "");
   double tCut = Seconds(t0), cCut = CpuSeconds() - c0;
   bool err = std::dynamic_pointer_cast<ICVPartFeature>(cut)->Get_HasError();
   bool fast = corvane::LastCutWasFast(part);
@@ -109,14 +107,16 @@ void Run(const std::shared_ptr<ICVRoot>& root, int holes, bool general, bool wri
     other->Terminate();
   }
 
-  std::printf("%7d holes r=%.4f cm  sketch %.3f s  closed-check+cut %.3f s (cpu %.3f s, %s%s)  "
-              "volume err %.1e\n",
-              holes, r, tSketch, tCut, cCut, fast ? "quick" : "general", err ? ", FAILED" : "",
-              std::abs(vol - expect) / expect);
+  std::printf(
+      "%7d holes r=%.4f cm  sketch %.3f s  closed-check+cut %.3f s (cpu %.3f s, %s%s)  "
+      "volume err %.1e\n",
+      holes, r, tSketch, tCut, cCut, fast ? "quick" : "general", err ? ", FAILED" : "",
+      std::abs(vol - expect) / expect);
   if (write)
-    std::printf("         STEP write %.3f s (cpu %.3f s) = %.1f us/hole, %.1f MB; placing it: as written %.3f s, "
-                "parsed %.3f s\n",
-                tWrite, cWrite, 1e6 * tWrite / holes, size / 1e6, tPlace, tRead);
+    std::printf(
+        "         STEP write %.3f s (cpu %.3f s) = %.1f us/hole, %.1f MB; placing it: as written %.3f s, "
+        "parsed %.3f s\n",
+        tWrite, cWrite, 1e6 * tWrite / holes, size / 1e6, tPlace, tRead);
   (void)closed;
 }
 
@@ -145,7 +145,7 @@ void RunPads(const std::shared_ptr<ICVRoot>& root, int pads) {
               std::abs(vol - expect) / expect);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<int> counts;
@@ -153,18 +153,25 @@ int main(int argc, char** argv) {
   fs::path dir = fs::temp_directory_path() / "corvane-bench";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--general") general = true;
-    else if (a == "--no-write") write = false;
-    else if (a == "--pads") pads = true;
-    else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
-    else counts.push_back(std::atoi(a.c_str()));
+    if (a == "--general")
+      general = true;
+    else if (a == "--no-write")
+      write = false;
+    else if (a == "--pads")
+      pads = true;
+    else if (a == "--dir" && i + 1 < argc)
+      dir = argv[++i];
+    else
+      counts.push_back(std::atoi(a.c_str()));
   }
   if (counts.empty()) counts = {1000, 10000, 100000};
   fs::create_directories(dir);
   auto root = std::dynamic_pointer_cast<ICVRoot>(corvane::CreateCorvaneServer()->Get_Root());
   for (int n : counts) {
-    if (pads) RunPads(root, n);
-    else Run(root, n, general, write, dir);
+    if (pads)
+      RunPads(root, n);
+    else
+      Run(root, n, general, write, dir);
   }
   root->Terminate();
   return 0;

@@ -26,8 +26,8 @@ std::string GenerateIdfBoard(const TIdfGeneratorOptions& o, std::string& library
   Append(b, "0 %.3f %.3f %.1f\n", 0, o.Height, 0);
   Append(b, "0 %.3f %.3f %.1f\n", 0, 0, 0);
   b += ".END_BOARD_OUTLINE\n.DRILLED_HOLES\n";
-  static const char* kinds[] = {"PTH %s PIN ECAD", "PTH BOARD VIA ECAD", "NPTH BOARD MTG MCAD",
-                                "PTH BOARD TOOL MCAD", "NPTH %s PIN ECAD", "PTH BOARD OTHER MCAD"};
+  static const char* kinds[] = {"PTH %s PIN ECAD",     "PTH BOARD VIA ECAD", "NPTH BOARD MTG MCAD",
+                                "PTH BOARD TOOL MCAD", "NPTH %s PIN ECAD",   "PTH BOARD OTHER MCAD"};
   for (int i = 0; i < o.Holes; ++i) {
     // Hole sizes stay small and positions on a jittered grid, so holes rarely touch.
     const double dia = (i % 7 == 0) ? 0.8 : 0.3;

@@ -6,8 +6,8 @@ struct TIdfGeneratorOptions {
   int Holes = 1000;
   int Placements = 200;
   int Packages = 20;
-  double Width = 100.0;   // mm
-  double Height = 58.0;   // mm
+  double Width = 100.0;  // mm
+  double Height = 58.0;  // mm
   unsigned Seed = 1;
 };
 

@@ -50,8 +50,8 @@ static void BM_LoadFiles(benchmark::State& state) {
     benchmark::DoNotOptimize(f.SectionCount());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * p.Bytes));
-  state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * p.Lines),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["lines/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * p.Lines), benchmark::Counter::kIsRate);
   state.counters["MB"] = static_cast<double>(p.Bytes) / 1e6;
 }
 BENCHMARK(BM_LoadFiles)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -10,16 +10,16 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "corvane/CorvaneServer.h"
 #include "bench/idf/IdfGenerator.h"
-#include "platform/Platform.h"
+#include "corvane/CorvaneServer.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
+#include "platform/Platform.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -119,18 +119,21 @@ void RunOne(const std::string& label, const std::string& board, const std::strin
   d.Mark("load");
   d.ShowModal();
   d.Mark("(settings)");
-  for (controls::TCheckBox* cb : {&d.PlatedMountingCB, &d.NonPlatedMountingCB, &d.PlatedPinCB, &d.NonPlatedPinCB,
-                                  &d.ViaHolesCB, &d.PlatedToolingCB, &d.NonPlatedToolingCB, &d.PlatedOtherCB,
-                                  &d.NonPlatedOtherCB})
+  for (controls::TCheckBox* cb :
+       {&d.PlatedMountingCB, &d.NonPlatedMountingCB, &d.PlatedPinCB, &d.NonPlatedPinCB, &d.ViaHolesCB,
+        &d.PlatedToolingCB, &d.NonPlatedToolingCB, &d.PlatedOtherCB, &d.NonPlatedOtherCB})
     cb->Checked = true;
   d.HoleFilterCb.Checked = false;
   d.AssemblyDirCb.Checked = false;
   d.AssemblyPathEdit.SetText(out);
   d.OnProgressChange = [&d] {
     const std::string& c = d.Caption;
-    if (c.find("Creating Board Outline Part") != std::string::npos) d.Mark("board part");
-    else if (c.find("Placing PCB Part") != std::string::npos) d.Mark("placing");
-    else if (c.find("Saving Assembly") != std::string::npos) d.Mark("saving");
+    if (c.find("Creating Board Outline Part") != std::string::npos)
+      d.Mark("board part");
+    else if (c.find("Placing PCB Part") != std::string::npos)
+      d.Mark("placing");
+    else if (c.find("Saving Assembly") != std::string::npos)
+      d.Mark("saving");
   };
   d.ImportButton.Click();
   d.Mark("end");
@@ -159,9 +162,12 @@ int main(int argc, char** argv) {
   std::string dir = (fs::temp_directory_path() / "corvane-model-bench").string();
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--shared") shared = true;
-    else if (a == "--overlapping") overlapping = true;
-    else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
+    if (a == "--shared")
+      shared = true;
+    else if (a == "--overlapping")
+      overlapping = true;
+    else if (a == "--dir" && i + 1 < argc)
+      dir = argv[++i];
     else {
       int h = 0, p = 0;
       if (std::sscanf(a.c_str(), "%d/%d", &h, &p) == 2) sizes.push_back({h, p});
@@ -170,8 +176,8 @@ int main(int argc, char** argv) {
   if (sizes.empty() && !shared) sizes = {{1000, 200}, {10000, 2000}, {100000, 20000}};
   fs::create_directories(dir);
   corvane::RegisterCorvaneServer();
-  std::printf("%-22s %8s %8s %8s %8s %8s %8s %8s | %s\n", "board (wall s)", "load", "analysis", "plc.list",
-              "autoprt", "board", "placing", "saving", "total");
+  std::printf("%-22s %8s %8s %8s %8s %8s %8s %8s | %s\n", "board (wall s)", "load", "analysis", "plc.list", "autoprt",
+              "board", "placing", "saving", "total");
   for (auto [holes, placements] : sizes) {
     TIdfGeneratorOptions o;
     o.Holes = holes;
@@ -193,7 +199,8 @@ int main(int argc, char** argv) {
     const fs::path sd = IDF_SHARED_TESTDATA;
     if (fs::is_directory(sd))
       for (const auto& e : fs::directory_iterator(sd))
-        if (e.path().extension() == ".emn" && e.file_size() > size && e.path().filename().string().find("invalid") == std::string::npos)
+        if (e.path().extension() == ".emn" && e.file_size() > size &&
+            e.path().filename().string().find("invalid") == std::string::npos)
           size = e.file_size(), largest = e.path().string();
     if (largest.empty()) {
       std::printf("shared IDF test data not found\n");

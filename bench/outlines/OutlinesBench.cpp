@@ -58,6 +58,18 @@ void BM_ShuffledLoopExact(benchmark::State& state) { BM_MakeListWithTolerance<Fi
 
 }  // namespace
 
-BENCHMARK(BM_Holes)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
-BENCHMARK(BM_ShuffledLoop)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
-BENCHMARK(BM_ShuffledLoopExact)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+BENCHMARK(BM_Holes)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNLogN);
+BENCHMARK(BM_ShuffledLoop)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNLogN);
+BENCHMARK(BM_ShuffledLoopExact)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNLogN);

@@ -1,10 +1,10 @@
 // The import itself: component parts, board part, then the assembly with the board anchored
 // and every selected component placed on its side of the board.
+#include "CommonObjects/FileUtils.h"
+#include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFileUtils.h"
 #include "host/CorvanePartUtils.h"
-#include "CommonObjects/FileUtils.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
-#include "CommonObjects/WinUtils.h"
 
 using namespace CorvaneX_TLB;
 

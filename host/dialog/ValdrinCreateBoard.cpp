@@ -1,10 +1,10 @@
 // The board part: the outline extruded by the board thickness with its cut-outs, copper and
 // overlay bosses, drilled holes cut through, and outline and keep-out bosses.
+#include "CommonObjects/FileUtils.h"
+#include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFeatureUtils.h"
 #include "host/CorvaneFileUtils.h"
-#include "CommonObjects/FileUtils.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
-#include "CommonObjects/WinUtils.h"
 
 using namespace CorvaneX_TLB;
 namespace fu = CorvaneFeatureUtils;

@@ -1,7 +1,7 @@
 // Component parts modelled from their library outlines, one host instance each, and the
 // connection and part-creation steps shared with the board part.
-#include "host/CorvaneFileUtils.h"
 #include "CommonObjects/FileUtils.h"
+#include "host/CorvaneFileUtils.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
 
 using namespace CorvaneX_TLB;

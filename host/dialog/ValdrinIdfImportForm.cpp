@@ -1,8 +1,8 @@
 #include "host/dialog/ValdrinIdfImportForm.h"
 
 #include "CommonObjects/FileUtils.h"
-#include "platform/Platform.h"
 #include "CommonObjects/WinUtils.h"
+#include "platform/Platform.h"
 
 TCorvaneIdfImport::TCorvaneIdfImport() {
   Setup(AnchorPartsCb, "AnchorPartsCb", "Anchor Parts", "", 2510);
@@ -78,9 +78,9 @@ void TCorvaneIdfImport::RunOnShowFunctions() {
   if (FReg) LocalGetRegSettings();
   UseVaultCbActions();
   bool anyHoles = false;
-  for (const controls::TCheckBox* cb : {&PlatedMountingCB, &NonPlatedMountingCB, &PlatedPinCB, &NonPlatedPinCB,
-                                        &ViaHolesCB, &PlatedToolingCB, &NonPlatedToolingCB, &PlatedOtherCB,
-                                        &NonPlatedOtherCB})
+  for (const controls::TCheckBox* cb :
+       {&PlatedMountingCB, &NonPlatedMountingCB, &PlatedPinCB, &NonPlatedPinCB, &ViaHolesCB, &PlatedToolingCB,
+        &NonPlatedToolingCB, &PlatedOtherCB, &NonPlatedOtherCB})
     anyHoles = anyHoles || cb->Enabled;
   HolesPerFeatureLabel.Enabled = anyHoles;
   HolesPerFeatureEdit.Enabled = anyHoles;

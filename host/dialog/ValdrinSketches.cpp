@@ -5,8 +5,8 @@
 using namespace CorvaneX_TLB;
 namespace fu = CorvaneFeatureUtils;
 
-void TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List,
-                                           bool Progress, bool Heal) {
+void TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List, bool Progress,
+                                           bool Heal) {
   Sketch->BeginChange();
   std::vector<std::string> analysis;
   try {
@@ -47,8 +47,8 @@ void TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoar
       ProgressReset();
       UpDateCaption("");
     }
-    FImportIDF->StatusLog.Add(Sketch->Get_Name() + " :" + " Lines : " + std::to_string(lines) + "; Arcs : " +
-                              std::to_string(arcs) + "; Circles : " + std::to_string(circles) +
+    FImportIDF->StatusLog.Add(Sketch->Get_Name() + " :" + " Lines : " + std::to_string(lines) +
+                              "; Arcs : " + std::to_string(arcs) + "; Circles : " + std::to_string(circles) +
                               "; Rectangles : " + std::to_string(rectangles));
     if (Heal) {
       UpDateCaption("Analysing Sketch");
@@ -78,8 +78,8 @@ TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::LocalExtrudeSketch(const TFe
 TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::LocalCutSketch(const TFeaturesPtr& Features,
                                                                    const TSketchPtr& Sketch, const std::string& Name) {
   try {
-    return Features->AddExtrudedCutout(Sketch, CVVariant(int32_t(1)), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0,
-                                       nullptr, nullptr, true, CVVariant(int32_t(0)), false, Name, "", "");
+    return Features->AddExtrudedCutout(Sketch, CVVariant(int32_t(1)), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr,
+                                       nullptr, true, CVVariant(int32_t(0)), false, Name, "", "");
   } catch (const std::exception& e) {
     FImportIDF->ReportException("Exception during Cut for : " + Name, e.what());
     return nullptr;

@@ -1,8 +1,8 @@
 // `corvane-idf batch` with what the analysis reports, the selection and the height edits.
 #include <sstream>
 
-#include "tests/analysis/AnalysisTestSupport.h"
 #include "app/BatchCommand.h"
+#include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/support/TestFiles.h"
 #ifdef IDF_TESTS_WITH_OCCT
 #include "corvane/CorvaneServer.h"

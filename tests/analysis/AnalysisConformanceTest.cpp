@@ -58,7 +58,8 @@ TEST_P(AnalysisConformance, CountsMatchTheFiles) {
   }
   EXPECT_EQ(entries, c.LibraryEntries);
   ASSERT_EQ(GridRows(d->HeightGrid), static_cast<int>(distinct.size()));
-  for (int r = 0; r < static_cast<int>(distinct.size()); ++r) EXPECT_EQ(UpperCase(d->HeightGrid.Cell(0, r)), distinct[r]);
+  for (int r = 0; r < static_cast<int>(distinct.size()); ++r)
+    EXPECT_EQ(UpperCase(d->HeightGrid.Cell(0, r)), distinct[r]);
   // Every package of the board is offered once in the package list.
   std::vector<std::string> names;
   d->GetPackageNameList(names);
@@ -68,9 +69,8 @@ TEST_P(AnalysisConformance, CountsMatchTheFiles) {
   d->HoleFilterSizeEdit.SetText("0");
   d->HoleFilterCb.Click();
   int plated = 0;
-  for (auto* b : {&d->PlatedMountingCB, &d->NonPlatedMountingCB, &d->PlatedPinCB, &d->NonPlatedPinCB,
-                  &d->ViaHolesCB, &d->PlatedToolingCB, &d->NonPlatedToolingCB, &d->PlatedOtherCB,
-                  &d->NonPlatedOtherCB})
+  for (auto* b : {&d->PlatedMountingCB, &d->NonPlatedMountingCB, &d->PlatedPinCB, &d->NonPlatedPinCB, &d->ViaHolesCB,
+                  &d->PlatedToolingCB, &d->NonPlatedToolingCB, &d->PlatedOtherCB, &d->NonPlatedOtherCB})
     plated += std::stoi(b->Hint);
   EXPECT_EQ(plated, c.Holes - (d->FViaHoleCount - d->FViaFilteredCount));
   EXPECT_EQ(CountOf(d->FImportIDF->SummaryLog, "Hole Filter Summary"), c.Holes > 0 ? 1 : 0);
@@ -80,7 +80,10 @@ INSTANTIATE_TEST_SUITE_P(SharedBoards, AnalysisConformance,
                          ::testing::Values(TBoardCase{"esp.emn", "", 452, 218, 30},
                                            TBoardCase{"ain.emn", "", 404, 201, 56},
                                            TBoardCase{"board.emn", "library.emp", 91, 11, 5}),
-                         [](const auto& info) { const std::string b = info.param.Board; return b.substr(0, b.find('.')); });
+                         [](const auto& info) {
+                           const std::string b = info.param.Board;
+                           return b.substr(0, b.find('.'));
+                         });
 
 TEST_F(AnalysisTest, SharedPanelRunsThroughTheShowSequence) {
   if (SharedIdfDir().empty()) GTEST_SKIP() << "shared IDF test data not found; panel skipped";

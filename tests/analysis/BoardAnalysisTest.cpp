@@ -58,7 +58,8 @@ TEST_F(AnalysisTest, SpecialSectionsShowTheirBoxesAndOnlyTheFirstOtherOutlineDec
   EXPECT_TRUE(d->CopperThicknessLabel.Visible);
   EXPECT_TRUE(d->DoOverlays.Visible);
   EXPECT_TRUE(d->DoPads.Visible);  // "PADS" anywhere in the name
-  for (TCheckBox* cb : {&d->DoVias, &d->DoTracks, &d->DoOverlayText, &d->DoPolygons}) EXPECT_FALSE(cb->Visible) << cb->Name;
+  for (TCheckBox* cb : {&d->DoVias, &d->DoTracks, &d->DoOverlayText, &d->DoPolygons})
+    EXPECT_FALSE(cb->Visible) << cb->Name;
   EXPECT_TRUE(d->FWeHaveOverLays && d->FWeHavePads && d->FWeHaveSpecialOutlines && d->FWeHaveUnknownOtherOutLine);
   EXPECT_FALSE(d->OtherOutlineCB.Enabled);
   EXPECT_TRUE(Has(d->FImportIDF->SummaryLog, "Other Outlines : 3"));

@@ -2,11 +2,16 @@
 #include "tests/analysis/AnalysisTestSupport.h"
 
 namespace {
-const std::string kLibrary = std::string(kEmptyLibrary) +
-                             ".ELECTRICAL\nSOIC8 74HC MM 2.5\n" + Square(0) + ".END_ELECTRICAL\n"
-                             ".ELECTRICAL\nsoic8 OTHER MM 4.0\n" + Square(0) + ".END_ELECTRICAL\n"
-                             ".ELECTRICAL\nFLAT X MM 0\n" + Square(0) + ".END_ELECTRICAL\n"
-                             ".MECHANICAL\nHEATSINK HS MM 10.0\n" + Square(0) + ".END_MECHANICAL\n";
+const std::string kLibrary = std::string(kEmptyLibrary) + ".ELECTRICAL\nSOIC8 74HC MM 2.5\n" + Square(0) +
+                             ".END_ELECTRICAL\n"
+                             ".ELECTRICAL\nsoic8 OTHER MM 4.0\n" +
+                             Square(0) +
+                             ".END_ELECTRICAL\n"
+                             ".ELECTRICAL\nFLAT X MM 0\n" +
+                             Square(0) +
+                             ".END_ELECTRICAL\n"
+                             ".MECHANICAL\nHEATSINK HS MM 10.0\n" +
+                             Square(0) + ".END_MECHANICAL\n";
 const std::string kPlacements =
     ".PLACEMENT\nSOIC8 74HC R1\n1 1 0 0 TOP PLACED\nFLAT X c2\n2 2 0 0 TOP PLACED\n"
     "HEATSINK HS U3\n3 3 0 0 BOTTOM PLACED\n.END_PLACEMENT\n";
@@ -133,7 +138,8 @@ TEST_F(AnalysisTest, LibraryPartsWithoutSearchPathsListNothingAndSaySoPerSection
   d->UseLibParts.Checked = true;
   d->LibSearchPathCombobox.Items.clear();
   d->LoadHeightGrid();
-  EXPECT_EQ(Messages(), (std::vector<std::string>{"No entries in Part Library Paths", "No entries in Part Library Paths"}));
+  EXPECT_EQ(Messages(),
+            (std::vector<std::string>{"No entries in Part Library Paths", "No entries in Part Library Paths"}));
   for (const auto& name : Column(d->HeightGrid, 0)) EXPECT_EQ(name, "");
   // One empty path: nothing listed, nothing said.
   d->LibSearchPathCombobox.Items = {""};
@@ -158,8 +164,8 @@ TEST_F(AnalysisTest, ColourLookUpIgnoresCaseAndGivesMinusOneForWhatItCannotRead)
 
 TEST_F(AnalysisTest, ColourGridShowsKindsAndPrefixesInUseOrEverything) {
   auto d = Show(kOutline + kPlacements, kLibrary);
-  EXPECT_EQ(Column(d->ColourGrid, 0), (std::vector<std::string>{"PCB", "C", "R", "U", "OTHER", "COPPER", "OVERLAY",
-                                                                 "OUTLINE", "KEEPOUT"}));
+  EXPECT_EQ(Column(d->ColourGrid, 0),
+            (std::vector<std::string>{"PCB", "C", "R", "U", "OTHER", "COPPER", "OVERLAY", "OUTLINE", "KEEPOUT"}));
   EXPECT_EQ(d->ColourGrid.Cell(1, 0), "$003AC556");
   EXPECT_EQ(d->ColourGridDrawCell(1, 0), 0x3AC556);
   d->ColourCheckBox.Click();

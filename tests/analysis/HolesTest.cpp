@@ -14,8 +14,8 @@ const std::string kHoles =
     ".END_DRILLED_HOLES\n";
 
 std::vector<TCheckBox*> Boxes(TCorvaneIdfImport& d) {
-  return {&d.PlatedMountingCB, &d.NonPlatedMountingCB, &d.PlatedPinCB,        &d.NonPlatedPinCB,  &d.ViaHolesCB,
-          &d.PlatedToolingCB,  &d.NonPlatedToolingCB,  &d.PlatedOtherCB,      &d.NonPlatedOtherCB};
+  return {&d.PlatedMountingCB, &d.NonPlatedMountingCB, &d.PlatedPinCB,   &d.NonPlatedPinCB,  &d.ViaHolesCB,
+          &d.PlatedToolingCB,  &d.NonPlatedToolingCB,  &d.PlatedOtherCB, &d.NonPlatedOtherCB};
 }
 std::vector<std::string> Hints(TCorvaneIdfImport& d) {
   std::vector<std::string> out;
@@ -120,7 +120,8 @@ TEST_F(HolesTest, SwitchingModesShowsEachModesSizeAndRechecksTheHoles) {
 
 TEST_F(HolesTest, SizeZeroPassesEverythingInThePreviewAndTurnsTheFilterOffForTheBoard) {
   StoreFilter(true, false, "0", "0");
-  for (const char* n : {"DoPlatedPinHoles", "DoViaHoles", "DoNonPlatedOtherHoles"}) store->SetBooleanInRegistry(n, true);
+  for (const char* n : {"DoPlatedPinHoles", "DoViaHoles", "DoNonPlatedOtherHoles"})
+    store->SetBooleanInRegistry(n, true);
   auto d = Show(kOutline + kHoles);
   // Counts of the filter: plated vias only; the two non-plated vias never count.
   EXPECT_EQ(Hints(*d), (std::vector<std::string>{"1", "0", "4", "0", "0", "0", "0", "0", "1"}));
@@ -154,8 +155,9 @@ TEST_F(HolesTest, SizeThatIsNoNumberIsRefusedAndKeepsTheStoredSize) {
 }
 
 TEST_F(HolesTest, OnlyNonPlatedOtherPassingGivesOneSummaryLine) {
-  const std::string holes = ".DRILLED_HOLES\n0.8 10 10 PTH U1 PIN ECAD\n1.5 30 30 NPTH BOARD OTHER MCAD\n"
-                            "1.2 32 30 PTH BOARD OTHER MCAD\n.END_DRILLED_HOLES\n";
+  const std::string holes =
+      ".DRILLED_HOLES\n0.8 10 10 PTH U1 PIN ECAD\n1.5 30 30 NPTH BOARD OTHER MCAD\n"
+      "1.2 32 30 PTH BOARD OTHER MCAD\n.END_DRILLED_HOLES\n";
   StoreFilter(true, false, "0", "1.4");
   auto d = Show(kOutline + holes);
   const auto& l = d->FImportIDF->SummaryLog.Lines();

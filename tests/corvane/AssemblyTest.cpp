@@ -8,7 +8,7 @@ namespace {
 
 // A component 0.4 x 0.2 cm, 0.1 cm high, standing on its XY plane.
 class AssemblyTest : public HostTest {
-protected:
+ protected:
   std::string MakeComponent(const std::string& name, int32_t color = -1) {
     auto part = NewPart(name);
     auto s = part->Get_Sketches()->AddSketch(nullptr, XyPlane(part), name);
@@ -24,18 +24,17 @@ protected:
   std::shared_ptr<ICVTransformation> Move(double x, double y, double z) {
     return Factory()->CreateTranslationTransformByXYZ(x, y, z);
   }
-  std::shared_ptr<ICVTransformation> Rotate(double ax, double ay, double az, double px, double py,
-                                            double pz, double degrees) {
-    return Factory()->CreateRotationTransform(Factory()->CreateVector(ax, ay, az),
-                                              Factory()->CreatePoint(px, py, pz), degrees * kPi / 180);
+  std::shared_ptr<ICVTransformation> Rotate(double ax, double ay, double az, double px, double py, double pz,
+                                            double degrees) {
+    return Factory()->CreateRotationTransform(Factory()->CreateVector(ax, ay, az), Factory()->CreatePoint(px, py, pz),
+                                              degrees * kPi / 180);
   }
   std::shared_ptr<ICVOccurrence> Add(const std::string& file, std::shared_ptr<ICVTransformation> t) {
     return Asm->Get_RootOccurrence()->Get_Occurrences()->Add(file, t);
   }
   // Placement as the import does it: translation, then for the bottom side the half turn
   // about an X-parallel axis, then the turn about the vertical.
-  std::shared_ptr<ICVOccurrence> Place(const std::string& file, bool top, double x, double y,
-                                       double t, double rot) {
+  std::shared_ptr<ICVOccurrence> Place(const std::string& file, bool top, double x, double y, double t, double rot) {
     auto occ = Add(file, Move(x, y, top ? 0 : -t));
     if (top) {
       if (rot != 0) occ->ApplyTransform(Rotate(0, 0, 1, x, y, 0, rot));
@@ -74,15 +73,15 @@ TEST_F(AssemblyTest, PlacementsLandWhereTheBoardSays) {
   // Millimetres; the component is 4 x 2 x 1 mm.
   ExpectBox(facts.Components[0].Box, 20, 10, 0, 24, 12, 1);
   ExpectBox(facts.Components[1].Box, 48, 30, 0, 50, 34, 1);        // turned 90 about (50, 30)
-  ExpectBox(facts.Components[2].Box, 66, 20, -2.6, 70, 22, -1.6);    // under the board, mirrored in X
-  ExpectBox(facts.Components[3].Box, 40, 40, -2.6, 42, 44, -1.6);    // bottom, 90: turned by 90 after the flip
+  ExpectBox(facts.Components[2].Box, 66, 20, -2.6, 70, 22, -1.6);  // under the board, mirrored in X
+  ExpectBox(facts.Components[3].Box, 40, 40, -2.6, 42, 44, -1.6);  // bottom, 90: turned by 90 after the flip
 }
 
 TEST_F(AssemblyTest, ApplyTransformComposesInWorldCoordinates) {
   auto file = MakeComponent("C1");
   Asm = Root->CreateEmptyAssembly("A");
   auto occ = Add(file, Move(1, 0, 0));
-  occ->ApplyTransform(Rotate(0, 0, 1, 0, 0, 0, 90)); // about the world origin, after the move
+  occ->ApplyTransform(Rotate(0, 0, 1, 0, 0, 0, 90));  // about the world origin, after the move
   auto m = occ->Get_Transform()->Get_Matrix();
   EXPECT_NEAR(m[3], 0, 1e-12);
   EXPECT_NEAR(m[7], 1, 1e-12);
@@ -148,7 +147,7 @@ TEST_F(AssemblyTest, SaveAllWritesReferencedFilesBesideTheAssembly) {
 }
 
 TEST_F(AssemblyTest, PartFileReplacedOnDiskIsReadAgain) {
-  auto file = MakeComponent("X1"); // known to the process as just written
+  auto file = MakeComponent("X1");  // known to the process as just written
   readback::WriteForeignBox(file, 5, 5, 5);
   Asm = Root->CreateEmptyAssembly("A");
   Add(file, Move(0, 0, 0));
@@ -158,7 +157,7 @@ TEST_F(AssemblyTest, PartFileReplacedOnDiskIsReadAgain) {
 
 TEST_F(AssemblyTest, ForeignStepFileServesAsLibraryPart) {
   auto file = (Dir / "vendor.CV_PRT").string();
-  readback::WriteForeignBox(file, 3, 2, 1); // millimetres
+  readback::WriteForeignBox(file, 3, 2, 1);  // millimetres
   Asm = Root->CreateEmptyAssembly("A");
   Add(file, Move(1, 1, 0));
   auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
@@ -172,7 +171,7 @@ TEST_F(AssemblyTest, BoardWithHolesKeepsItsVolumeThroughTheAssembly) {
   for (int i = 0; i < 30; ++i) s->Get_Figures()->AddCircle(0.5 + i * 0.3, 3, 0.1);
   ASSERT_FALSE(HasError(CutThroughAll(part, s)));
   auto file = Save(part, "PCB", ".CV_PRT");
-  corvane::ForgetWrittenFiles(); // parse what was written
+  corvane::ForgetWrittenFiles();  // parse what was written
   Asm = Root->CreateEmptyAssembly("A");
   Add(file, Move(0, 0, 0));
   auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
@@ -200,9 +199,7 @@ TEST_F(AssemblyTest, FailuresRaiseHostErrorsWithClearText) {
   Asm = Root->CreateEmptyAssembly("A");
   ExpectHostError([&] { Add((Dir / "missing.CV_PRT").string(), Move(0, 0, 0)); }, "File not found");
   ExpectHostError([&] { Add("", Move(0, 0, 0)); }, "no part or assembly file");
-  {
-    std::ofstream(Dir / "junk.CV_PRT") << "not a step file";
-  }
+  { std::ofstream(Dir / "junk.CV_PRT") << "not a step file"; }
   ExpectHostError([&] { Add((Dir / "junk.CV_PRT").string(), Move(0, 0, 0)); }, "junk.CV_PRT");
   ExpectHostError([&] { std::dynamic_pointer_cast<ICVSession>(part)->SaveAs((Dir / "nowhere").string(), "P"); },
                   "folder does not exist");
@@ -234,8 +231,8 @@ TEST(Connection, HookStartsRegisteredHostInstances) {
   EXPECT_NE(ra->Get_version().find("OpenCASCADE"), std::string::npos);
   ra->Terminate();
   EXPECT_THROW(ra->CreateEmptyAssembly("A"), ECVHostError);
-  EXPECT_NO_THROW(rb->CreateEmptyAssembly("B")); // instances are independent
+  EXPECT_NO_THROW(rb->CreateEmptyAssembly("B"));  // instances are independent
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 constexpr double kPi = 3.14159265358979323846;
 
 class HostTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     std::string tmpl = (fs::path(::testing::TempDir()) / "corvane-XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
@@ -35,9 +35,7 @@ protected:
     fs::remove_all(Dir, ec);
   }
 
-  std::shared_ptr<ICVPartSession> NewPart(const std::string& name) {
-    return Root->CreateEmptyPart(name, false);
-  }
+  std::shared_ptr<ICVPartSession> NewPart(const std::string& name) { return Root->CreateEmptyPart(name, false); }
 
   static std::shared_ptr<ICVDesignPlane> XyPlane(const std::shared_ptr<ICVPartSession>& part) {
     auto planes = std::dynamic_pointer_cast<ICVDesignSession>(part)->Get_DesignPlanes();
@@ -49,20 +47,17 @@ protected:
   }
 
   static std::shared_ptr<ICVExtrusionFeature> Boss(const std::shared_ptr<ICVPartSession>& part,
-                                                   const std::shared_ptr<ICVSketch>& sketch,
-                                                   double depth, bool reverse,
+                                                   const std::shared_ptr<ICVSketch>& sketch, double depth, bool reverse,
                                                    const std::string& name = "Boss") {
-    return part->Get_Features()->AddExtrudedBoss(sketch, depth, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0,
-                                                  nullptr, nullptr, reverse, int32_t(0), false, name,
-                                                  "", "");
+    return part->Get_Features()->AddExtrudedBoss(sketch, depth, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr, nullptr,
+                                                 reverse, int32_t(0), false, name, "", "");
   }
 
   static std::shared_ptr<ICVExtrusionFeature> CutThroughAll(const std::shared_ptr<ICVPartSession>& part,
                                                             const std::shared_ptr<ICVSketch>& sketch,
                                                             const std::string& name = "Cut") {
-    return part->Get_Features()->AddExtrudedCutout(sketch, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr,
-                                                    0.0, 0, nullptr, nullptr, true, int32_t(0), false,
-                                                    name, "", "");
+    return part->Get_Features()->AddExtrudedCutout(sketch, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0,
+                                                   nullptr, nullptr, true, int32_t(0), false, name, "", "");
   }
 
   static bool HasError(const std::shared_ptr<ICVExtrusionFeature>& f) {
@@ -81,8 +76,7 @@ protected:
       auto n = surf->NormalAtPoint(surf->PointAtParam(0.5, 0.5));
       if (!n) continue;
       double z = face->Get_IsSenseReversed() ? -n->Get_Z() : n->Get_Z();
-      if (std::abs(n->Get_X()) <= 1e-4 && std::abs(n->Get_Y()) <= 1e-4 &&
-          std::abs(z - (top ? 1.0 : -1.0)) <= 1e-4)
+      if (std::abs(n->Get_X()) <= 1e-4 && std::abs(n->Get_Y()) <= 1e-4 && std::abs(z - (top ? 1.0 : -1.0)) <= 1e-4)
         return face;
     }
     return nullptr;
@@ -105,8 +99,7 @@ protected:
     return part;
   }
 
-  std::string Save(const std::shared_ptr<ICVUnknown>& session, const std::string& name,
-                   const std::string& ext) {
+  std::string Save(const std::shared_ptr<ICVUnknown>& session, const std::string& name, const std::string& ext) {
     std::dynamic_pointer_cast<ICVSession>(session)->SaveAs(Dir.string(), name);
     return (Dir / (name + ext)).string();
   }
@@ -116,4 +109,4 @@ protected:
   std::shared_ptr<ICVRoot> Root;
 };
 
-} // namespace hosttest
+}  // namespace hosttest

@@ -7,8 +7,8 @@ TEST_F(HostTest, BoardWithTwoCutoutLoopsHasExpectedVolumeInFile) {
   auto part = NewPart("Board");
   auto s = part->Get_Sketches()->AddSketch(nullptr, XyPlane(part), "Outline");
   AddRectLoop(s, 0, 0, 10, 5.8);
-  s->Get_Figures()->AddRectangle(1, 1, 3, 2);   // a rectangular cut-out
-  s->Get_Figures()->AddCircle(7, 3, 0.5);        // a round cut-out
+  s->Get_Figures()->AddRectangle(1, 1, 3, 2);  // a rectangular cut-out
+  s->Get_Figures()->AddCircle(7, 3, 0.5);      // a round cut-out
   ASSERT_TRUE(s->Get_IsClosed());
   auto f = Boss(part, s, 0.16, true);
   ASSERT_FALSE(HasError(f));
@@ -18,9 +18,9 @@ TEST_F(HostTest, BoardWithTwoCutoutLoopsHasExpectedVolumeInFile) {
   EXPECT_NEAR(part->Get_Bodies()->Get_Item(0)->Get_Volume(), cm3, 1e-6);
 
   auto facts = readback::ReadPart(Save(part, "Board", ".CV_PRT"));
-  EXPECT_NEAR(facts.Volume, cm3 * 1000, 1e-2);       // written in millimetres
-  EXPECT_EQ(facts.Faces, 2 + 4 + 4 + 1);              // caps, outer, slot and hole walls
-  EXPECT_NEAR(facts.Box.Z0, -1.6, 1e-4);              // reversed: below the sketch plane
+  EXPECT_NEAR(facts.Volume, cm3 * 1000, 1e-2);  // written in millimetres
+  EXPECT_EQ(facts.Faces, 2 + 4 + 4 + 1);        // caps, outer, slot and hole walls
+  EXPECT_NEAR(facts.Box.Z0, -1.6, 1e-4);        // reversed: below the sketch plane
   EXPECT_NEAR(facts.Box.Z1, 0.0, 1e-4);
   EXPECT_NEAR(facts.Box.X1, 100.0, 1e-4);
   EXPECT_EQ(facts.Name, "Board");
@@ -71,7 +71,7 @@ TEST_F(HostTest, BossesStandOnTheirFaceAndBoardFacesStayFirst) {
   auto bottom = TopOrBottomFace(part, false);
   ASSERT_TRUE(bottom);
   auto s2 = part->Get_Sketches()->AddSketch(nullptr, bottom, "BottomPad_Sketch");
-  s2->Get_Figures()->AddRectangle(-3, 1, -2, 2); // world x 2..3
+  s2->Get_Figures()->AddRectangle(-3, 1, -2, 2);  // world x 2..3
   ASSERT_FALSE(HasError(Boss(part, s2, 0.05, false, "BottomPad")));
 
   // The board's own top face still comes first, not the pad's top.
@@ -79,8 +79,8 @@ TEST_F(HostTest, BossesStandOnTheirFaceAndBoardFacesStayFirst) {
   EXPECT_NEAR(again->Get_Geometry()->PointAtParam(0.5, 0.5)->Get_Z(), 0.0, 1e-9);
 
   auto facts = readback::ReadPart(Save(part, "Board", ".CV_PRT"));
-  EXPECT_NEAR(facts.Box.Z0, -2.1, 1e-4); // bottom pad goes down
-  EXPECT_NEAR(facts.Box.Z1, 0.1, 1e-4);  // top pad goes up
+  EXPECT_NEAR(facts.Box.Z0, -2.1, 1e-4);  // bottom pad goes down
+  EXPECT_NEAR(facts.Box.Z1, 0.1, 1e-4);   // top pad goes up
   EXPECT_NEAR(facts.Volume, (58 * 0.16 + 9 * 4.8 * 0.01 + 0.05) * 1000, 1e-2);
   // Only the bottom pad reaches below the board: it must sit at world x 2..3.
   EXPECT_NEAR(facts.Box.X0, 0.0, 1e-4);
@@ -104,7 +104,7 @@ TEST_F(HostTest, BottomFaceSketchMirrorsX) {
 }
 
 class HoleCutTest : public HostTest {
-protected:
+ protected:
   static void AddHoles(const std::shared_ptr<ICVSketch>& s, int n, double r) {
     for (int i = 0; i < n; ++i) s->Get_Figures()->AddCircle(0.5 + (i % 10) * 0.9, 0.5 + (i / 10) * 0.9, r);
   }
@@ -137,9 +137,9 @@ TEST_F(HoleCutTest, QuickHolesMakeASolidThatLaterFeaturesCanUse) {
   ASSERT_FALSE(HasError(CutThroughAll(part, a)));
   // A second list from the bottom face, also clear of the first.
   auto b = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, false), "B");
-  for (int i = 0; i < 5; ++i) b->Get_Figures()->AddCircle(-(0.5 + i * 1.5), 5, 0.1); // world x 0.5..6.5
-  part->Get_Features()->AddExtrudedCutout(b, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr,
-                                          nullptr, true, int32_t(0), false, "B", "", "");
+  for (int i = 0; i < 5; ++i) b->Get_Figures()->AddCircle(-(0.5 + i * 1.5), 5, 0.1);  // world x 0.5..6.5
+  part->Get_Features()->AddExtrudedCutout(b, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr, nullptr,
+                                          true, int32_t(0), false, "B", "", "");
   EXPECT_TRUE(corvane::LastCutWasFast(part));
   EXPECT_TRUE(corvane::BodyIsValid(part));
   // A pad across two holes goes through the general boolean on the quick-built solid.
@@ -156,8 +156,8 @@ TEST_F(HoleCutTest, BlindCutStopsAtItsDepth) {
   auto part = Board(10, 5.8, 0.16);
   auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Pocket");
   s->Get_Figures()->AddCircle(5, 3, 0.5);
-  auto f = part->Get_Features()->AddExtrudedCutout(s, 0.05, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr,
-                                                    nullptr, true, int32_t(0), false, "Pocket", "", "");
+  auto f = part->Get_Features()->AddExtrudedCutout(s, 0.05, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr, nullptr,
+                                                   true, int32_t(0), false, "Pocket", "", "");
   ASSERT_FALSE(HasError(f));
   EXPECT_FALSE(corvane::LastCutWasFast(part));
   EXPECT_NEAR(part->Get_Bodies()->Get_Item(0)->Get_Volume(), 58 * 0.16 - kPi * 0.25 * 0.05, 1e-6);
@@ -202,21 +202,21 @@ TEST_F(HoleCutTest, HoleUnderABossTakesTheGeneralCut) {
   ASSERT_FALSE(HasError(Boss(part, pad, 0.1, false)));
   auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes_Sketch");
   AddHoles(s, n, r);
-  s->Get_Figures()->AddCircle(8.5, 4.5, r); // under the pad: drilled from below, the pad stays
+  s->Get_Figures()->AddCircle(8.5, 4.5, r);  // under the pad: drilled from below, the pad stays
   ASSERT_FALSE(HasError(CutThroughAll(part, s, "Holes")));
   EXPECT_FALSE(corvane::LastCutWasFast(part));
   EXPECT_TRUE(corvane::BodyIsValid(part));
   auto facts = readback::ReadPart(Save(part, "Holes", ".CV_PRT"));
   EXPECT_NEAR(facts.Volume, ((58 - (n + 1) * kPi * r * r) * t + 0.1) * 1000, 1e-2);
-  EXPECT_EQ(facts.Faces, 6 + 5 + (n + 1) + 1); // the pad's underside closes the last hole
+  EXPECT_EQ(facts.Faces, 6 + 5 + (n + 1) + 1);  // the pad's underside closes the last hole
 }
 
 TEST_F(HoleCutTest, HolesTouchingTheEdgeOrEachOtherStillCutCorrectly) {
   auto part = Board(10, 5.8, 0.16);
   auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "S");
-  s->Get_Figures()->AddCircle(0, 2, 0.5);     // half off the board
+  s->Get_Figures()->AddCircle(0, 2, 0.5);  // half off the board
   s->Get_Figures()->AddCircle(5, 2, 0.5);
-  s->Get_Figures()->AddCircle(5.8, 2, 0.5);   // overlaps the previous one
+  s->Get_Figures()->AddCircle(5.8, 2, 0.5);  // overlaps the previous one
   ASSERT_FALSE(HasError(CutThroughAll(part, s)));
   EXPECT_FALSE(corvane::LastCutWasFast(part));
   // Two discs overlapping at distance 0.8: lens area 2 r^2 acos(d/2r) - d/2 sqrt(4r^2 - d^2)
@@ -231,7 +231,7 @@ TEST_F(HoleCutTest, SecondHoleListKeepsTheFirstHoles) {
   a->Get_Figures()->AddCircle(2, 2, 0.3);
   ASSERT_FALSE(HasError(CutThroughAll(part, a)));
   auto b = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "B");
-  b->Get_Figures()->AddCircle(2.5, 2, 0.3); // overlaps the first hole: not a clean addition
+  b->Get_Figures()->AddCircle(2.5, 2, 0.3);  // overlaps the first hole: not a clean addition
   b->Get_Figures()->AddCircle(6, 2, 0.3);
   ASSERT_FALSE(HasError(CutThroughAll(part, b)));
   EXPECT_FALSE(corvane::LastCutWasFast(part));
@@ -244,9 +244,8 @@ TEST_F(HostTest, CutAwayFromTheBodyOrOpenSketchReportsError) {
   // Sketched on the top face but cut upwards: nothing to remove.
   auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Up");
   s->Get_Figures()->AddCircle(5, 2, 0.3);
-  auto up = part->Get_Features()->AddExtrudedCutout(s, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0,
-                                                     0, nullptr, nullptr, false, int32_t(0), false,
-                                                     "Up", "", "");
+  auto up = part->Get_Features()->AddExtrudedCutout(s, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr,
+                                                    nullptr, false, int32_t(0), false, "Up", "", "");
   EXPECT_TRUE(HasError(up));
   auto open = part->Get_Sketches()->AddSketch(nullptr, XyPlane(part), "Open");
   open->Get_Figures()->AddLine(0, 0, 1, 0);
@@ -264,5 +263,5 @@ TEST_F(HostTest, EmptyPartStillSaves) {
   EXPECT_EQ(readback::ReadPart(path).Volume, 0);
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

@@ -1,5 +1,5 @@
-#include "tests/corvane/HostFixture.h"
 #include "corvane/Sketch2d.h"
+#include "tests/corvane/HostFixture.h"
 
 #include <random>
 #include <set>
@@ -13,13 +13,12 @@ struct TCounts {
 
 TCounts Analyze(const std::shared_ptr<ICVSketch>& s, bool heal, double tol = 1e-4) {
   auto a = s->Analyze(true, true, true, true, true, heal, tol);
-  return {a->Get_DisjointEnds()->Get_Count(), a->Get_OpenLoops()->Get_Count(),
-          a->Get_OverLaps()->Get_Count(), a->Get_Intersections()->Get_Count(),
-          a->Get_DegenerateFigures()->Get_Count()};
+  return {a->Get_DisjointEnds()->Get_Count(), a->Get_OpenLoops()->Get_Count(), a->Get_OverLaps()->Get_Count(),
+          a->Get_Intersections()->Get_Count(), a->Get_DegenerateFigures()->Get_Count()};
 }
 
 class SketchAnalysis : public HostTest {
-protected:
+ protected:
   std::shared_ptr<ICVSketch> SquareWithGap(double gap) {
     Part = NewPart("P");
     auto s = Part->Get_Sketches()->AddSketch(nullptr, XyPlane(Part), "S");
@@ -65,7 +64,7 @@ TEST_F(SketchAnalysis, DegenerateFigureIsDroppedByHealing) {
   auto s = SquareWithGap(0);
   s->Get_Figures()->AddLine(0.5, 0.5, 0.5, 0.5);
   s->Get_Figures()->AddCircle(3, 3, 0.0);
-  EXPECT_FALSE(s->Get_IsClosed()); // the zero line dangles
+  EXPECT_FALSE(s->Get_IsClosed());  // the zero line dangles
   auto c = Analyze(s, true);
   EXPECT_EQ(c.Degenerate, 2);
   EXPECT_TRUE(s->Get_IsClosed());
@@ -75,13 +74,13 @@ TEST_F(SketchAnalysis, CrossingAndOverlappingFiguresAreCounted) {
   Part = NewPart("P");
   auto s = Part->Get_Sketches()->AddSketch(nullptr, XyPlane(Part), "S");
   s->Get_Figures()->AddLine(0, 0, 2, 2);
-  s->Get_Figures()->AddLine(0, 2, 2, 0);        // crosses the first
+  s->Get_Figures()->AddLine(0, 2, 2, 0);  // crosses the first
   s->Get_Figures()->AddLine(5, 0, 7, 0);
-  s->Get_Figures()->AddLine(6, 0, 8, 0);        // overlaps the third
+  s->Get_Figures()->AddLine(6, 0, 8, 0);  // overlaps the third
   s->Get_Figures()->AddCircle(10, 0, 1);
-  s->Get_Figures()->AddCircle(11, 0, 1);        // two crossing circles
+  s->Get_Figures()->AddCircle(11, 0, 1);  // two crossing circles
   s->Get_Figures()->AddCircularArcByCenterStartEnd(20, 0, 21, 0, 19, 0);
-  s->Get_Figures()->AddCircularArcByCenterStartEnd(20, 0, 20, 1, 20, -1); // shares its upper-left quarter
+  s->Get_Figures()->AddCircularArcByCenterStartEnd(20, 0, 20, 1, 20, -1);  // shares its upper-left quarter
   auto c = Analyze(s, false);
   EXPECT_EQ(c.Intersections, 2);
   EXPECT_EQ(c.Overlaps, 2);
@@ -137,7 +136,7 @@ TEST(OverlappingPairs, MatchesBruteForce) {
     double x = pos(rng), y = pos(rng);
     boxes.push_back({x, y, x + size(rng), y + size(rng)});
   }
-  boxes.push_back({-1, -1, 11, 11}); // one spanning everything
+  boxes.push_back({-1, -1, 11, 11});  // one spanning everything
   std::set<std::pair<int, int>> grid, brute;
   corvane::ForEachOverlappingPair(boxes, 0.01, [&](int i, int j) {
     EXPECT_LT(i, j);
@@ -161,7 +160,7 @@ TEST(Regions, NestingAlternatesMaterialAndOpening) {
   rect(1, 9);
   figs.push_back({TFigureKind::Circle, {}, {}, {5, 5}, 2});
   figs.push_back({TFigureKind::Circle, {}, {}, {5, 5}, 1});
-  figs.push_back({TFigureKind::Circle, {}, {}, {20, 20}, 1}); // separate
+  figs.push_back({TFigureKind::Circle, {}, {}, {20, 20}, 1});  // separate
   std::vector<corvane::TLoop> loops;
   ASSERT_TRUE(corvane::BuildLoops(figs, 1e-6, loops));
   ASSERT_EQ(loops.size(), 5u);
@@ -184,5 +183,5 @@ TEST(Regions, BranchingEndsAreNotALoop) {
   EXPECT_FALSE(corvane::BuildLoops(figs, 1e-6, loops));
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

@@ -186,9 +186,8 @@ TEST_F(DialogTest, WithoutARememberedFileSystemFolderTheVaultKeepsTheFoundOne) {
 TEST_F(DialogTest, HolesPerFeatureFollowsTheHoleBoxes) {
   auto d = ShowWith(WriteSample());
   EXPECT_TRUE(d->HolesPerFeatureEdit.Enabled);  // the boxes are enabled until the hole analysis runs
-  for (auto* cb : {&d->PlatedMountingCB, &d->NonPlatedMountingCB, &d->PlatedPinCB, &d->NonPlatedPinCB,
-                   &d->ViaHolesCB, &d->PlatedToolingCB, &d->NonPlatedToolingCB, &d->PlatedOtherCB,
-                   &d->NonPlatedOtherCB})
+  for (auto* cb : {&d->PlatedMountingCB, &d->NonPlatedMountingCB, &d->PlatedPinCB, &d->NonPlatedPinCB, &d->ViaHolesCB,
+                   &d->PlatedToolingCB, &d->NonPlatedToolingCB, &d->PlatedOtherCB, &d->NonPlatedOtherCB})
     cb->Enabled = false;
   d->RunOnShowFunctions();
   EXPECT_FALSE(d->HolesPerFeatureEdit.Enabled);

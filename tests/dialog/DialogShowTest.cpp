@@ -1,6 +1,6 @@
 // The show sequence and the persisted options.
-#include "tests/dialog/DialogTestSupport.h"
 #include "import/IdfImportSettingsTable.h"
+#include "tests/dialog/DialogTestSupport.h"
 
 using controls::TCheckBox;
 
@@ -95,7 +95,7 @@ TEST_F(DialogTest, ADefaultHeightWithoutSeparatorResetsTheUnitToMillimetres) {
   EXPECT_EQ(d->FFormUnits, utMM);
   EXPECT_EQ(d->FPrecision, 3);
   EXPECT_EQ(d->DefaultHeightEdit.Text(), "10.000");
-  EXPECT_EQ(d->CopperThickness.Text(), "0.2");  // other lengths keep their figures
+  EXPECT_EQ(d->CopperThickness.Text(), "0.2");     // other lengths keep their figures
   EXPECT_EQ(d->BrdThicknessEdit.Text(), "1.600");  // the board's own thickness replaces the stored one
 }
 

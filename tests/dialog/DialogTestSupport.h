@@ -2,14 +2,14 @@
 // A dialog on a scripted platform with an in-memory settings store and a board in a temp folder.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "CommonObjects/GetRegInfoExt.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
 #include "platform/Platform.h"
 #include "platform/ScriptedPlatform.h"
-#include "host/dialog/ValdrinIdfImportForm.h"
 
 namespace fs = std::filesystem;
 
@@ -42,9 +42,7 @@ class DialogTest : public ::testing::Test {
     fs::remove_all(dir);
   }
   std::string Folder() const { return dir.string() + "/"; }
-  void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(dir / name) << text;
-  }
+  void Write(const std::string& name, const std::string& text) const { std::ofstream(dir / name) << text; }
   // The sample board and its library; returns the board path.
   std::string WriteSample(const std::string& stem = "sample") const {
     Write(stem + ".emn", kSampleBoard);

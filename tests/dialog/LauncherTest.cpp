@@ -6,9 +6,9 @@
 #ifdef IDF_TESTS_WITH_OCCT
 #include "corvane/CorvaneServer.h"
 #endif
+#include "platform/TerminalPlatform.h"
 #include "tests/dialog/DialogTestSupport.h"
 #include "tests/support/RecordingHost.h"
-#include "platform/TerminalPlatform.h"
 
 namespace {
 std::string ReadFile(const fs::path& p) {
@@ -125,11 +125,18 @@ class TEnv {
  public:
   TEnv(const char* name, const char* value) : fName(name) {
     if (const char* old = std::getenv(name)) fOld = old, fHad = true;
-    if (value) ::setenv(name, value, 1); else ::unsetenv(name);
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
   }
   ~TEnv() {
-    if (fHad) ::setenv(fName, fOld.c_str(), 1); else ::unsetenv(fName);
+    if (fHad)
+      ::setenv(fName, fOld.c_str(), 1);
+    else
+      ::unsetenv(fName);
   }
+
  private:
   const char* fName;
   std::string fOld;
@@ -202,8 +209,8 @@ TEST_F(BatchTest, RunsTheShowSequenceAndLeavesTheStoreAlone) {
 TEST_F(BatchTest, SetValuesGoThroughTheShowSequenceAndAreSavedOnRequest) {
   const std::string board = WriteSample();
   EXPECT_EQ(Batch({board, "--no-settings", "--settings", Settings(), "--set", "DoPads=true", "--set",
-                   "ImportHeightUnitsIndex=1", "--set", "importdefaultheight=5", "--set", "HolesPerFeature=25",
-                   "--set", "XrefFormWidth=700", "--save-settings"}),
+                   "ImportHeightUnitsIndex=1", "--set", "importdefaultheight=5", "--set", "HolesPerFeature=25", "--set",
+                   "XrefFormWidth=700", "--save-settings"}),
             0)
       << err.str();
   auto file = std::make_shared<TRegistryFileMedium>(Settings());

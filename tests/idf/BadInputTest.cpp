@@ -63,9 +63,9 @@ TEST_F(BadInput, RandomBinaryNeverCrashes) {
 
 TEST_F(BadInput, TruncatedRecordsAndBadNumbersAreReported) {
   const std::string body = std::string(kHeader3) +
-      ".BOARD_OUTLINE MCAD\n1.6\n0 0 0 0\n0 10\n0 10 10 0\n0 0 0 0\n.END_BOARD_OUTLINE\n"
-      ".DRILLED_HOLES\n1.0 5 5 PTH\n1e999 5 5 PTH BOARD PIN ECAD\n.END_DRILLED_HOLES\n"
-      ".PLACEMENT\nR0805 p\n1 2\n.END_PLACEMENT\n";
+                           ".BOARD_OUTLINE MCAD\n1.6\n0 0 0 0\n0 10\n0 10 10 0\n0 0 0 0\n.END_BOARD_OUTLINE\n"
+                           ".DRILLED_HOLES\n1.0 5 5 PTH\n1e999 5 5 PTH BOARD PIN ECAD\n.END_DRILLED_HOLES\n"
+                           ".PLACEMENT\nR0805 p\n1 2\n.END_PLACEMENT\n";
   bool ok, raised;
   auto f = Load(body, ok, raised);
   EXPECT_TRUE(ok);
@@ -84,8 +84,8 @@ TEST_F(BadInput, TruncatedRecordsAndBadNumbersAreReported) {
 TEST_F(BadInput, CarriedNonNumericTextDoesNotDropLaterPlacements) {
   // A one-field other outline record passes its name on as the thickness text.
   const std::string body = std::string(kHeader3) +
-      ".OTHER_OUTLINE MCAD\nLABEL\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_OTHER_OUTLINE\n"
-      ".PLACEMENT\nR0805 p R1\n1 2 0 0 TOP PLACED\n.END_PLACEMENT\n";
+                           ".OTHER_OUTLINE MCAD\nLABEL\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_OTHER_OUTLINE\n"
+                           ".PLACEMENT\nR0805 p R1\n1 2 0 0 TOP PLACED\n.END_PLACEMENT\n";
   bool ok, raised;
   auto f = Load(body, ok, raised);
   EXPECT_TRUE(ok);
@@ -96,8 +96,8 @@ TEST_F(BadInput, CarriedNonNumericTextDoesNotDropLaterPlacements) {
 }
 
 TEST_F(BadInput, Utf16FileReadsLikeItsUtf8Twin) {
-  const std::string text = std::string(kHeader3) +
-      ".PLACEMENT\n\"R 0805\" p R\xC3\xA9\n1 2 0 0 TOP PLACED\n.END_PLACEMENT\n";
+  const std::string text =
+      std::string(kHeader3) + ".PLACEMENT\n\"R 0805\" p R\xC3\xA9\n1 2 0 0 TOP PLACED\n.END_PLACEMENT\n";
   std::string utf16("\xFF\xFE", 2);
   for (std::size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);

@@ -55,17 +55,16 @@ TEST_P(Conformance, LoadsWithTheFilesCounts) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SharedFiles, Conformance,
-    ::testing::Values(TExpected{"esp.emn", nullptr, 1 + 3 + 30, 452, 218, 30, false},
-                      TExpected{"ain.emn", nullptr, 1 + 3 + 56, 404, 201, 56, false},
-                      TExpected{"board.emn", "library.emp", 1 + 10 + 5, 91, 11, 5, false},
-                      TExpected{"panel.emn", nullptr, 1 + 5, 3, 2, 0, true},
-                      TExpected{"invalid_panel.emn", nullptr, 1 + 5, 3, 2, 0, true}),
-    [](const auto& info) {
-      std::string n = info.param.Board;
-      return n.substr(0, n.find('.'));
-    });
+INSTANTIATE_TEST_SUITE_P(SharedFiles, Conformance,
+                         ::testing::Values(TExpected{"esp.emn", nullptr, 1 + 3 + 30, 452, 218, 30, false},
+                                           TExpected{"ain.emn", nullptr, 1 + 3 + 56, 404, 201, 56, false},
+                                           TExpected{"board.emn", "library.emp", 1 + 10 + 5, 91, 11, 5, false},
+                                           TExpected{"panel.emn", nullptr, 1 + 5, 3, 2, 0, true},
+                                           TExpected{"invalid_panel.emn", nullptr, 1 + 5, 3, 2, 0, true}),
+                         [](const auto& info) {
+                           std::string n = info.param.Board;
+                           return n.substr(0, n.find('.'));
+                         });
 
 TEST(ConformanceDetails, EspBoardOutlineHasFourCircularCutOuts) {
   if (SharedIdfDir().empty()) GTEST_SKIP() << "shared IDF test data not found";

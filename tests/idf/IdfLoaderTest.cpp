@@ -174,8 +174,9 @@ TEST_F(Loader, KeywordOnTheLastLineIsAnIndexError) {
 
 TEST_F(Loader, UnknownOwnerStillReadsTheSection) {
   bool ok = false;
-  auto f = LoadText(dir, std::string(kHeader3) + ".VIA_KEEPOUT SOMEBODY\n0 0 0 0\n0 1 0 0\n0 1 1 0\n0 0 0 0\n.END_VIA_KEEPOUT\n",
-                    {}, &ok);
+  auto f = LoadText(
+      dir, std::string(kHeader3) + ".VIA_KEEPOUT SOMEBODY\n0 0 0 0\n0 1 0 0\n0 1 1 0\n0 0 0 0\n.END_VIA_KEEPOUT\n", {},
+      &ok);
   ASSERT_TRUE(ok);
   ASSERT_EQ(f->SectionCount(), 2);
   EXPECT_EQ(f->Section(1)->OwnerType, kUnrecognisedEnum);
@@ -184,11 +185,11 @@ TEST_F(Loader, UnknownOwnerStillReadsTheSection) {
 
 TEST_F(Loader, IdfThreeHeaderRecordVariants) {
   const std::string board = std::string(kHeader3) +
-      ".PLACE_KEEPOUT MCAD\nTOP\n0 0 0 0\n0 1 0 0\n0 1 1 0\n0 0 0 0\n.END_PLACE_KEEPOUT\n"
-      ".PLACE_OUTLINE MCAD\nTOP 5 extra\n0 0 0 0\n0 1 0 0\n0 1 1 0\n0 0 0 0\n.END_PLACE_OUTLINE\n"
-      ".PLACE_REGION MCAD\nTOP\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_PLACE_REGION\n"
-      ".PLACE_REGION MCAD\nBOTTOM\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_PLACE_REGION\n"
-      ".OTHER_OUTLINE MCAD\nTOPPADS 0.1\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_OTHER_OUTLINE\n";
+                            ".PLACE_KEEPOUT MCAD\nTOP\n0 0 0 0\n0 1 0 0\n0 1 1 0\n0 0 0 0\n.END_PLACE_KEEPOUT\n"
+                            ".PLACE_OUTLINE MCAD\nTOP 5 extra\n0 0 0 0\n0 1 0 0\n0 1 1 0\n0 0 0 0\n.END_PLACE_OUTLINE\n"
+                            ".PLACE_REGION MCAD\nTOP\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_PLACE_REGION\n"
+                            ".PLACE_REGION MCAD\nBOTTOM\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_PLACE_REGION\n"
+                            ".OTHER_OUTLINE MCAD\nTOPPADS 0.1\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_OTHER_OUTLINE\n";
   bool ok = false;
   auto f = LoadText(dir, board, {}, &ok);
   ASSERT_TRUE(ok) << f->ErrorLog.Text();
@@ -229,10 +230,10 @@ TEST_F(Loader, HeaderUnitWordChecks) {
 
 TEST_F(Loader, LibraryEntriesFieldCountsAndHeights) {
   const std::string lib = std::string(kLibHeader) +
-      ".ELECTRICAL\nA pn MM 2 extra\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_ELECTRICAL\n"
-      ".ELECTRICAL\nB pn MM 0.00001\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_ELECTRICAL\n"
-      ".MECHANICAL\nC pn MM abc\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_MECHANICAL\n"
-      ".ELECTRICAL\nD pn MM 1,5\n0 0 0 0\n0 1 0 0\n0 0 0 0\nPROP K V\n.END_ELECTRICAL\n";
+                          ".ELECTRICAL\nA pn MM 2 extra\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_ELECTRICAL\n"
+                          ".ELECTRICAL\nB pn MM 0.00001\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_ELECTRICAL\n"
+                          ".MECHANICAL\nC pn MM abc\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_MECHANICAL\n"
+                          ".ELECTRICAL\nD pn MM 1,5\n0 0 0 0\n0 1 0 0\n0 0 0 0\nPROP K V\n.END_ELECTRICAL\n";
   bool ok = false;
   auto f = LoadText(dir, std::string(kHeader3) + kOutline, lib, &ok);
   ASSERT_TRUE(ok) << f->ErrorLog.Text();
@@ -254,8 +255,8 @@ TEST_F(Loader, LibraryEntriesFieldCountsAndHeights) {
 }
 
 TEST_F(Loader, VerifyLogHasTheSummaryThenEachSectionUnderASeparator) {
-  const std::string board = std::string(kHeader3) + kOutline +
-                            ".NOTES\n1 1 1 1 x\n.END_NOTES\n.DRILLED_HOLES\n.END_DRILLED_HOLES\n";
+  const std::string board =
+      std::string(kHeader3) + kOutline + ".NOTES\n1 1 1 1 x\n.END_NOTES\n.DRILLED_HOLES\n.END_DRILLED_HOLES\n";
   auto f = LoadText(dir, board);
   int separators = 0;
   for (const auto& l : f->VerifyLog.Lines()) separators += l == "-----------------------------------";
@@ -271,8 +272,7 @@ TEST_F(Loader, RegionalCommaWithIgnoreSettingReadsBothMarks) {
   f->OutputUnits = utMM;
   f->IgnoreRegionalDecPoint = true;
   f->SetDecimalSep();
-  f->BoardFile = TFilePath::Split(dir.Write(
-      "c.emn", std::string(kHeader3) + ".NOTES\n1,27 1.27 1 1 x\n.END_NOTES\n"));
+  f->BoardFile = TFilePath::Split(dir.Write("c.emn", std::string(kHeader3) + ".NOTES\n1,27 1.27 1 1 x\n.END_NOTES\n"));
   ASSERT_TRUE(f->LoadFiles()) << f->ErrorLog.Text();
   EXPECT_DOUBLE_EQ(f->Section(1)->Items(0).X, 1.27);
   EXPECT_DOUBLE_EQ(f->Section(1)->Items(0).Y, 1.27);
@@ -292,7 +292,8 @@ TEST(FileSetHelpers, NameValueSplitAndStatusEntries) {
   EXPECT_EQ(TIDFfile::GetNameValueData("a=b=c", "=", false), "b=c");
   EXPECT_EQ(TIDFfile::GetNameValueData("abc", "=", true), "abc");
   EXPECT_EQ(TIDFfile::GetNameValueData("abc", "=", false), "");
-  EXPECT_EQ(TIDFfile::CreateLibraryFileStatusLogEntry(stMECHANICAL, "P"), "Library file : MECHANICAL | Package Name: P");
+  EXPECT_EQ(TIDFfile::CreateLibraryFileStatusLogEntry(stMECHANICAL, "P"),
+            "Library file : MECHANICAL | Package Name: P");
   EXPECT_EQ(TIDFfile::CreateLibraryFileStatusLogEntry(stNOTES, "P"), "NOTES");
   TIDFfile f;
   f.ReportException("Step", "went wrong");

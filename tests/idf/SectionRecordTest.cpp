@@ -34,10 +34,11 @@ TEST_F(Sections, ClosedLoopOfLines) {
 }
 
 TEST_F(Sections, ArcsCirclesAndLoopRenumbering) {
-  auto f = Load(".BOARD_OUTLINE MCAD\n1.6\n"
-                "1 0 0 0\n1 20 0 180\n1 0 0 0\n"   // half-circle arc, then a line back
-                "2 50 50 0\n2 60 50 360\n"         // circle: centre then a point on it
-                ".END_BOARD_OUTLINE\n");
+  auto f = Load(
+      ".BOARD_OUTLINE MCAD\n1.6\n"
+      "1 0 0 0\n1 20 0 180\n1 0 0 0\n"  // half-circle arc, then a line back
+      "2 50 50 0\n2 60 50 360\n"        // circle: centre then a point on it
+      ".END_BOARD_OUTLINE\n");
   const TSection* s = f->Section(1);
   ASSERT_EQ(s->Count(), 5);
   EXPECT_EQ(s->Items(0).Loop, 0);
@@ -76,14 +77,14 @@ TEST_F(Sections, RecordProblemsAreReportedAndSkipped) {
 
 TEST_F(Sections, SectionLevelProblemsDropTheSection) {
   const std::string good = ".NOTES\n1 1 1 1 ok\n.END_NOTES\n";
-  for (const std::string bad : {
-           ".BOARD_OUTLINE MCAD\n1.6\n0.0 0 0 0\n0 1 0 0\n.END_BOARD_OUTLINE\n",     // loop label 0.0
-           ".BOARD_OUTLINE MCAD\nthick\n0 0 0 0\n0 1 0 0\n.END_BOARD_OUTLINE\n",     // thickness text
-           ".BOARD_OUTLINE MCAD\n1.6\n0 1e999 0 0\n0 1 0 0\n.END_BOARD_OUTLINE\n",   // overflow
-           ".BOARD_OUTLINE MCAD\n1.6\n0 0 0 360\n0 1 0 0\n.END_BOARD_OUTLINE\n",     // circle without centre
-           ".BOARD_OUTLINE MCAD\n1.6\n0 0 0\n0 1 0\n.END_BOARD_OUTLINE\n",           // nothing became a record
-           ".DRILLED_HOLES\n1 2 nan PTH BOARD PIN ECAD\n.END_DRILLED_HOLES\n",
-           ".PLACEMENT\nP n R1\n1,2,3 0 0 0 TOP PLACED\n.END_PLACEMENT\n"}) {
+  for (const std::string bad :
+       {".BOARD_OUTLINE MCAD\n1.6\n0.0 0 0 0\n0 1 0 0\n.END_BOARD_OUTLINE\n",    // loop label 0.0
+        ".BOARD_OUTLINE MCAD\nthick\n0 0 0 0\n0 1 0 0\n.END_BOARD_OUTLINE\n",    // thickness text
+        ".BOARD_OUTLINE MCAD\n1.6\n0 1e999 0 0\n0 1 0 0\n.END_BOARD_OUTLINE\n",  // overflow
+        ".BOARD_OUTLINE MCAD\n1.6\n0 0 0 360\n0 1 0 0\n.END_BOARD_OUTLINE\n",    // circle without centre
+        ".BOARD_OUTLINE MCAD\n1.6\n0 0 0\n0 1 0\n.END_BOARD_OUTLINE\n",          // nothing became a record
+        ".DRILLED_HOLES\n1 2 nan PTH BOARD PIN ECAD\n.END_DRILLED_HOLES\n",
+        ".PLACEMENT\nP n R1\n1,2,3 0 0 0 TOP PLACED\n.END_PLACEMENT\n"}) {
     SCOPED_TRACE(bad);
     auto f = Load(bad + good);
     ASSERT_EQ(f->SectionCount(), 2);  // header and notes
@@ -93,12 +94,13 @@ TEST_F(Sections, SectionLevelProblemsDropTheSection) {
 }
 
 TEST_F(Sections, DrilledHoleWords) {
-  auto f = Load(".DRILLED_HOLES\n"
-                "1.0 0 0 PTH BOARD PIN ECAD\n"
-                "2.0 1 1 npth U12 SLOT MCAD\n"
-                "2.0 1 1 NPTH NOREFDES VERYLONGHOLETYPE UNOWNED\n"
-                "2.0 1 1 NPTH BOARD\n"
-                ".END_DRILLED_HOLES\n");
+  auto f = Load(
+      ".DRILLED_HOLES\n"
+      "1.0 0 0 PTH BOARD PIN ECAD\n"
+      "2.0 1 1 npth U12 SLOT MCAD\n"
+      "2.0 1 1 NPTH NOREFDES VERYLONGHOLETYPE UNOWNED\n"
+      "2.0 1 1 NPTH BOARD\n"
+      ".END_DRILLED_HOLES\n");
   const TSection* s = f->Section(1);
   ASSERT_EQ(s->Count(), 3);
   EXPECT_EQ(s->NumLoops, 3);
@@ -126,12 +128,13 @@ TEST_F(Sections, IdfTwoHolesAndThouScaling) {
 }
 
 TEST_F(Sections, PlacementPairs) {
-  auto f = Load(".PLACEMENT\n"
-                "R0805 \"RC 10K\" board\n10 20 0.5 45 TOP PLACED\n"
-                "C0603 p C1\n1 2 3 BOTTOM PLACED\n"        // second line short for IDF 3
-                "U/1 p U1\n5 5 0 90 bottom mcad\n"
-                "ODD p X1\n"
-                ".END_PLACEMENT\n");
+  auto f = Load(
+      ".PLACEMENT\n"
+      "R0805 \"RC 10K\" board\n10 20 0.5 45 TOP PLACED\n"
+      "C0603 p C1\n1 2 3 BOTTOM PLACED\n"  // second line short for IDF 3
+      "U/1 p U1\n5 5 0 90 bottom mcad\n"
+      "ODD p X1\n"
+      ".END_PLACEMENT\n");
   const TSection* s = f->Section(1);
   ASSERT_EQ(s->Count(), 2);
   const TDataRec& a = s->Items(0);
@@ -168,8 +171,8 @@ TEST_F(Sections, IdfTwoPlacementHasNoOffset) {
 TEST_F(Sections, LibraryUnitsAndLog) {
   TTempDir d;
   const std::string lib = std::string(kLibHeader) +
-      ".ELECTRICAL\nBIG pn INCH 2\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_ELECTRICAL\n"
-      ".MECHANICAL\nM1 pn THOU 100\n0 0 0 0\n0 1000 0 0\n0 0 0 0\nPROP A B\n.END_MECHANICAL\n";
+                          ".ELECTRICAL\nBIG pn INCH 2\n0 0 0 0\n0 1 0 0\n0 0 0 0\n.END_ELECTRICAL\n"
+                          ".MECHANICAL\nM1 pn THOU 100\n0 0 0 0\n0 1000 0 0\n0 0 0 0\nPROP A B\n.END_MECHANICAL\n";
   bool ok = false;
   auto f = LoadText(d, std::string(kHeader3), lib, &ok);
   ASSERT_TRUE(ok) << f->ErrorLog.Text();

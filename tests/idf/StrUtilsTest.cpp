@@ -11,8 +11,7 @@ struct SeparatorScope {
 }  // namespace
 
 TEST(DelimitStr, SplitsOnBlankRunsAndKeepsBlanksInsideQuotes) {
-  EXPECT_EQ(DelimitStr("  .ELECTRICAL\t  \"my part\"  MM 2.0  "),
-            "\".ELECTRICAL\",\"my part\",\"MM\",\"2.0\"");
+  EXPECT_EQ(DelimitStr("  .ELECTRICAL\t  \"my part\"  MM 2.0  "), "\".ELECTRICAL\",\"my part\",\"MM\",\"2.0\"");
   // an empty quoted field reads as UNKNOWN
   EXPECT_EQ(DelimitStr("A \"\" B"), "\"A\",\"UNKNOWN\",\"B\"");
   // a comma is ordinary text: reading back gives as many fields as there were words
@@ -37,8 +36,7 @@ TEST(DelimitStr, StringListDropsLinesThatCleanToNothing) {
 }
 
 TEST(CommaText, ReadsQuotedItemsAndWritesThemBack) {
-  EXPECT_EQ(CommaTextToList("a, \"b c\" ,\"d\"\"e\","),
-            (std::vector<std::string>{"a", "b c", "d\"e", ""}));
+  EXPECT_EQ(CommaTextToList("a, \"b c\" ,\"d\"\"e\","), (std::vector<std::string>{"a", "b c", "d\"e", ""}));
   EXPECT_EQ(CommaTextToList("a b"), (std::vector<std::string>{"a", "b"}));
   EXPECT_TRUE(CommaTextToList("").empty());
   const std::vector<std::string> items{"plain", "with blank", "q\"uote", "c,omma"};
@@ -126,7 +124,10 @@ TEST(Decoding, ByteOrderMarksLineEndsAndEightBitText) {
   EXPECT_EQ(DecodeTextLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(DecodeTextLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_EQ(DecodeTextLines("\xEF\xBB\xBFx\n"), (std::vector<std::string>{"x"}));
-  const std::string le("\xFF\xFE" "a\0\xE9\0\r\0\n\0b\0", 12);
+  const std::string le(
+      "\xFF\xFE"
+      "a\0\xE9\0\r\0\n\0b\0",
+      12);
   EXPECT_EQ(DecodeTextLines(le), (std::vector<std::string>{"a\xC3\xA9", "b"}));
   const std::string be("\xFE\xFF\0a\0\n\xD8\x3D\xDE\x00", 10);
   EXPECT_EQ(DecodeTextLines(be), (std::vector<std::string>{"a", "\xF0\x9F\x98\x80"}));

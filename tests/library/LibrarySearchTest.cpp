@@ -1,8 +1,8 @@
 // The library search on real folders: order, log lines, extensions and the folder-list look-up.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
+#include <filesystem>
 
 #include "CommonObjects/PartLibrarySearch.h"
 #include "tests/support/TestFiles.h"

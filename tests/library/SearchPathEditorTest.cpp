@@ -1,8 +1,8 @@
 // The search path editor driven like a user, with ".sp" files on disk.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
+#include <filesystem>
 
 #include "import/OrderedPaths.h"
 #include "platform/ScriptedPlatform.h"

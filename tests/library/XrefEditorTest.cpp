@@ -1,8 +1,8 @@
 // The cross-reference editor driven like a user, with ".xrf" files on disk.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
+#include <filesystem>
 
 #include "import/PartXref.h"
 #include "platform/ScriptedPlatform.h"
@@ -41,7 +41,8 @@ class XrefEditorTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(XrefEditorTest, ShowListsTheBoardPackagesWithTheirParts) {
-  const std::string file = tmp.Write("lib.xrf", "r0805=C:\\lib\\r.CV_PRT|Var2\nC0603=\nnoequals\nSOIC8=/p/so8.CV_PRT\n");
+  const std::string file =
+      tmp.Write("lib.xrf", "r0805=C:\\lib\\r.CV_PRT|Var2\nC0603=\nnoequals\nSOIC8=/p/so8.CV_PRT\n");
   f.Caption = "Xref";
   f.FFootprintHolder = {"R0805", "C0603", "U_NEW", "SOIC8"};
   f.FPartXrefLibFilename = file;

@@ -3,9 +3,9 @@
 #include <numbers>
 #include <sstream>
 
+#include "CommonObjects/FileUtils.h"
 #include "app/BatchCommand.h"
 #include "corvane/CorvaneServer.h"
-#include "CommonObjects/FileUtils.h"
 #include "tests/model/ModelTestSupport.h"
 #include "tests/support/ReadBack.h"
 #include "tests/support/TestFiles.h"
@@ -72,7 +72,8 @@ TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
   const std::string board = d->FBoardPartFilename, assembly = d->FAssemblyFilename;
   ASSERT_TRUE(FileExists(board)) << d->FImportIDF->ErrorLog.Text();
   ASSERT_TRUE(FileExists(assembly)) << d->FImportIDF->ErrorLog.Text();
-  EXPECT_EQ(d->FImportIDF->ErrorLog.Lines(), (std::vector<std::string>{"Warning : C0603 height is zero, default used"}));
+  EXPECT_EQ(d->FImportIDF->ErrorLog.Lines(),
+            (std::vector<std::string>{"Warning : C0603 height is zero, default used"}));
 
   const auto part = readback::ReadPart(board);
   EXPECT_EQ(part.Name, RemoveExt(ExtractFileName(board)));
@@ -90,7 +91,7 @@ TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
   EXPECT_EQ(assy.Components[0].PartName, part.Name);
   EXPECT_EQ(assy.Components[0].Color, d->GetPrefixColour("PCB"));
   ExpectBox(assy.Components[1].Box, 20, 30, 0, 24, 32, 0.6);
-  ExpectBox(assy.Components[2].Box, 48, 30, 0, 50, 34, 0.6);  // turned a quarter about its origin
+  ExpectBox(assy.Components[2].Box, 48, 30, 0, 50, 34, 0.6);          // turned a quarter about its origin
   ExpectBox(assy.Components[3].Box, 56, 20, -1.6 - 3, 60, 22, -1.6);  // under the board, mirrored in X
   EXPECT_EQ(assy.Components[1].Color, d->GetPrefixColour("R"));
   EXPECT_EQ(d->FFilesWritten.size(), 4u);
@@ -209,7 +210,8 @@ TEST_F(EndToEnd, BatchBuildsTheSharedBoards) {
 TEST_F(EndToEnd, BatchDrawsItsProgressOnlyOnATerminal) {
   const std::string board = SamplesDir() + "sample.emn";
   std::ostringstream out, err, quietOut, quietErr;
-  RunBatch({board, "--assembly-dir", Folder() + "t/", "--no-settings", "--settings", Folder() + "s.reg"}, out, err, true);
+  RunBatch({board, "--assembly-dir", Folder() + "t/", "--no-settings", "--settings", Folder() + "s.reg"}, out, err,
+           true);
   EXPECT_NE(err.str().find("\r\033[KCreating Board Outline Part"), std::string::npos) << err.str();
   EXPECT_NE(err.str().find("\r\033[KPlacing PCB Part"), std::string::npos);
   RunBatch({board, "--assembly-dir", Folder() + "q/", "--no-settings", "--settings", Folder() + "s.reg"}, quietOut,

@@ -1,11 +1,11 @@
 // Model building against the recording host: the calls, names, arguments and order.
 #include <cmath>
 
+#include "CommonObjects/FileUtils.h"
+#include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFeatureUtils.h"
 #include "host/CorvanePartUtils.h"
-#include "CommonObjects/FileUtils.h"
 #include "tests/model/ModelTestSupport.h"
-#include "CommonObjects/WinUtils.h"
 
 using namespace CorvaneX_TLB;
 namespace fu = CorvaneFeatureUtils;
@@ -58,8 +58,8 @@ TEST_F(ModelTest, SketchFiguresFollowTheOutlineWithClockwiseArcsSwapped) {
   list.AddFromRecord(Element(etText, 0, 0, 2, 1));
   host->Clear();
   d->AddOutlineToSketch(sketch, list, false, false);
-  EXPECT_EQ(Only({"BeginChange", "AddLine", "AddCircularArcByCenterStartEnd", "AddCircle", "AddRectangle",
-                  "Analyze", "EndChange"}),
+  EXPECT_EQ(Only({"BeginChange", "AddLine", "AddCircularArcByCenterStartEnd", "AddCircle", "AddRectangle", "Analyze",
+                  "EndChange"}),
             (std::vector<std::string>{"Sketch[S].BeginChange()", "Figures[S].AddLine(0, 0, 1, 0)",
                                       "Figures[S].AddCircularArcByCenterStartEnd(0, 0, 0, 1, 1, 0)",
                                       "Figures[S].AddCircularArcByCenterStartEnd(0, 0, 1, 0, 0, 1)",
@@ -76,7 +76,8 @@ TEST_F(ModelTest, SketchAnalysisReportsOnlyProblemsAndTheChangeAlwaysEnds) {
   const int verifyBefore = d->FImportIDF->VerifyLog.Count();
   host->Clear();
   d->AddOutlineToSketch(clean, empty, true, true);
-  EXPECT_EQ(Only({"Analyze"}), (std::vector<std::string>{"Sketch[Clean].Analyze(true, true, true, true, true, true, 0.0001)"}));
+  EXPECT_EQ(Only({"Analyze"}),
+            (std::vector<std::string>{"Sketch[Clean].Analyze(true, true, true, true, true, true, 0.0001)"}));
   EXPECT_EQ(d->FImportIDF->StatusLog.Last(), "Clean : Lines : 0; Arcs : 0; Circles : 0; Rectangles : 0");
   EXPECT_EQ(d->FImportIDF->VerifyLog.Count(), verifyBefore);
 
@@ -149,8 +150,9 @@ TEST_F(ModelTest, ExtrusionAndCutArgumentsAndTheirFailures) {
 }
 
 TEST_F(ModelTest, BoardPartIsExtrudedHoledSavedAndItsInstanceEnded) {
-  auto d = Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n4.0 20 10 NPTH BOARD MTG ECAD\n"
-                          "1.0 30 10 PTH BOARD PIN ECAD\n.END_DRILLED_HOLES\n"));
+  auto d =
+      Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n4.0 20 10 NPTH BOARD MTG ECAD\n"
+                     "1.0 30 10 PTH BOARD PIN ECAD\n.END_DRILLED_HOLES\n"));
   d->NonPlatedMountingCB.Checked = true;
   d->PlatedPinCB.Checked = true;
   d->CreatePcbPartNew(true);
@@ -161,19 +163,22 @@ TEST_F(ModelTest, BoardPartIsExtrudedHoledSavedAndItsInstanceEnded) {
                 "Server.NewInstance()", "Hook#1.Initialize(\"\", \"\", \"\", false, 0)",
                 "Root#1.CreateEmptyPart(\"" + name + "\", false)", "Part[" + name + "].Set_Color(65280)",
                 "Sketches[" + name + "].AddSketch(nil, Plane[XY], \"BoardOutline\")",
-                "Features[" + name + "].AddExtrudedBoss(Sketch[BoardOutline], real:0.16, 0, nil, nil, 0, 0, nil, nil, "
-                "true, int:0, false, \"BoardOutline\", \"\", \"\")",
+                "Features[" + name +
+                    "].AddExtrudedBoss(Sketch[BoardOutline], real:0.16, 0, nil, nil, 0, 0, nil, nil, "
+                    "true, int:0, false, \"BoardOutline\", \"\", \"\")",
                 "Part[" + name + "].Set_Color(16711680)",
                 // One sketch and one cut per hole list, on the top face.
                 "Sketches[" + name + "].AddSketch(nil, Face#1, \"NonPlatedMountingHolesSketch\")",
                 "Figures[NonPlatedMountingHolesSketch].AddCircle(1, 1, real:0.15)",
                 "Figures[NonPlatedMountingHolesSketch].AddCircle(2, 1, real:0.2)",
-                "Features[" + name + "].AddExtrudedCutout(Sketch[NonPlatedMountingHolesSketch], int:1, 4, nil, nil, 0, 0, "
-                "nil, nil, true, int:0, false, \"NonPlatedMountingHoles\", \"\", \"\")",
+                "Features[" + name +
+                    "].AddExtrudedCutout(Sketch[NonPlatedMountingHolesSketch], int:1, 4, nil, nil, 0, 0, "
+                    "nil, nil, true, int:0, false, \"NonPlatedMountingHoles\", \"\", \"\")",
                 "Sketches[" + name + "].AddSketch(nil, Face#1, \"PlatedPinHolesSketch\")",
                 "Figures[PlatedPinHolesSketch].AddCircle(3, 1, real:0.05)",
-                "Features[" + name + "].AddExtrudedCutout(Sketch[PlatedPinHolesSketch], int:1, 4, nil, nil, 0, 0, nil, "
-                "nil, true, int:0, false, \"PlatedPinHoles\", \"\", \"\")",
+                "Features[" + name +
+                    "].AddExtrudedCutout(Sketch[PlatedPinHolesSketch], int:1, 4, nil, nil, 0, 0, nil, "
+                    "nil, true, int:0, false, \"PlatedPinHoles\", \"\", \"\")",
                 "Part[" + name + "].SaveAs(\"" + Folder() + "\", \"" + name + "\")", "Part[" + name + "].Close(false)",
                 "Root#1.Terminate()"}));
   // Holes are cut without the healing analysis.
@@ -338,7 +343,9 @@ TEST_F(ModelTest, PlacementTransformsPutComponentsOnTheirSide) {
   EXPECT_EQ(host->CallsTo("CreateRotationTransform")[0].Args[2], "0");
 
   // Where the component's local top point (0.1, 0, 0.2) lands.
-  auto at = [](const std::shared_ptr<ICVOccurrence>& o) { return Apply(o->Get_Transform()->Get_Matrix(), 0.1, 0, 0.2); };
+  auto at = [](const std::shared_ptr<ICVOccurrence>& o) {
+    return Apply(o->Get_Transform()->Get_Matrix(), 0.1, 0, 0.2);
+  };
   auto p = at(top90);
   EXPECT_NEAR(p[0], 1, 1e-9);
   EXPECT_NEAR(p[1], 2.1, 1e-9);
@@ -372,24 +379,26 @@ std::unique_ptr<TTestImport> ReadyToImport(ModelTest& t, std::function<std::uniq
 }  // namespace
 
 TEST_F(ModelTest, WholeImportBuildsPartsBoardThenAssemblyWithTheBoardAnchored) {
-  auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
+  auto d = ReadyToImport(
+      *this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); },
+      Folder());
   d->AssignFileNames();
   for (const std::string& f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
     std::ofstream(f) << "x";
   d->ImportButton.Click();
   const std::string board = d->FBoardPartFilename;
   const std::string asmName = RemoveExt(ExtractFileName(d->FAssemblyFilename));
-  EXPECT_EQ(Only({"CreateEmptyPart", "CreateEmptyAssembly", "Add", "Set_IsAnchored", "Terminate"}),
-            (std::vector<std::string>{
-                "Root#1.CreateEmptyPart(\"R0805\", false)", "Root#1.Terminate()",
-                "Root#2.CreateEmptyPart(\"SOIC\", false)", "Root#2.Terminate()",
-                "Root#3.CreateEmptyPart(\"" + RemoveExt(ExtractFileName(board)) + "\", false)", "Root#3.Terminate()",
-                "Root#4.CreateEmptyAssembly(\"" + asmName + "\")",
-                "Occurrences[root:" + asmName + "].Add(\"" + board + "\", Transform#1)",
-                "Occurrence[" + RemoveExt(ExtractFileName(board)) + ":1].Set_IsAnchored(true)",
-                "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "R0805.CV_PRT\", Transform#3)",
-                "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "SOIC.CV_PRT\", Transform#5)",
-                "Root#4.Terminate()"}));
+  EXPECT_EQ(
+      Only({"CreateEmptyPart", "CreateEmptyAssembly", "Add", "Set_IsAnchored", "Terminate"}),
+      (std::vector<std::string>{"Root#1.CreateEmptyPart(\"R0805\", false)", "Root#1.Terminate()",
+                                "Root#2.CreateEmptyPart(\"SOIC\", false)", "Root#2.Terminate()",
+                                "Root#3.CreateEmptyPart(\"" + RemoveExt(ExtractFileName(board)) + "\", false)",
+                                "Root#3.Terminate()", "Root#4.CreateEmptyAssembly(\"" + asmName + "\")",
+                                "Occurrences[root:" + asmName + "].Add(\"" + board + "\", Transform#1)",
+                                "Occurrence[" + RemoveExt(ExtractFileName(board)) + ":1].Set_IsAnchored(true)",
+                                "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "R0805.CV_PRT\", Transform#3)",
+                                "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "SOIC.CV_PRT\", Transform#5)",
+                                "Root#4.Terminate()"}));
   // The board is coloured as "PCB", auto parts by their designator's first letter.
   const auto colours = host->CallsTo("Set_Color");
   ASSERT_GE(colours.size(), 3u);
@@ -412,14 +421,15 @@ TEST_F(ModelTest, WholeImportBuildsPartsBoardThenAssemblyWithTheBoardAnchored) {
 }
 
 TEST_F(ModelTest, AnchorPartsAndAMissingBoardPartFile) {
-  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  auto d = ReadyToImport(
+      *this, [&] { return Show(BoardText("")); }, Folder());
   d->AnchorPartsCb.Checked = true;
   d->AssignFileNames();
   for (const std::string& f : {Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"}) std::ofstream(f) << "x";
   // The recording host writes nothing, so the board part file is not there to place.
   d->ImportButton.Click();
-  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
-                  "Failed to Place Board Outline Part- " + d->FBoardPartFilename + " does not exist"));
+  EXPECT_TRUE(
+      Has(d->FImportIDF->ErrorLog, "Failed to Place Board Outline Part- " + d->FBoardPartFilename + " does not exist"));
   EXPECT_EQ(host->CountOf("Set_IsAnchored"), 2);
   EXPECT_EQ(Messages().back(), "There were errors during the Import process.\n\rGo to the Status tab for details.");
 }
@@ -428,7 +438,9 @@ TEST_F(ModelTest, AStopAtAnyStopPointEndsTheImportUnsavedAndEveryInstanceEnded) 
   // A full run first, to count the stop points.
   int points = 0;
   {
-    auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
+    auto d = ReadyToImport(
+        *this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); },
+        Folder());
     d->AssignFileNames();
     for (const std::string& f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
       std::ofstream(f) << "x";
@@ -438,7 +450,9 @@ TEST_F(ModelTest, AStopAtAnyStopPointEndsTheImportUnsavedAndEveryInstanceEnded) 
   ASSERT_GT(points, 5);
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE("stop at point " + std::to_string(k));
-    auto d = ReadyToImport(*this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); }, Folder());
+    auto d = ReadyToImport(
+        *this, [&] { return Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n")); },
+        Folder());
     int n = 0;
     scripted->OnProcessMessages = [&] {
       if (++n == k) d->StopButton.Click();
@@ -458,7 +472,8 @@ TEST_F(ModelTest, AStopAtAnyStopPointEndsTheImportUnsavedAndEveryInstanceEnded) 
 }
 
 TEST_F(ModelTest, AStopWhilePlacingLeavesNoPlacingTime) {
-  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  auto d = ReadyToImport(
+      *this, [&] { return Show(BoardText("")); }, Folder());
   d->AssignFileNames();
   for (const std::string& f : {d->FBoardPartFilename, Folder() + "R0805.CV_PRT", Folder() + "SOIC.CV_PRT"})
     std::ofstream(f) << "x";
@@ -472,7 +487,8 @@ TEST_F(ModelTest, AStopWhilePlacingLeavesNoPlacingTime) {
 }
 
 TEST_F(ModelTest, AFailedAssemblyIsReportedNotShownAsSuccess) {
-  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  auto d = ReadyToImport(
+      *this, [&] { return Show(BoardText("")); }, Folder());
   d->AssignFileNames();
   std::ofstream(d->FBoardPartFilename) << "x";
   d->Prepare = [](TTestImport& i) { i.FPartPlaceList.Clear(); };
@@ -481,15 +497,18 @@ TEST_F(ModelTest, AFailedAssemblyIsReportedNotShownAsSuccess) {
   EXPECT_TRUE(Has(d->FImportIDF->ErrorLog, "Exception : Create Assembly | disk full"));
   EXPECT_EQ(Messages().back(), "disk full");
 
-  auto d2 = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  auto d2 = ReadyToImport(
+      *this, [&] { return Show(BoardText("")); }, Folder());
   host->Script.Rules.clear();
   host->Script.NilOn("CreateEmptyAssembly");
   d2->ImportButton.Click();
   EXPECT_EQ(host->CountOf("Add"), 0);
-  EXPECT_TRUE(Has(d2->FImportIDF->ErrorLog, "Failed to create assembly : " + RemoveExt(ExtractFileName(d2->FAssemblyFilename))));
+  EXPECT_TRUE(Has(d2->FImportIDF->ErrorLog,
+                  "Failed to create assembly : " + RemoveExt(ExtractFileName(d2->FAssemblyFilename))));
   EXPECT_NE(Messages().back(), "Import Completed Without Errors");
 
-  auto d3 = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  auto d3 = ReadyToImport(
+      *this, [&] { return Show(BoardText("")); }, Folder());
   host->Script.Rules.clear();
   host->Script.FailOn("CreateEmptyAssembly", "no licence");
   d3->ImportButton.Click();
@@ -499,7 +518,8 @@ TEST_F(ModelTest, AFailedAssemblyIsReportedNotShownAsSuccess) {
 }
 
 TEST_F(ModelTest, VaultSavesIntoTheTemporaryFolderWithoutTrailingSeparator) {
-  auto d = ReadyToImport(*this, [&] { return Show(BoardText("")); }, Folder());
+  auto d = ReadyToImport(
+      *this, [&] { return Show(BoardText("")); }, Folder());
   d->UseVaultCb.Checked = true;
   d->fVaultAssemblyFolder = Folder();  // replaced by the button from the path field
   d->AssemblyPathEdit.SetText(Folder() + "vault/");

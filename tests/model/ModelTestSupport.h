@@ -19,9 +19,11 @@ class TTestImport : public TCorvaneIdfImport {
 };
 
 // A board of 100 x 50 mm, 1.6 mm thick, with extra sections after the outline.
-inline std::string BoardText(const std::string& extra, const std::string& outline = "0 0 0 0\n0 100 0 0\n0 100 50 0\n0 0 50 0\n0 0 0 0\n") {
+inline std::string BoardText(const std::string& extra,
+                             const std::string& outline = "0 0 0 0\n0 100 0 0\n0 100 50 0\n0 0 50 0\n0 0 0 0\n") {
   return ".HEADER\nBOARD_FILE 3.0 \"Sample CAD\" 2026/01/01.12:00:00 1\nsample_board MM\n.END_HEADER\n"
-         ".BOARD_OUTLINE ECAD\n1.6\n" + outline + ".END_BOARD_OUTLINE\n" + extra;
+         ".BOARD_OUTLINE ECAD\n1.6\n" +
+         outline + ".END_BOARD_OUTLINE\n" + extra;
 }
 
 class ModelTest : public DialogTest {
@@ -41,11 +43,27 @@ class ModelTest : public DialogTest {
     auto d = ShowWith<TTestImport>((dir / "b.emn").string());
     d->AssemblyPathEdit.SetText(Folder());
     d->AssignFileNames();
-    for (controls::TCheckBox* cb : {&d->PlatedMountingCB, &d->NonPlatedMountingCB, &d->PlatedPinCB, &d->NonPlatedPinCB,
-                                    &d->ViaHolesCB, &d->PlatedToolingCB, &d->NonPlatedToolingCB, &d->PlatedOtherCB,
-                                    &d->NonPlatedOtherCB, &d->RouteKeepoutCB, &d->PlaceKeepoutCB, &d->ViaKeepoutCB,
-                                    &d->RouteOutlineCB, &d->PlaceOutlineCB, &d->PlaceRegionCB, &d->DoPads, &d->DoVias,
-                                    &d->DoTracks, &d->DoOverlays, &d->DoOverlayText, &d->DoPolygons})
+    for (controls::TCheckBox* cb : {&d->PlatedMountingCB,
+                                    &d->NonPlatedMountingCB,
+                                    &d->PlatedPinCB,
+                                    &d->NonPlatedPinCB,
+                                    &d->ViaHolesCB,
+                                    &d->PlatedToolingCB,
+                                    &d->NonPlatedToolingCB,
+                                    &d->PlatedOtherCB,
+                                    &d->NonPlatedOtherCB,
+                                    &d->RouteKeepoutCB,
+                                    &d->PlaceKeepoutCB,
+                                    &d->ViaKeepoutCB,
+                                    &d->RouteOutlineCB,
+                                    &d->PlaceOutlineCB,
+                                    &d->PlaceRegionCB,
+                                    &d->DoPads,
+                                    &d->DoVias,
+                                    &d->DoTracks,
+                                    &d->DoOverlays,
+                                    &d->DoOverlayText,
+                                    &d->DoPolygons})
       cb->Checked = false;
     host->Clear();
     return d;

@@ -8,8 +8,8 @@
 #include <random>
 #include <sstream>
 
-#include "tests/outlines/OutlineTestUtils.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/outlines/OutlineTestUtils.h"
 
 namespace {
 
@@ -61,8 +61,8 @@ std::string Dump(const TList& l) {
   s << "loops " << l.fNumLoops << "\n";
   for (const auto& e : l)
     s << e->FComment << " k" << e->FElement << " (" << e->FX1 << "," << e->FY1 << ")-(" << e->FX2 << "," << e->FY2
-      << ") r" << e->FRad << " a" << e->FStartAngle << "/" << e->FEndAngle << " cw" << e->FIsCw << " L"
-      << e->FLoopLabel << "\n";
+      << ") r" << e->FRad << " a" << e->FStartAngle << "/" << e->FEndAngle << " cw" << e->FIsCw << " L" << e->FLoopLabel
+      << "\n";
   return s.str();
 }
 

@@ -3,8 +3,8 @@
 #include <limits>
 
 #include "CommonObjects/IdfStrUtils.h"
-#include "tests/outlines/OutlineTestUtils.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/outlines/OutlineTestUtils.h"
 
 namespace {
 
@@ -236,7 +236,7 @@ TEST(OutlineLoopBuilder, FailureHandsBackLoopsThenTheChainThenTheRest) {
 TEST(OutlineLoopBuilder, SharedCornerFollowsTheLowestIndexedFitEvenByItsSecondPoint) {
   // Two triangles touching at (0,0): the chain goes on into the other triangle, whose edge
   // comes first in the list though it touches with its second point, before closing its own.
-  const std::vector<TElement> e{Line(4, 0, 0, 4),  Line(0, 4, 0, 0),  Line(-4, 0, 0, 0),
+  const std::vector<TElement> e{Line(4, 0, 0, 4),   Line(0, 4, 0, 0),  Line(-4, 0, 0, 0),
                                 Line(-4, 0, 0, -4), Line(0, -4, 0, 0), Line(0, 0, 4, 0)};
   TList l, r;
   for (auto& x : e) l.Add(x);

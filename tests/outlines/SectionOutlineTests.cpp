@@ -97,8 +97,8 @@ std::vector<double> Geometry(const TOutlineObject& e) {
 TEST_F(SectionOutlines, OutlineLoopsBecomeLinesCirclesAndArcsWithTheFileLoops) {
   const TList l = Convert(stBOARD_OUTLINE);
   ASSERT_EQ(l.Count(), 7);
-  const std::vector<std::pair<TElementType, int>> kinds{{etLine, 0}, {etLine, 0},   {etLine, 0}, {etLine, 0},
-                                                        {etCircle, 1}, {etArc, 2}, {etLine, 2}};
+  const std::vector<std::pair<TElementType, int>> kinds{{etLine, 0},   {etLine, 0}, {etLine, 0}, {etLine, 0},
+                                                        {etCircle, 1}, {etArc, 2},  {etLine, 2}};
   for (int i = 0; i < 7; ++i)
     EXPECT_EQ(std::pair(l.GetRecord(i).FElement, l.GetRecord(i).FLoopLabel), kinds[static_cast<std::size_t>(i)]);
   EXPECT_EQ(Geometry(l.GetRecord(3)), std::vector<double>({0, 5, 0, 0, 0, 0, 0}));

@@ -89,11 +89,13 @@ TEST_F(PrepareTest, XrefFolderEntryBypassesSearchPathsAndMissingFilesBecomeAutoP
   Part("xref/R0805_1.CV_ASM");
   Part("paths/C0603.CV_PRT");
   Part("paths/sub/CAPX.CV_PRT");
-  Write("map.xrf",
-        "R0805=\"" + Folder() + "xref/R0805_1.CV_PRT|Var2\"\n"
-        "SOIC8=" + Folder() + "nowhere/SO8.CV_PRT\n"
-        "C0603=CAPX\n"
-        "BRACKET=\n");
+  Write("map.xrf", "R0805=\"" + Folder() +
+                       "xref/R0805_1.CV_PRT|Var2\"\n"
+                       "SOIC8=" +
+                       Folder() +
+                       "nowhere/SO8.CV_PRT\n"
+                       "C0603=CAPX\n"
+                       "BRACKET=\n");
   store->SetBooleanInRegistry("UseLibParts", true);
   store->SetBooleanInRegistry("UsePartXref", true);
   store->SetStringInRegistry("PackageXrefFile", Folder() + "map.xrf");
@@ -156,8 +158,7 @@ TEST_F(PrepareTest, MissingPackagesShareOneAutoPartAndFoundOnesAreSearchedEachTi
   EXPECT_EQ(Detail(*d, "Part exists : ").size(), 2u);  // U1 and U2, each searched
   EXPECT_EQ(Detail(*d, "Checking for : SOIC8.CV_PRT").size() - searchedBefore, 2u);
   // R1 and R2 (r0805): one search, one line, one file.
-  EXPECT_EQ(Detail(*d, "Auto part : "),
-            (std::vector<std::string>{"Auto part : R0805", "Auto part : C0603"}));
+  EXPECT_EQ(Detail(*d, "Auto part : "), (std::vector<std::string>{"Auto part : R0805", "Auto part : C0603"}));
   EXPECT_EQ(P(*d, 0).FActualPart, Auto("R0805"));
   EXPECT_EQ(P(*d, 2).FPartName, "r0805");
   EXPECT_EQ(P(*d, 2).FActualPart, Auto("R0805"));

@@ -1,8 +1,8 @@
 // The "Library Parts" controls of the import dialog: enabling, the cross-reference format
 // check, and the two editors opened from the dialog.
-#include "tests/dialog/DialogTestSupport.h"
 #include "import/OrderedPaths.h"
 #include "import/PartXref.h"
+#include "tests/dialog/DialogTestSupport.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -105,9 +105,10 @@ TEST_F(XrefDialogTest, ChoosingAFileChecksItAndPreparesThePlacements) {
 }
 
 TEST_F(XrefDialogTest, EditorOpenedFromTheDialogWritesTheFileWithItsExtension) {
-  Write("sample2.emn", std::string(kSampleBoard).replace(std::string(kSampleBoard).find(".END_PLACEMENT"), 0,
-                                                         "CAP C0603 C1\n1 1 0 0 TOP PLACED\n"
-                                                         "res_0805 R0805 R2\n2 2 0 0 TOP PLACED\n"));
+  Write("sample2.emn", std::string(kSampleBoard)
+                           .replace(std::string(kSampleBoard).find(".END_PLACEMENT"), 0,
+                                    "CAP C0603 C1\n1 1 0 0 TOP PLACED\n"
+                                    "res_0805 R0805 R2\n2 2 0 0 TOP PLACED\n"));
   Write("sample2.emp", kSampleLibrary);
   auto d = ShowWith(Folder() + "sample2.emn");
   d->UseLibParts.Click();

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "CommonObjects/GetRegInfoExt.h"
 
@@ -239,5 +239,8 @@ TEST(SettingsStore, DefaultPathFollowsTheEnvironment) {
   ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
   EXPECT_EQ(TRegistryFileMedium::DefaultPath(), "/cfg/pellmark/registry.reg");
   if (oldS) ::setenv("CORVANE_IDF_SETTINGS", savedS.c_str(), 1);
-  if (oldX) ::setenv("XDG_CONFIG_HOME", savedX.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+  if (oldX)
+    ::setenv("XDG_CONFIG_HOME", savedX.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
 }

@@ -1,14 +1,14 @@
 #include "tests/support/ReadBack.h"
 
 #include <BRepBndLib.hxx>
-#include <BRepPrimAPI_MakeBox.hxx>
-#include <STEPControl_Writer.hxx>
 #include <BRepGProp.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
 #include <IFSelect_ReturnStatus.hxx>
 #include <Quantity_Color.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <STEPControl_Writer.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDF_Tool.hxx>
 #include <TDataStd_Name.hxx>
@@ -70,7 +70,7 @@ TBox BoxOf(const TopoDS_Shape& s) {
   return r;
 }
 
-} // namespace
+}  // namespace
 
 TSolidFacts ReadPart(const std::string& path) {
   TDoc d(path);
@@ -116,4 +116,4 @@ void WriteForeignBox(const std::string& path, double dx, double dy, double dz) {
   if (w.Write(path.c_str()) != IFSelect_RetDone) throw std::runtime_error("cannot write " + path);
 }
 
-} // namespace readback
+}  // namespace readback

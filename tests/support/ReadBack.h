@@ -13,8 +13,8 @@ struct TBox {
 
 struct TSolidFacts {
   std::string Name;
-  int32_t Color = -1; // 0x00BBGGRR or -1
-  double Volume = 0;  // mm^3
+  int32_t Color = -1;  // 0x00BBGGRR or -1
+  double Volume = 0;   // mm^3
   int Faces = 0;
   TBox Box{};
 };
@@ -22,8 +22,8 @@ struct TSolidFacts {
 struct TComponentFacts {
   std::string PartName;
   int32_t Color = -1;
-  TBox Box{}; // placed, mm
-  double Volume = 0; // mm^3
+  TBox Box{};         // placed, mm
+  double Volume = 0;  // mm^3
 };
 
 struct TAssemblyFacts {
@@ -38,4 +38,4 @@ TAssemblyFacts ReadAssembly(const std::string& Path);
 // A plain STEP file of a box, as another CAD system would write it (millimetres).
 void WriteForeignBox(const std::string& Path, double Dx, double Dy, double Dz);
 
-} // namespace readback
+}  // namespace readback

@@ -4,8 +4,8 @@
 // Calls read as   Object.Method(arg, ...)   e.g.
 //   Root#1.CreateEmptyPart("Board", false)
 //   Figures[Board_Sketch].AddCircle(1.5, 2, real:0.05)
-//   Features[Board].AddExtrudedBoss(Sketch[Board_Sketch], real:0.16, 0, nil, nil, 0, 0, nil, nil, true, int:0, false, "Board", "", "")
-//   Occurrence[R0805:1].ApplyTransform(Transform#3)
+//   Features[Board].AddExtrudedBoss(Sketch[Board_Sketch], real:0.16, 0, nil, nil, 0, 0, nil, nil, true, int:0, false,
+//   "Board", "", "") Occurrence[R0805:1].ApplyTransform(Transform#3)
 // Numbers print with up to 10 significant digits; variants as int:, real:, "text" or empty.
 // Vectors and points print inline as Vector(x, y, z) and Point(x, y, z).
 #pragma once
@@ -24,14 +24,14 @@ struct TCall {
   std::string Object;
   std::string Method;
   std::vector<std::string> Args;
-  std::string Text() const; // Object.Method(args)
+  std::string Text() const;  // Object.Method(args)
 };
 
 struct TScriptedFace {
-  double Nx = 0, Ny = 0, Nz = 1; // normal of the surface
+  double Nx = 0, Ny = 0, Nz = 1;  // normal of the surface
   bool SenseReversed = false;
-  double Z = 0;          // height of PointAtParam
-  bool NoNormal = false; // NormalAtPoint gives nil
+  double Z = 0;           // height of PointAtParam
+  bool NoNormal = false;  // NormalAtPoint gives nil
 };
 
 struct TScript {
@@ -42,8 +42,8 @@ struct TScript {
   void NilOn(const std::string& Method, int Nth = 0);
 
   std::string Version = "Recording host 1.0";
-  bool RootIsICVRoot = true;       // Get_Root supports ICVRoot
-  bool SessionsAreHostSessions = true; // parts and assemblies support ICVSession
+  bool RootIsICVRoot = true;            // Get_Root supports ICVRoot
+  bool SessionsAreHostSessions = true;  // parts and assemblies support ICVSession
   bool PartsAreDesignSessions = true;
   std::vector<std::array<double, 3>> PlaneNormals = {{0, 0, 1}, {0, -1, 0}, {1, 0, 0}};
   bool SketchIsClosed = true;
@@ -65,7 +65,7 @@ struct TScript {
 };
 
 class TRecordingHost : public std::enable_shared_from_this<TRecordingHost> {
-public:
+ public:
   TScript Script;
   std::vector<TCall> Calls;
   int InstancesStarted = 0;
@@ -84,7 +84,7 @@ public:
   bool Record(const std::string& Object, const std::string& Method, std::vector<std::string> Args);
   std::string NextId(const std::string& Kind);
 
-private:
+ private:
   std::map<std::string, int> FCallCounts, FIds;
 };
 
@@ -94,4 +94,4 @@ std::string Str(const std::string& S);
 std::string Var(const CorvaneX_TLB::CVVariant& V);
 std::string Bool(bool B);
 
-} // namespace recording
+}  // namespace recording

@@ -10,7 +10,7 @@ using namespace CorvaneX_TLB;
 using recording::TRecordingHost;
 
 class RecordingHostTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     Host = std::make_shared<TRecordingHost>();
     Host->Register();
@@ -35,8 +35,8 @@ TEST_F(RecordingHostTest, RecordsCallsWithArgumentsInOrder) {
   auto sketch = part->Get_Sketches()->AddSketch(nullptr, plane, "Board_Sketch");
   sketch->Get_Figures()->AddCircle(1.5, 2, 0.05);
   sketch->Get_Figures()->AddLine(0, 0, 1, 0);
-  auto f = part->Get_Features()->AddExtrudedBoss(sketch, 0.16, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr,
-                                                  nullptr, true, int32_t(0), false, "Board", "", "");
+  auto f = part->Get_Features()->AddExtrudedBoss(sketch, 0.16, CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr, nullptr,
+                                                 true, int32_t(0), false, "Board", "", "");
   EXPECT_FALSE(std::dynamic_pointer_cast<ICVPartFeature>(f)->Get_HasError());
 
   std::vector<std::string> expected = {
@@ -76,13 +76,13 @@ TEST_F(RecordingHostTest, ScriptedFailuresNilsAndAnswers) {
   EXPECT_FALSE(s1->Get_IsClosed());
   EXPECT_EQ(s1->Analyze(true, true, true, true, true, true, 1e-4)->Get_OpenLoops()->Get_Count(), 3);
   try {
-    part->Get_Features()->AddExtrudedCutout(s1, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr,
-                                            nullptr, true, int32_t(0), false, "Holes", "", "");
+    part->Get_Features()->AddExtrudedCutout(s1, int32_t(1), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr, nullptr,
+                                            true, int32_t(0), false, "Holes", "", "");
     ADD_FAILURE() << "expected the scripted error";
   } catch (const ECVHostError& e) {
     EXPECT_STREQ(e.what(), "cut refused");
   }
-  EXPECT_EQ(Host->CountOf("AddExtrudedCutout"), 1); // recorded although it failed
+  EXPECT_EQ(Host->CountOf("AddExtrudedCutout"), 1);  // recorded although it failed
 }
 
 TEST_F(RecordingHostTest, FacesAndTransformsFollowTheScript) {
@@ -98,7 +98,7 @@ TEST_F(RecordingHostTest, FacesAndTransformsFollowTheScript) {
   auto assy = root->CreateEmptyAssembly("A");
   auto gf = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
   auto occ = assy->Get_RootOccurrence()->Get_Occurrences()->Add(std::string("/p/R0805.CV_PRT"),
-                                                                  gf->CreateTranslationTransformByXYZ(1, 0, 0));
+                                                                gf->CreateTranslationTransformByXYZ(1, 0, 0));
   occ->ApplyTransform(gf->CreateRotationTransform(gf->CreateVector(0, 0, 1), gf->CreatePoint(0, 0, 0), M_PI / 2));
   auto m = occ->Get_Transform()->Get_Matrix();
   EXPECT_NEAR(m[3], 0, 1e-12);
@@ -125,4 +125,4 @@ TEST_F(RecordingHostTest, InterfacesCanBeWithheld) {
   EXPECT_EQ(Host->InstancesStarted, 2);
 }
 
-} // namespace
+}  // namespace
