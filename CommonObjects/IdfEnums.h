@@ -18,11 +18,11 @@
 template <class E>
 struct TEnumTraits;
 
-#define IDF_SECTION_TYPES(X)                                                                                 \
-  X(stNONE)                                                                                                  \
-  X(stHEADER) X(stBOARD_OUTLINE) X(stPANEL_OUTLINE) X(stOTHER_OUTLINE) X(stROUTE_OUTLINE) X(stPLACE_OUTLINE) \
-      X(stROUTE_KEEPOUT) X(stVIA_KEEPOUT) X(stPLACE_KEEPOUT) X(stPLACE_REGION) X(stDRILLED_HOLES) X(stNOTES) \
-          X(stPLACEMENT) X(stELECTRICAL) X(stMECHANICAL) X(stALTIUMBODYELEMENT)
+// clang-format off
+#define IDF_SECTION_TYPES(X)                                                                       \
+  X(stNONE) X(stHEADER) X(stBOARD_OUTLINE) X(stPANEL_OUTLINE) X(stOTHER_OUTLINE) X(stROUTE_OUTLINE) \
+  X(stPLACE_OUTLINE) X(stROUTE_KEEPOUT) X(stVIA_KEEPOUT) X(stPLACE_KEEPOUT) X(stPLACE_REGION)       \
+  X(stDRILLED_HOLES) X(stNOTES) X(stPLACEMENT) X(stELECTRICAL) X(stMECHANICAL) X(stALTIUMBODYELEMENT)
 #define IDF_FILE_TYPES(X) X(ftNONE) X(ftBOARD_FILE) X(ftPANEL_FILE) X(ftLIBRARY_FILE)
 #define IDF_OWNER_TYPES(X) X(otNONE) X(otMCAD) X(otECAD) X(otUNOWNED) X(otPLACED) X(otUNPLACED)
 #define IDF_LAYER_TYPES(X) X(ltNONE) X(ltTOP) X(ltBOTTOM) X(ltBOTH) X(ltINNER) X(ltALL)
@@ -32,11 +32,12 @@ struct TEnumTraits;
 #define IDF_ASSOC_PARTS(X) X(apNONE) X(apBOARD) X(apNOREFDES) X(apPANEL) X(apDESIGNATOR)
 #define IDF_RECORD_TYPES(X) X(rtNONE) X(rtLINE) X(rtARC) X(rtCIRCLE) X(rtDRILLED_HOLE) X(rtPLACEMENT) X(rtNOTE)
 #define IDF_UPDATE_ACTIONS(X) X(upNONE) X(upMOVE) X(upDELETE) X(upPLACE)
-#define IDF_ELEMENT_TYPES(X)                                                                               \
-  X(etLine)                                                                                                \
-  X(etArc) X(etCircle) X(etRectangle) X(etSquare) X(etOval) X(etSlot) X(etCircularPad) X(etRectangularPad) \
-      X(etOctagonalPad) X(etText) X(etHole) X(etCylinder) X(etSphere) X(etRoundedRectangle) X(etChampheredRectangle)
+#define IDF_ELEMENT_TYPES(X)                                                                        \
+  X(etLine) X(etArc) X(etCircle) X(etRectangle) X(etSquare) X(etOval) X(etSlot) X(etCircularPad)      \
+  X(etRectangularPad) X(etOctagonalPad) X(etText) X(etHole) X(etCylinder) X(etSphere)                \
+  X(etRoundedRectangle) X(etChampheredRectangle)
 #define IDF_IDF_HOLE_TYPES(X) X(htIdfNONE) X(htIdfPin) X(htIdfVia) X(htIdfMounting) X(htIdfTooling) X(htIdfOther)
+// clang-format on
 
 IDF_DECLARE_ENUM(TSectionType, IDF_SECTION_TYPES)
 IDF_DECLARE_ENUM(TFileType, IDF_FILE_TYPES)

@@ -43,10 +43,11 @@ class TOutlineObject {
   double fTextWidthFactor = 1.0, fTextHeightFactor = 1.0;
 };
 
-#define IDF_OUTLINE_TYPES(X)                                                                               \
-  X(otBoardOutline)                                                                                        \
-  X(otBoardCutOut) X(otPlaceKeepout) X(otPlaceOutline) X(otRouteKeepout) X(otRouteOutline) X(otViaKeepout) \
-      X(otPlaceRegion) X(otBodyExtruded) X(otBodyCylinder) X(otBodySphere)
+// clang-format off
+#define IDF_OUTLINE_TYPES(X)                                                                            \
+  X(otBoardOutline) X(otBoardCutOut) X(otPlaceKeepout) X(otPlaceOutline) X(otRouteKeepout)            \
+  X(otRouteOutline) X(otViaKeepout) X(otPlaceRegion) X(otBodyExtruded) X(otBodyCylinder) X(otBodySphere)
+// clang-format on
 IDF_DECLARE_ENUM(TOutlineType, IDF_OUTLINE_TYPES)
 
 class TBoardOutlineObjectList;
