@@ -131,10 +131,7 @@ std::string TIdfImportFormV4_XE2::GetBoardName() {
   if (FImportIDF->IsPanelFile) s = FImportIDF->FindFirstSection(stPANEL_OUTLINE);
   if (!s) s = FImportIDF->FindFirstSection(stBOARD_OUTLINE);
   if (!s) return "Board";
-  std::string name = s->GeometryName;
-  const std::size_t slash = name.find_last_of("/\\");
-  if (slash != std::string::npos) name = name.substr(slash + 1);
-  return RemoveExt(name) + "Outline";
+  return RemoveExt(ExtractForeignName(s->GeometryName)) + "Outline";
 }
 
 void TIdfImportFormV4_XE2::AssignFileNames() {
