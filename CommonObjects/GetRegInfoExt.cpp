@@ -1,6 +1,8 @@
 #include "CommonObjects/GetRegInfoExt.h"
 
-#include "CommonObjects/IdfEnums.h"
+#include "CommonObjects/FileUtils.h"
+#include "CommonObjects/IdfStrUtils.h"
+#include "CommonObjects/ScopeExit.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -47,24 +49,6 @@ bool Unquote(const std::string& s, std::size_t& i, std::string& out) {
   return false;
 }
 
-bool ParseDWord(const std::string& s, uint32_t& v) {
-  if (s.empty() || s.size() > 8) return false;
-  v = 0;
-  for (char c : s) {
-    int d;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      d = c - 'A' + 10;
-    else
-      return false;
-    v = v * 16 + static_cast<uint32_t>(d);
-  }
-  return true;
-}
-
 std::string StripCR(std::string line) {
   while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
   return line;
@@ -83,11 +67,6 @@ void MakeDirs(const std::string& dir) {
     partial = dir.substr(0, pos);
     if (!partial.empty()) ::mkdir(partial.c_str(), 0700);
   }
-}
-
-std::string DirOf(const std::string& path) {
-  std::size_t p = path.rfind('/');
-  return p == std::string::npos ? std::string(".") : (p == 0 ? std::string("/") : path.substr(0, p));
 }
 
 // Holds an exclusive advisory lock for the lifetime of the object.
@@ -154,7 +133,7 @@ TRegFile TRegFile::Parse(const std::string& text) {
       if (!data.empty() && data[0] == '"' && Unquote(data, j, s) && j == data.size()) {
         v.Kind = TRegValue::rkString;
         v.Text = s;
-      } else if (data.rfind("dword:", 0) == 0 && ParseDWord(data.substr(6), d)) {
+      } else if (data.rfind("dword:", 0) == 0 && TryHexToUInt32(std::string_view(data).substr(6), d)) {
         v.Kind = TRegValue::rkDWord;
         v.DWord = d;
       } else {
@@ -277,7 +256,7 @@ std::vector<std::pair<std::string, TRegValue>> TRegistryFileMedium::Values(const
 }
 
 void TRegistryFileMedium::Update(const std::function<void(TRegFile&)>& change) {
-  MakeDirs(DirOf(fPath));
+  MakeDirs(ExtractFileFolder(fPath));
   // The lock sits on its own file: the store itself is replaced, so a lock on it would be lost.
   TFileLock lock(fPath + ".lock");
   bool existed;
@@ -291,6 +270,8 @@ void TRegistryFileMedium::Update(const std::function<void(TRegFile&)>& change) {
   const std::string temp = fPath + ".tmp." + std::to_string(::getpid());
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
   if (fd < 0) throw ERegistryError(ErrnoText("cannot write settings", temp));
+  // Until the rename has replaced the store, every way out removes the temporary file.
+  TScopeExit removeTemp([&temp] { ::unlink(temp.c_str()); });
   std::size_t done = 0;
   bool ok = true;
   while (done < text.size()) {
@@ -304,22 +285,12 @@ void TRegistryFileMedium::Update(const std::function<void(TRegFile&)>& change) {
   }
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    throw ERegistryError(ErrnoText("cannot write settings", temp));
-  }
-  try {
-    if (BeforeReplace) BeforeReplace(temp);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
-  if (::rename(temp.c_str(), fPath.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    throw ERegistryError(ErrnoText("cannot replace settings", fPath));
-  }
+  if (!ok) throw ERegistryError(ErrnoText("cannot write settings", temp));
+  if (BeforeReplace) BeforeReplace(temp);
+  if (::rename(temp.c_str(), fPath.c_str()) != 0) throw ERegistryError(ErrnoText("cannot replace settings", fPath));
+  removeTemp.Release();
   // Make the rename itself durable.
-  int dfd = ::open(DirOf(fPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dfd = ::open(ExtractFileFolder(fPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);

@@ -1,6 +1,7 @@
 #include "host/dialog/ValdrinIdfImportForm.h"
 
 #include "CommonObjects/FileUtils.h"
+#include "CommonObjects/ScopeExit.h"
 #include "CommonObjects/WinUtils.h"
 #include "platform/Platform.h"
 
@@ -50,13 +51,8 @@ void TCorvaneIdfImport::Run_Import(int ActionIndex, const std::shared_ptr<Corvan
   AssignCommonSettings(FApptitle);
   FHelpFileName = GetDLLPath(true) + "Help/" + "CorvaneIDF.Hlp";
   FHelpFile = FHelpFileName;
-  try {
-    RunImportAction(ActionIndex);
-  } catch (...) {
-    fCorvaneRoot.reset();
-    throw;
-  }
-  fCorvaneRoot.reset();
+  TScopeExit dropRoot([this] { fCorvaneRoot.reset(); });
+  RunImportAction(ActionIndex);
 }
 
 void TCorvaneIdfImport::RunImportAction(int ActionIndex) {

@@ -9,6 +9,7 @@
 #include "import/IdfImportV4_XE2.h"
 
 #include "host/CorvaneX_TLB.h"
+#include "host/HostInstance.h"
 
 class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
  public:
@@ -64,6 +65,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   bool LocalGetRootAndInit(CorvaneX_TLB::TAutomationHook* Hook, std::shared_ptr<CorvaneX_TLB::ICVRoot>& Root,
                            bool aNew);
   void InitialiseFormSettings() { fCorvaneFactor = 1.0; }
+  // The instance a step starts; a failed terminate goes to the error log as "Terminating Corvane".
+  THostInstance StepHostInstance();
 
   // ---- assembly (ValdrinCreateAssembly.cpp) ----
   void PlaceBoardOutlinePart(const TAssemblyPtr& AssySession);
