@@ -206,16 +206,3 @@ TEST_F(EndToEnd, BatchBuildsTheSharedBoards) {
   EXPECT_GT(d->FPartPlaceList.Count(), 10);
   CheckPlacements(*d);
 }
-
-TEST_F(EndToEnd, BatchDrawsItsProgressOnlyOnATerminal) {
-  const std::string board = SamplesDir() + "sample.emn";
-  std::ostringstream out, err, quietOut, quietErr;
-  RunBatch({board, "--assembly-dir", Folder() + "t/", "--no-settings", "--settings", Folder() + "s.reg"}, out, err,
-           true);
-  EXPECT_NE(err.str().find("\r\033[KCreating Board Outline Part"), std::string::npos) << err.str();
-  EXPECT_NE(err.str().find("\r\033[KPlacing PCB Part"), std::string::npos);
-  RunBatch({board, "--assembly-dir", Folder() + "q/", "--no-settings", "--settings", Folder() + "s.reg"}, quietOut,
-           quietErr, false);
-  EXPECT_EQ(quietErr.str().find('\r'), std::string::npos);
-  EXPECT_NE(quietOut.str().find("---- Files written ----\n" + Folder() + "q/"), std::string::npos) << quietOut.str();
-}
