@@ -39,15 +39,6 @@ void AddPlacement(TTestImport& d, const std::string& des, const std::string& pkg
         TOutlineObject(etLine, pts[i][0], pts[i][1], pts[i + 1][0], pts[i + 1][1], 0, 0, 0, 0, 0, false));
   d.FPartPlaceList.Add(std::move(p));
 }
-
-void ExpectBox(const readback::TBox& b, double x0, double y0, double z0, double x1, double y1, double z1) {
-  EXPECT_NEAR(b.X0, x0, 1e-3);
-  EXPECT_NEAR(b.Y0, y0, 1e-3);
-  EXPECT_NEAR(b.Z0, z0, 1e-3);
-  EXPECT_NEAR(b.X1, x1, 1e-3);
-  EXPECT_NEAR(b.Y1, y1, 1e-3);
-  EXPECT_NEAR(b.Z1, z1, 1e-3);
-}
 }  // namespace
 
 TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
