@@ -13,6 +13,8 @@ TCorvaneIdfImport::TCorvaneIdfImport() {
   Setup(InVaultLabel, "InVaultLabel", "In Vault", "", 0);
   InVaultLabel.Visible = false;
   UseVaultCb.OnClick = [this] { Guarded([this] { UseVaultCbActions(); }); };
+  // The hole filter's change handling: the filtered counts follow whichever field changed.
+  HolesPerFeatureEdit.OnChange = Handler(&TIdfImportFormV4_XE2::HoleFilterSizeEditChange);
   AssignCommonSettings(FApptitle);
 }
 
