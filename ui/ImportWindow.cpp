@@ -55,16 +55,18 @@ class THeightDelegate : public QStyledItemDelegate {
     if (line && e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
       if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-        // Once the cell is committed, Enter rewrites it as a formatted number.
+        // Enter commits the cell, then rewrites it as a formatted number; it goes no further
+        // (the dialog's default button would start an import).
+        emit commitData(line);
+        emit closeEditor(line);
         const int col = fCol, row = fRow;
-        QTimer::singleShot(0, this, [this, col, row] {
-          if (TImportWindow* w = TImportWindow::Of(fForm))
-            w->Binder().Run([this, col, row] {
-              fForm.HeightGrid.Col = col;
-              fForm.HeightGrid.Row = row;
-              fForm.HeightGridKeyDown();
-            });
-        });
+        if (TImportWindow* w = TImportWindow::Of(fForm))
+          w->Binder().Run([this, col, row] {
+            fForm.HeightGrid.Col = col;
+            fForm.HeightGrid.Row = row;
+            fForm.HeightGridKeyDown();
+          });
+        return true;
       }
       TTypedText typed;
       if (TypedText(line, k, typed)) {
