@@ -129,6 +129,12 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
   return r;
 }
 
+// A "..." button as wide as its text needs.
+QPushButton* Narrow(QPushButton* b) {
+  b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+  return b;
+}
+
 // Grids whose columns share the width: the name column stretches, the value column fits.
 void FitColumns(QTableWidget* grid, int valueWidth) {
   grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -198,9 +204,7 @@ QWidget* TImportWindow::ImportPage() {
     e->setMinimumWidth(360);
     grid->addWidget(b.CaptionLabel(*edit, e), row, 0);
     grid->addWidget(e, row, 1);
-    QPushButton* browse = b.Button(*button);
-    browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
-    grid->addWidget(browse, row, 2);
+    grid->addWidget(Narrow(b.Button(*button)), row, 2);
     ++row;
   }
   grid->addLayout(Row({b.CheckBox(f.AssemblyDirCb), b.CheckBox(f.UseVaultCb), b.Label(f.InVaultLabel)}), row, 1);
@@ -227,13 +231,13 @@ QWidget* TImportWindow::SettingsPage() {
   paths->setMinimumWidth(220);
   paths->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   lib->addWidget(b.Label(f.Label3), 1, 0);
-  lib->addWidget(paths, 1, 1, 1, 2);
-  lib->addWidget(b.Button(f.LibSearchPathButton), 1, 3);
+  lib->addWidget(paths, 1, 1);
+  lib->addWidget(Narrow(b.Button(f.LibSearchPathButton)), 1, 2);
   lib->addWidget(b.CheckBox(f.SearchSubDirs), 2, 1, 1, 3);
   lib->addWidget(b.CheckBox(f.UseXrefCheckbox), 3, 0, 1, 4);
   lib->addWidget(b.Label(f.XrefLabel), 4, 0);
   lib->addWidget(b.Edit(f.XrefEdit), 4, 1);
-  lib->addWidget(b.Button(f.XrefButton), 4, 2);
+  lib->addWidget(Narrow(b.Button(f.XrefButton)), 4, 2);
   lib->addWidget(b.Button(f.EditXrefButton), 4, 3);
   lib->setColumnStretch(1, 1);
 

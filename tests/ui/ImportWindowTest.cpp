@@ -1,6 +1,7 @@
 // Imports through the window: the board file dialog answered by typing its name, the build with
 // its progress, and the Stop button while the build holds the dialog.
 #include <QApplication>
+#include <QClipboard>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -94,4 +95,18 @@ TEST_F(UiWindowTest, StopDuringTheBuildEndsItWithTheErrorAdvice) {
   EXPECT_FALSE(stop->isVisible());
   EXPECT_EQ(window->Pages()->currentIndex(), d->StatusTabSheet.PageIndex);
   EXPECT_TRUE(window->isVisible());  // the dialog stays open
+}
+
+TEST(AboutCommand, ShowsTheDetailsInABoxAndYesCopiesThem) {
+  std::string text;
+  TModalAnswers answers;
+  answers.Then([&](QWidget* box) { text = Press(box, QMessageBox::Yes); });
+  QGuiApplication::clipboard()->clear();
+  EXPECT_EQ(RunAboutWindow(gArgc, gArgv), 0);
+  ASSERT_TRUE(answers.Done());
+  EXPECT_EQ(answers.Seen[0].rfind("Confirm: Corvane VAV Arizede\nVer : ", 0), 0u) << answers.Seen[0];
+  EXPECT_NE(text.find("Corvane Version 0"), std::string::npos);
+  const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(copied.size(), 5);  // the question is not copied
+  EXPECT_EQ(copied[0].toStdString(), "Corvane VAV Arizede");
 }
