@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -141,6 +142,8 @@ void FitColumns(QTableWidget* grid, int valueWidth) {
   grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Fixed);
   grid->setColumnWidth(1, valueWidth);
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  // Room for seven rows, as the grids were drawn to show.
+  grid->setMinimumHeight(7 * (grid->fontMetrics().height() + 6) + 4);
 }
 }  // namespace
 
@@ -450,11 +453,21 @@ QWidget* TImportWindow::MemoPage(controls::TMemo& memo) {
 }
 
 void TImportWindow::PushHeight() {
-  if (fShownHeight == fForm.Height || fHeightPending) return;
-  // The dialog's page heights are minimum heights at its font setting's pixels per inch.
+  const int page = fPages->currentIndex();
+  if ((fShownHeight == fForm.Height && fShownPage == page) || fHeightPending) return;
+  // The dialog's page heights are minimum heights at its font setting's pixels per inch; the
+  // page shown decides how much room the layout needs (the other pages ask for none).
   fHeightPending = true;
   QTimer::singleShot(0, this, [this] {
     fHeightPending = false;
+    fShownPage = fPages->currentIndex();
+    for (int i = 0; i < fPages->count(); ++i)
+      fPages->widget(i)->setSizePolicy(i == fShownPage ? QSizePolicy::Preferred : QSizePolicy::Ignored,
+                                       i == fShownPage ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    // Hidden pages do not pass their new policy on by themselves.
+    if (auto* stack = fPages->findChild<QStackedWidget*>(); stack && stack->layout()) stack->layout()->invalidate();
+    fPages->updateGeometry();
+    if (layout()) layout()->invalidate();
     const int dpi = platform::Services().ScreenPixelsPerInch();
     const int base = fForm.FWeHaveLargeFonts ? 120 : 96;
     const int wanted = fForm.Height * dpi / base;
@@ -482,6 +495,12 @@ void TImportWindow::ShowHelpForFocus() {
   QWidget* focus = QApplication::focusWidget();
   fForm.ActiveControl = fBinder->ControlOf(focus);
   fBinder->Run([this] { fForm.FormHelpKey(); });
+}
+
+void TImportWindow::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  fShownPage = -1;  // a first layout: size for the page shown
+  PushHeight();
 }
 
 void TImportWindow::closeEvent(QCloseEvent* e) {

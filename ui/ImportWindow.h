@@ -24,6 +24,7 @@ class TImportWindow : public QDialog {
   void Detach();
 
  protected:
+  void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void reject() override;
 
@@ -43,7 +44,7 @@ class TImportWindow : public QDialog {
   TCorvaneIdfImport& fForm;
   TBinder* fBinder;
   QTabWidget* fPages = nullptr;
-  int fShownHeight = -1;
+  int fShownHeight = -1, fShownPage = -1;
   bool fHeightPending = false;
 };
 

@@ -49,8 +49,10 @@ TModalAnswers& TModalAnswers::Then(std::function<void(QWidget*)> action) {
 
 void TModalAnswers::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
-  if (!modal || modal == fLast || fActions.empty() || !modal->isVisible()) return;
-  fLast = modal;
+  if (!modal || fActions.empty() || !modal->isVisible()) return;
+  for (const auto& w : fAnswered)
+    if (w == modal) return;
+  fAnswered.emplace_back(modal);
   auto action = std::move(fActions.front());
   fActions.pop_front();
   std::string seen = modal->windowTitle().toStdString();

@@ -2,11 +2,13 @@
 // Widget tests: one QApplication on the offscreen platform, and answers for the modal dialogs
 // and message boxes that open while a test runs (file dialogs are typed into, as a user would).
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -24,7 +26,8 @@ class TModalAnswers {
  private:
   void Poll();
   std::deque<std::function<void(QWidget*)>> fActions;
-  QWidget* fLast = nullptr;
+  // Every widget answered so far: a dialog shows again when the one it opened closes.
+  std::vector<QPointer<QWidget>> fAnswered;
   QTimer fTimer;
 };
 
