@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFontDatabase>
+#include <QFont>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -340,7 +340,11 @@ QPlainTextEdit* TBinder::Memo(controls::TMemo& c, bool monospace, bool readOnly)
   auto* w = new QPlainTextEdit;
   w->setReadOnly(readOnly);
   w->setLineWrapMode(QPlainTextEdit::NoWrap);
-  if (monospace) w->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  if (monospace) {
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setStyleHint(QFont::Monospace);
+    w->setFont(mono);
+  }
   w->setVerticalScrollBarPolicy(c.ScrollBarVertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
   auto shown = std::make_shared<std::vector<std::string>>();
   Bind(c, w, [&c, w, shown] {

@@ -94,7 +94,13 @@ void TCorvaneIdfImport::LocalGetRegSettings() {
   TGetInfoFromRegistry& r = *FReg;
   AnchorPartsCb.Checked = r.GetBooleanFromRegistry("AnchorParts");
   ShowPartCreateCb.Checked = r.GetBooleanFromRegistry("PartCreationVisible");
-  HolesPerFeatureEdit.SetText(r.GetStringFromRegistryExt("HolesPerFeature", "200"));
+  {
+    // Reading the stored value is no edit: the hole filter ran its analysis already.
+    auto onChange = std::move(HolesPerFeatureEdit.OnChange);
+    HolesPerFeatureEdit.OnChange = nullptr;
+    HolesPerFeatureEdit.SetText(r.GetStringFromRegistryExt("HolesPerFeature", "200"));
+    HolesPerFeatureEdit.OnChange = std::move(onChange);
+  }
   UseVaultCb.Checked = r.GetBooleanFromRegistry("UseCorvaneVault");
   fWindowsFileSystemAssemblyFolder = r.GetStringFromRegistry("WindowsFileSystemAssemblyFolder");
   fVaultAssemblyFolder = r.GetStringFromRegistry("VaultAssemblyFolder");
