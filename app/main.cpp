@@ -6,6 +6,10 @@
 #include "app/BatchCommand.h"
 #include "app/CorvaneIdfCommandLauncher.h"
 #include "platform/TerminalPlatform.h"
+#ifdef CORVANE_IDF_WITH_QT
+#include "app/GuiCommands.h"
+#include "ui/QtFrontEnd.h"
+#endif
 #ifdef CORVANE_IDF_WITH_HOST
 #include "corvane/CorvaneServer.h"
 #endif
@@ -14,6 +18,8 @@ namespace {
 void PrintUsage(std::ostream& os) {
   os << "corvane-idf: IDF board import\n"
         "  corvane-idf                  about details\n"
+        "  corvane-idf about            about details in a message box\n"
+        "  corvane-idf import [BOARD]   the import dialog\n"
         "  "
      << BatchUsage().substr(7) << "\n";
 }
@@ -25,7 +31,11 @@ int main(int argc, char** argv) {
   corvane::RegisterCorvaneServer();
 #endif
   if (args.empty()) {
-    // No display here: the About details and their question go to the terminal.
+#ifdef CORVANE_IDF_WITH_QT
+    // Started from a desktop menu: no terminal to answer on, so a box.
+    if (ui::DisplayAvailable() && ::isatty(0) == 0) return RunAboutWindow(argc, argv);
+#endif
+    // The About details and their question go to the terminal.
     platform::SetServices(std::make_shared<platform::TTerminalPlatform>(std::cin, std::cout, ::isatty(0) != 0));
     RunIdfImport(true);
     return 0;
@@ -33,6 +43,19 @@ int main(int argc, char** argv) {
   const std::string command = args.front();
   args.erase(args.begin());
   if (command == "batch") return RunBatch(args, std::cout, std::cerr, ::isatty(2) != 0);
+  if (command == "import" || command == "about") {
+#ifdef CORVANE_IDF_WITH_QT
+    if (command == "about") return RunAboutWindow(argc, argv);
+    if (args.size() > 1) {
+      std::cerr << "corvane-idf: import takes at most one board file\n";
+      return 2;
+    }
+    return RunImportWindow(argc, argv, args.empty() ? std::string() : args.front());
+#else
+    std::cerr << "corvane-idf: '" << command << "' needs the Qt front end, which this build leaves out\n";
+    return 2;
+#endif
+  }
   if (command == "--help" || command == "-h" || command == "help") {
     PrintUsage(std::cout);
     return 0;

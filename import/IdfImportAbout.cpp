@@ -1,4 +1,6 @@
 // About details and help.
+#include <dirent.h>
+
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/IdfStrUtils.h"
 #include "CommonObjects/WinUtils.h"
@@ -9,6 +11,30 @@ using platform::Services;
 using platform::TMsgDlgType;
 
 std::string TIdfImportFormV4_XE2::ApplicationHelpFile;
+
+std::string FindHelpSetFolder(const std::string& HelpFile) {
+  const std::string base = RemoveExt(HelpFile);
+  if (base.empty()) return {};
+  if (DirectoryExists(base)) return IncludeTrailingPathDelimiter(base);
+  const std::string parent = ExtractFileDir(base);
+  const std::string name = ExtractFileName(base);
+  DIR* d = ::opendir(parent.empty() ? "." : parent.c_str());
+  if (!d) return {};
+  std::string found;
+  while (dirent* e = ::readdir(d)) {
+    if (SameTextAscii(e->d_name, name) && DirectoryExists(parent + e->d_name)) {
+      found = IncludeTrailingPathDelimiter(parent + e->d_name);
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+std::string FindHelpFile(const std::string& HelpFile) {
+  if (std::string file = FindFileIgnoringCase(HelpFile); !file.empty()) return file;
+  return FindHelpSetFolder(HelpFile).empty() ? std::string() : HelpFile;
+}
 
 std::string TIdfImportFormV4_XE2::GetVer() { return FileVersionString(); }
 
@@ -38,9 +64,9 @@ void TIdfImportFormV4_XE2::ShowAboutDetails(const std::string& ProductName, cons
 void TIdfImportFormV4_XE2::DisplayProductHelp() {
   const std::string base = RemoveExt(FHelpFileName);
   // A help file differing only in letter case counts as found.
-  if (std::string chm = FindFileIgnoringCase(base + ".chm"); !chm.empty()) {
+  if (std::string chm = FindHelpFile(base + ".chm"); !chm.empty()) {
     DisplayHtmlHelpTopic(chm, FImportHelpTopic);
-  } else if (std::string hlp = FindFileIgnoringCase(base + ".hlp"); !hlp.empty()) {
+  } else if (std::string hlp = FindHelpFile(base + ".hlp"); !hlp.empty()) {
     DisplayWinHelpTopic(hlp, FImportHelpTopic);
   } else {
     Services().MessageDlg(FHelpFileName + " does not exist", TMsgDlgType::mtInformation, platform::mbOK);
@@ -61,7 +87,7 @@ void TIdfImportFormV4_XE2::DisplayWinHelpTopic(const std::string& HelpFile, cons
 void TIdfImportFormV4_XE2::FormHelpKey() {
   int context = HelpContext;
   if (ActiveControl && ActiveControl->HelpContext != 0) context = ActiveControl->HelpContext;
-  const std::string file = FindFileIgnoringCase(FHelpFile);
+  const std::string file = FindHelpFile(FHelpFile);
   if (file.empty()) {
     Services().MessageDlg(FHelpFile + " does not exist", TMsgDlgType::mtInformation, platform::mbOK);
     return;
@@ -70,7 +96,7 @@ void TIdfImportFormV4_XE2::FormHelpKey() {
 }
 
 void TIdfImportFormV4_XE2::DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic) {
-  const std::string file = FindFileIgnoringCase(HelpFileName);
+  const std::string file = FindHelpFile(HelpFileName);
   if (file.empty()) {
     Services().MessageDlg(HelpFileName + " does not exist", TMsgDlgType::mtInformation, platform::mbOK);
     return;

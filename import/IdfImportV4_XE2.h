@@ -373,3 +373,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
 // as the name when there is one, else as "$" and eight hexadecimal digits.
 bool ColourTextToValue(const std::string& text, int& value);
 std::string ColourValueToText(int value);
+
+// A help file as found on disk: the file itself, or the folder of HTML pages that stands for it
+// (the path without its extension). Letter case is ignored; empty when neither exists.
+std::string FindHelpFile(const std::string& HelpFile);
+// The folder of HTML pages (with its separator) that stands for a help file; empty when absent.
+std::string FindHelpSetFolder(const std::string& HelpFile);

@@ -43,22 +43,25 @@ std::string PartOfValue(const std::string& value) { return value.substr(0, value
 }  // namespace
 
 TPartXrefForm::TPartXrefForm() : controls::TForm("PartXrefForm") {
-  auto setup = [this](controls::TControl& c, const char* name, const char* caption, const char* hint) {
+  // Help context numbers as the help file's map has them.
+  auto setup = [this](controls::TControl& c, const char* name, const char* caption, const char* hint, int help) {
     c.Name = name;
     c.Caption = caption;
     c.Hint = hint;
+    c.HelpContext = help;
     fControls.push_back(&c);
   };
-  setup(FootPrintGrid, "FootPrintGrid", "", "");
-  setup(IncludePath, "IncludePath", "Include Path", "");
-  setup(ShowAllButton, "ShowAllButton", "Show All", "");
-  setup(Load3dModel, "Load3dModel", "Auto Load", "");
-  setup(ClearEntryButton, "ClearEntryButton", "Clear Entry", "Clear selected item");
-  setup(CopyToClipboardButton, "CopyToClipboardButton", "Copy To Clipboard", "Copy selected items to the clipboard");
-  setup(SaveAsButton, "SaveAsButton", "Save As", "");
-  setup(OKButton, "OKButton", "OK", "");
-  setup(CancelButton, "CancelButton", "Cancel", "");
-  setup(HelpButton, "HelpButton", "Help", "");
+  setup(FootPrintGrid, "FootPrintGrid", "", "", 3000);
+  setup(IncludePath, "IncludePath", "Include Path", "", 3010);
+  setup(ShowAllButton, "ShowAllButton", "Show All", "", 3030);
+  setup(Load3dModel, "Load3dModel", "Auto Load", "", 3030);
+  setup(ClearEntryButton, "ClearEntryButton", "Clear Entry", "Clear selected item", 3020);
+  setup(CopyToClipboardButton, "CopyToClipboardButton", "Copy To Clipboard", "Copy selected items to the clipboard",
+        3040);
+  setup(SaveAsButton, "SaveAsButton", "Save As", "", 3050);
+  setup(OKButton, "OKButton", "OK", "", 3060);
+  setup(CancelButton, "CancelButton", "Cancel", "", 3080);
+  setup(HelpButton, "HelpButton", "Help", "", 3070);
   FootPrintGrid.SetColCount(2);
   FootPrintGrid.SetRowCount(2);
   FootPrintGrid.FixedRows = 1;

@@ -14,6 +14,8 @@ TCorvaneIdfImport::TCorvaneIdfImport() {
   Setup(InVaultLabel, "InVaultLabel", "In Vault", "", 0);
   InVaultLabel.Visible = false;
   UseVaultCb.OnClick = [this] { Guarded([this] { UseVaultCbActions(); }); };
+  // The hole filter's change handling: the filtered counts follow whichever field changed.
+  HolesPerFeatureEdit.OnChange = Handler(&TIdfImportFormV4_XE2::HoleFilterSizeEditChange);
   AssignCommonSettings(FApptitle);
 }
 
@@ -88,7 +90,13 @@ void TCorvaneIdfImport::LocalGetRegSettings() {
   TGetInfoFromRegistry& r = *FReg;
   AnchorPartsCb.Checked = r.GetBooleanFromRegistry("AnchorParts");
   ShowPartCreateCb.Checked = r.GetBooleanFromRegistry("PartCreationVisible");
-  HolesPerFeatureEdit.SetText(r.GetStringFromRegistryExt("HolesPerFeature", "200"));
+  {
+    // Reading the stored value is no edit: the hole filter ran its analysis already.
+    auto onChange = std::move(HolesPerFeatureEdit.OnChange);
+    HolesPerFeatureEdit.OnChange = nullptr;
+    HolesPerFeatureEdit.SetText(r.GetStringFromRegistryExt("HolesPerFeature", "200"));
+    HolesPerFeatureEdit.OnChange = std::move(onChange);
+  }
   UseVaultCb.Checked = r.GetBooleanFromRegistry("UseCorvaneVault");
   fWindowsFileSystemAssemblyFolder = r.GetStringFromRegistry("WindowsFileSystemAssemblyFolder");
   fVaultAssemblyFolder = r.GetStringFromRegistry("VaultAssemblyFolder");
