@@ -1,0 +1,233 @@
+#include "corvane/AssemblyView.h"
+
+#include <AIS_InteractiveContext.hxx>
+#include <Aspect_DisplayConnection.hxx>
+#include <Aspect_NeutralWindow.hxx>
+#include <Image_AlienPixMap.hxx>
+#include <OpenGl_Context.hxx>
+#include <OpenGl_FrameBuffer.hxx>
+#include <OpenGl_GraphicDriver.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <Standard_Failure.hxx>
+#include <TDocStd_Document.hxx>
+#include <TopExp_Explorer.hxx>
+#include <V3d_View.hxx>
+#include <V3d_Viewer.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
+#include <XCAFPrs_AISObject.hxx>
+#include <Xw_Window.hxx>
+#include <cstdlib>
+#include <vector>
+
+namespace corvane {
+namespace {
+const Quantity_Color kBackgroundTop(0.93, 0.94, 0.96, Quantity_TOC_sRGB);
+const Quantity_Color kBackgroundBottom(0.78, 0.80, 0.84, Quantity_TOC_sRGB);
+
+std::string Why(const Standard_Failure& e) {
+  const char* m = e.GetMessageString();
+  return std::string(e.DynamicType()->Name()) + (m && *m ? std::string(": ") + m : std::string());
+}
+
+// Qt paints into its own frame buffer object, which holds plain (not sRGB) colours; told
+// otherwise, the viewer would write them too dark.
+class TForeignFrameBuffer : public OpenGl_FrameBuffer {
+ public:
+  void BindBuffer(const Handle(OpenGl_Context) & ctx) override {
+    OpenGl_FrameBuffer::BindBuffer(ctx);
+    ctx->SetFrameBufferSRGB(true, false);
+  }
+  void BindDrawBuffer(const Handle(OpenGl_Context) & ctx) override {
+    OpenGl_FrameBuffer::BindDrawBuffer(ctx);
+    ctx->SetFrameBufferSRGB(true, false);
+  }
+};
+
+// The free shapes of a STEP file as presentations with the file's colours and names.
+std::vector<Handle(XCAFPrs_AISObject)> ReadModel(const std::string& file) {
+  STEPCAFControl_Reader reader;
+  reader.SetColorMode(true);
+  reader.SetNameMode(true);
+  if (reader.ReadFile(file.c_str()) != IFSelect_RetDone) throw EModelViewError("cannot read '" + file + "'");
+  Handle(TDocStd_Document) doc;
+  XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
+  if (!reader.Transfer(doc)) throw EModelViewError("cannot read the shapes of '" + file + "'");
+  Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+  TDF_LabelSequence roots;
+  shapes->GetFreeShapes(roots);
+  std::vector<Handle(XCAFPrs_AISObject)> out;
+  for (Standard_Integer i = 1; i <= roots.Length(); ++i) {
+    const TopoDS_Shape s = XCAFDoc_ShapeTool::GetShape(roots.Value(i));
+    if (s.IsNull() || !TopExp_Explorer(s, TopAbs_FACE).More()) continue;
+    out.push_back(new XCAFPrs_AISObject(roots.Value(i)));
+  }
+  // A picture of nothing would pass for an assembly that is only far away.
+  if (out.empty()) throw EModelViewError("'" + file + "' holds no shape to show");
+  return out;
+}
+
+Handle(Aspect_DisplayConnection) OpenDisplay() {
+  const std::string why = ModelViewUnavailableReason();
+  if (!why.empty()) throw EModelViewError(why);
+  try {
+    return new Aspect_DisplayConnection();
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("cannot open the X display: " + Why(e));
+  }
+}
+}  // namespace
+
+std::string ModelViewUnavailableReason() {
+  const char* d = std::getenv("DISPLAY");
+  if (!d || !*d) return "the 3D view needs an X display with OpenGL, and DISPLAY is not set (try xvfb-run -s -noreset)";
+  return {};
+}
+
+namespace {
+struct TViewer {
+  Handle(OpenGl_GraphicDriver) Driver;
+  Handle(V3d_Viewer) Viewer;
+  Handle(AIS_InteractiveContext) Context;
+  Handle(V3d_View) View;
+  std::vector<Handle(XCAFPrs_AISObject)> Model;
+  bool Shown = false;
+
+  // foreignBuffer: drawing into a frame buffer owned by a widget toolkit.
+  void CreateViewer(bool foreignBuffer) {
+    Driver = new OpenGl_GraphicDriver(OpenDisplay(), false);
+    if (foreignBuffer) {
+      Driver->ChangeOptions().buffersNoSwap = true;
+      Driver->ChangeOptions().buffersOpaqueAlpha = true;
+      Driver->ChangeOptions().useSystemBuffer = false;
+    }
+    Viewer = new V3d_Viewer(Driver);
+    Viewer->SetDefaultLights();
+    Viewer->SetLightOn();
+    Context = new AIS_InteractiveContext(Viewer);
+    View = Viewer->CreateView();
+    View->SetBgGradientColors(kBackgroundTop, kBackgroundBottom, Aspect_GradientFillMethod_Vertical);
+    View->SetImmediateUpdate(false);
+  }
+  void ShowModel() {
+    if (Shown || !Context) return;
+    for (const auto& m : Model) Context->Display(m, AIS_Shaded, -1, false);
+    View->SetProj(V3d_XposYnegZpos);
+    View->FitAll(0.05, false);
+    Shown = true;
+  }
+};
+}  // namespace
+
+struct TAssemblyView::TImpl : TViewer {};
+
+TAssemblyView::TAssemblyView() : f(std::make_unique<TImpl>()) {}
+TAssemblyView::~TAssemblyView() = default;
+
+void TAssemblyView::Load(const std::string& modelFile) {
+  try {
+    auto model = ReadModel(modelFile);
+    if (f->Context) f->Context->RemoveAll(false);
+    f->Model = std::move(model);
+    f->Shown = false;
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("cannot read '" + modelFile + "': " + Why(e));
+  }
+}
+
+bool TAssemblyView::HasModel() const { return !f->Model.empty(); }
+bool TAssemblyView::Attached() const { return !f->View.IsNull() && !f->View->Window().IsNull(); }
+
+void TAssemblyView::Attach(std::uintptr_t nativeWindow, int width, int height) {
+  try {
+    if (!f->Viewer) f->CreateViewer(true);
+    Handle(OpenGl_Context) gl = new OpenGl_Context();
+    if (!gl->Init(false)) throw EModelViewError("no OpenGL context is current");
+    Handle(Aspect_NeutralWindow) window = Handle(Aspect_NeutralWindow)::DownCast(f->View->Window());
+    if (window.IsNull()) {
+      window = new Aspect_NeutralWindow();
+      window->SetVirtual(true);
+    }
+    window->SetNativeHandle(static_cast<Aspect_Drawable>(nativeWindow));
+    window->SetSize(width, height);
+    f->View->SetWindow(window, gl->RenderingContext());
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("cannot start the 3D view: " + Why(e));
+  }
+}
+
+void TAssemblyView::Paint() {
+  if (!Attached()) return;
+  Handle(OpenGl_Context) gl = f->Driver->GetSharedContext();
+  Handle(OpenGl_FrameBuffer) fbo = gl->DefaultFrameBuffer();
+  if (fbo.IsNull()) {
+    fbo = new TForeignFrameBuffer();
+    gl->SetDefaultFrameBuffer(fbo);
+  }
+  if (!fbo->InitWrapper(gl)) return;
+  Handle(Aspect_NeutralWindow) window = Handle(Aspect_NeutralWindow)::DownCast(f->View->Window());
+  Standard_Integer w = 0, h = 0;
+  window->Size(w, h);
+  const Graphic3d_Vec2i size = fbo->GetVPSize();
+  if (size.x() != w || size.y() != h) {
+    window->SetSize(size.x(), size.y());
+    f->View->MustBeResized();
+  }
+  f->ShowModel();
+  f->View->Invalidate();
+  f->View->Redraw();
+}
+
+void TAssemblyView::Release() {
+  if (f->Context) f->Context->RemoveAll(false);
+  if (f->View) f->View->Remove();
+  f->View.Nullify();
+  f->Context.Nullify();
+  f->Viewer.Nullify();
+  f->Driver.Nullify();
+  f->Shown = false;
+}
+
+void TAssemblyView::SetDirection(TViewDirection direction) {
+  if (!f->View) return;
+  f->View->SetProj(direction == vdTop ? V3d_Zpos : direction == vdBottom ? V3d_Zneg : V3d_XposYnegZpos);
+  f->View->FitAll(0.05, false);
+}
+
+void TAssemblyView::Fit() {
+  if (f->View) f->View->FitAll(0.05, false);
+}
+void TAssemblyView::StartRotation(int x, int y) {
+  if (f->View) f->View->StartRotation(x, y);
+}
+void TAssemblyView::Rotate(int x, int y) {
+  if (f->View) f->View->Rotation(x, y);
+}
+void TAssemblyView::Pan(int dx, int dy) {
+  if (f->View) f->View->Pan(dx, dy, 1.0, false);
+}
+void TAssemblyView::Zoom(double factor) {
+  if (f->View && factor > 0) f->View->SetZoom(factor, true);
+}
+
+void WriteAssemblyPicture(const std::string& modelFile, const std::string& pngFile, int width, int height) {
+  TViewer v;
+  try {
+    v.Model = ReadModel(modelFile);
+    v.CreateViewer(false);
+    // A window that is never shown: the picture is drawn into an off-screen buffer.
+    Handle(Xw_Window) window = new Xw_Window(v.Driver->GetDisplayConnection(), "", 0, 0, width, height);
+    window->SetVirtual(true);
+    v.View->SetWindow(window);
+    v.ShowModel();
+    Image_AlienPixMap image;
+    if (!v.View->ToPixMap(image, width, height)) throw EModelViewError("the 3D view drew no picture");
+    if (!image.Save(TCollection_AsciiString(pngFile.c_str()))) throw EModelViewError("cannot write '" + pngFile + "'");
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("the 3D view failed: " + Why(e));
+  }
+  if (v.View) v.View->Remove();
+}
+
+}  // namespace corvane
