@@ -7,10 +7,13 @@
 #include <OpenGl_Context.hxx>
 #include <OpenGl_FrameBuffer.hxx>
 #include <OpenGl_GraphicDriver.hxx>
+#include <Prs3d_LineAspect.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <Standard_Failure.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopExp_Explorer.hxx>
+#include <V3d_AmbientLight.hxx>
+#include <V3d_DirectionalLight.hxx>
 #include <V3d_View.hxx>
 #include <V3d_Viewer.hxx>
 #include <XCAFApp_Application.hxx>
@@ -25,6 +28,7 @@ namespace corvane {
 namespace {
 const Quantity_Color kBackgroundTop(0.93, 0.94, 0.96, Quantity_TOC_sRGB);
 const Quantity_Color kBackgroundBottom(0.78, 0.80, 0.84, Quantity_TOC_sRGB);
+const Quantity_Color kEdges(0.30, 0.30, 0.30, Quantity_TOC_sRGB);
 
 std::string Why(const Standard_Failure& e) {
   const char* m = e.GetMessageString();
@@ -68,10 +72,12 @@ std::vector<Handle(XCAFPrs_AISObject)> ReadModel(const std::string& file) {
   return out;
 }
 
-Handle(Aspect_DisplayConnection) OpenDisplay() {
+Handle(Aspect_DisplayConnection) OpenDisplay(void* xDisplay) {
   const std::string why = ModelViewUnavailableReason();
   if (!why.empty()) throw EModelViewError(why);
   try {
+    // A GL context works only with the connection that created it.
+    if (xDisplay) return new Aspect_DisplayConnection(static_cast<Aspect_XDisplay*>(xDisplay));
     return new Aspect_DisplayConnection();
   } catch (const Standard_Failure& e) {
     throw EModelViewError("cannot open the X display: " + Why(e));
@@ -95,15 +101,22 @@ struct TViewer {
   bool Shown = false;
 
   // foreignBuffer: drawing into a frame buffer owned by a widget toolkit.
-  void CreateViewer(bool foreignBuffer) {
-    Driver = new OpenGl_GraphicDriver(OpenDisplay(), false);
+  void CreateViewer(bool foreignBuffer, void* xDisplay = nullptr) {
+    Driver = new OpenGl_GraphicDriver(OpenDisplay(xDisplay), false);
     if (foreignBuffer) {
       Driver->ChangeOptions().buffersNoSwap = true;
       Driver->ChangeOptions().buffersOpaqueAlpha = true;
       Driver->ChangeOptions().useSystemBuffer = false;
     }
     Viewer = new V3d_Viewer(Driver);
-    Viewer->SetDefaultLights();
+    // A light fixed to the camera falls on the three faces of a box alike in the isometric
+    // view; lights fixed in space from above (and weaker, from below) shade them apart.
+    Handle(V3d_DirectionalLight) key = new V3d_DirectionalLight(gp_Dir(-0.4, 0.7, -1.0), Quantity_NOC_WHITE, false);
+    Handle(V3d_DirectionalLight) fill = new V3d_DirectionalLight(gp_Dir(0.4, -0.7, 1.0), Quantity_NOC_WHITE, false);
+    fill->SetIntensity(0.35);
+    Viewer->AddLight(new V3d_AmbientLight(Quantity_NOC_GRAY50));
+    Viewer->AddLight(key);
+    Viewer->AddLight(fill);
     Viewer->SetLightOn();
     Context = new AIS_InteractiveContext(Viewer);
     View = Viewer->CreateView();
@@ -112,7 +125,12 @@ struct TViewer {
   }
   void ShowModel() {
     if (Shown || !Context) return;
-    for (const auto& m : Model) Context->Display(m, AIS_Shaded, -1, false);
+    for (const auto& m : Model) {
+      // Face edges in grey: without them a board's top and its parts' tops merge into flat patches.
+      m->Attributes()->SetFaceBoundaryDraw(true);
+      m->Attributes()->SetFaceBoundaryAspect(new Prs3d_LineAspect(kEdges, Aspect_TOL_SOLID, 1.0));
+      Context->Display(m, AIS_Shaded, -1, false);
+    }
     View->SetProj(V3d_XposYnegZpos);
     View->FitAll(0.05, false);
     Shown = true;
@@ -139,9 +157,9 @@ void TAssemblyView::Load(const std::string& modelFile) {
 bool TAssemblyView::HasModel() const { return !f->Model.empty(); }
 bool TAssemblyView::Attached() const { return !f->View.IsNull() && !f->View->Window().IsNull(); }
 
-void TAssemblyView::Attach(std::uintptr_t nativeWindow, int width, int height) {
+void TAssemblyView::Attach(std::uintptr_t nativeWindow, void* xDisplay, int width, int height) {
   try {
-    if (!f->Viewer) f->CreateViewer(true);
+    if (!f->Viewer) f->CreateViewer(true, xDisplay);
     Handle(OpenGl_Context) gl = new OpenGl_Context();
     if (!gl->Init(false)) throw EModelViewError("no OpenGL context is current");
     Handle(Aspect_NeutralWindow) window = Handle(Aspect_NeutralWindow)::DownCast(f->View->Window());

@@ -36,8 +36,9 @@ class TAssemblyView {
   void Load(const std::string& modelFile);
   bool HasModel() const;
 
-  // In context: binds the viewer to the top-level window and the current GL context.
-  void Attach(std::uintptr_t nativeWindow, int width, int height);
+  // In context: binds the viewer to the top-level window and the current GL context, on the X
+  // display connection that made them (an Xlib Display*; the viewer's own one otherwise).
+  void Attach(std::uintptr_t nativeWindow, void* xDisplay, int width, int height);
   // In context: draws into the frame buffer the owner has bound; that buffer is not sRGB.
   void Paint();
   // In context: lets go of every GL resource; the view is unusable afterwards.

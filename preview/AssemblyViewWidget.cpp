@@ -1,5 +1,6 @@
 #include "preview/AssemblyViewWidget.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -41,7 +42,9 @@ void TAssemblyViewWidget::initializeGL() {
   try {
     // The viewer takes the top-level window; the widget itself draws into Qt's frame buffer.
     const qreal r = devicePixelRatioF();
-    fView.Attach(static_cast<std::uintptr_t>(window()->winId()), static_cast<int>(width() * r),
+    void* display = nullptr;
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) display = x11->display();
+    fView.Attach(static_cast<std::uintptr_t>(window()->winId()), display, static_cast<int>(width() * r),
                  static_cast<int>(height() * r));
     fError.clear();
   } catch (const std::exception& e) {

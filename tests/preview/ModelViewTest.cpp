@@ -18,6 +18,7 @@ namespace {
 // integrated circuit (the sample's colour list), and the grey background.
 struct TShares {
   double Board = 0, Red = 0, Black = 0, Background = 0;
+  double BoardGreen = 0;  // mean green of the board's pixels
 };
 TShares SharesOf(const QImage& image) {
   TShares s;
@@ -35,6 +36,7 @@ TShares SharesOf(const QImage& image) {
       else if (std::abs(r - g) < 16 && std::abs(g - b) < 24 && r > 170)
         s.Background += 1 / n;
     }
+  if (s.Board > 0) s.BoardGreen /= s.Board * n;
   return s;
 }
 
@@ -109,6 +111,9 @@ TEST_F(ModelView, WidgetDrawsTheAssemblyInQtsFrameBuffer) {
   const TShares s = SharesOf(iso);
   EXPECT_GT(s.Board, 0.10);
   EXPECT_GT(s.Red + s.Black, 0.0005);
+  // Qt's frame buffer holds plain colours: the board is as light as in the off-screen picture.
+  const TShares batch = SharesOf(QImage(QString::fromStdString(fDir->Path() + "batch.png")));
+  EXPECT_NEAR(s.BoardGreen, batch.BoardGreen, 20);
   // Seen from below only the bottom side's parts show; the board still fills the view.
   w->SetDirection(corvane::vdBottom);
   const TShares below = SharesOf(w->grabFramebuffer());
