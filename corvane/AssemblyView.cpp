@@ -3,6 +3,7 @@
 #include <AIS_InteractiveContext.hxx>
 #include <Aspect_DisplayConnection.hxx>
 #include <Aspect_NeutralWindow.hxx>
+#include <BRepMesh_IncrementalMesh.hxx>
 #include <Image_AlienPixMap.hxx>
 #include <OpenGl_Context.hxx>
 #include <OpenGl_FrameBuffer.hxx>
@@ -10,6 +11,7 @@
 #include <Prs3d_LineAspect.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <Standard_Failure.hxx>
+#include <StdPrs_ToolTriangulatedShape.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopExp_Explorer.hxx>
 #include <V3d_AmbientLight.hxx>
@@ -65,7 +67,18 @@ std::vector<Handle(XCAFPrs_AISObject)> ReadModel(const std::string& file) {
   for (Standard_Integer i = 1; i <= roots.Length(); ++i) {
     const TopoDS_Shape s = XCAFDoc_ShapeTool::GetShape(roots.Value(i));
     if (s.IsNull() || !TopExp_Explorer(s, TopAbs_FACE).More()) continue;
-    out.push_back(new XCAFPrs_AISObject(roots.Value(i)));
+    Handle(XCAFPrs_AISObject) shown = new XCAFPrs_AISObject(roots.Value(i));
+    // Meshed here as the view would mesh it, but without inner vertices and the surface
+    // deflection check: a board face with a thousand holes meshes several times faster, and
+    // planes need neither.
+    IMeshTools_Parameters mesh;
+    mesh.Deflection = StdPrs_ToolTriangulatedShape::GetDeflection(s, shown->Attributes());
+    mesh.Angle = shown->Attributes()->DeviationAngle();
+    mesh.InternalVerticesMode = false;
+    mesh.ControlSurfaceDeflection = false;
+    mesh.InParallel = true;
+    BRepMesh_IncrementalMesh(s, mesh);
+    out.push_back(shown);
   }
   // A picture of nothing would pass for an assembly that is only far away.
   if (out.empty()) throw EModelViewError("'" + file + "' holds no shape to show");

@@ -2,6 +2,7 @@
 
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <cmath>
@@ -76,4 +77,14 @@ void TAssemblyViewWidget::wheelEvent(QWheelEvent* e) {
   fView.Zoom(std::pow(1.25, e->angleDelta().y() / 120.0));
   update();
   e->accept();
+}
+
+void TAssemblyViewWidget::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_T: SetDirection(corvane::vdTop); break;
+    case Qt::Key_B: SetDirection(corvane::vdBottom); break;
+    case Qt::Key_I: SetDirection(corvane::vdIsometric); break;
+    case Qt::Key_F: Fit(); break;
+    default: QOpenGLWidget::keyPressEvent(e);
+  }
 }

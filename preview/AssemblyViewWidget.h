@@ -1,6 +1,7 @@
 #pragma once
 // The 3D view of a built assembly in a widget: drag to rotate, drag with the right or middle
-// button to pan, the wheel zooms; top, bottom and isometric views and fit on request.
+// button to pan, the wheel zooms; top, bottom and isometric views and fit on request (keys T,
+// B, I and F).
 #include <QOpenGLWidget>
 #include <string>
 
@@ -27,6 +28,7 @@ class TAssemblyViewWidget : public QOpenGLWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   corvane::TAssemblyView fView;

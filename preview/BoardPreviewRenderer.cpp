@@ -264,18 +264,30 @@ void PaintBoardPreview(QPainter& p, const TBoardPreviewScene& scene, const QTran
     p.drawEllipse(t.map(h.Centre), r, r);
   }
 
-  // Designators where they fit.
-  QFont font = p.font();
-  p.setPen(Qt::white);
+  // Designators where they fit, grouped by size: a font change costs more than the text.
+  struct TLabel {
+    int Pixels;
+    QPointF Centre;
+    QString Text;
+  };
+  std::vector<TLabel> labels;
   for (const auto& c : scene.Components) {
     if (c.Outline.empty() || c.Designator.empty()) continue;
     QRectF box;
     for (const auto& l : c.Outline) box = box.united(t.map(l).boundingRect());
     const int px = static_cast<int>(std::clamp(std::min(box.height() * 0.45, box.width() * 0.35), 0.0, 14.0));
-    if (px < 6) continue;
-    font.setPixelSize(px);
+    if (px >= 6) labels.push_back({px, box.center(), QString::fromStdString(c.Designator)});
+  }
+  std::stable_sort(labels.begin(), labels.end(), [](const TLabel& a, const TLabel& b) { return a.Pixels < b.Pixels; });
+  QFont font = p.font();
+  p.setPen(Qt::white);
+  for (std::size_t i = 0; i < labels.size();) {
+    font.setPixelSize(labels[i].Pixels);
     p.setFont(font);
-    p.drawText(box, Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(c.Designator));
+    const QFontMetricsF m(font);
+    for (const int px = labels[i].Pixels; i < labels.size() && labels[i].Pixels == px; ++i)
+      p.drawText(labels[i].Centre + QPointF(-m.horizontalAdvance(labels[i].Text) / 2, (m.ascent() - m.descent()) / 2),
+                 labels[i].Text);
   }
 
   PaintScaleBar(p, scene, t, size);

@@ -1,6 +1,7 @@
 // The top view of a generated board (scene, painting, files) and, with --3d, the 3D view's
 // first picture of its assembly. Medians of several runs, wall clock.
-// Run by hand: preview_bench [HOLES PLACEMENTS] [--runs N] [--3d]   (default 1000 450, 15 runs)
+// Run by hand: preview_bench [HOLES PLACEMENTS] [--runs N] [--3d [--keep DIR]]
+//   default 1000 450, 15 runs; --keep writes the assembly into DIR and keeps it
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -56,10 +57,13 @@ double Median(int runs, const std::function<void()>& work) {
 int main(int argc, char** argv) {
   int holes = 1000, placements = 450, runs = 15;
   bool model = false;
+  std::string keep;
   std::vector<int> sizes;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--3d"))
       model = true;
+    else if (!std::strcmp(argv[i], "--keep") && i + 1 < argc)
+      keep = argv[++i];
     else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
       runs = std::max(1, std::atoi(argv[++i]));
     else
@@ -103,7 +107,7 @@ int main(int argc, char** argv) {
 #ifdef IDF_BENCH_MODEL_VIEW
   if (model) {
     d.AssemblyDirCb.Checked = false;
-    d.AssemblyPathEdit.SetText(dir.Path() + "asm/");
+    d.AssemblyPathEdit.SetText(keep.empty() ? dir.Path() + "asm/" : keep + "/");
     d.ImportButton.Click();
     const std::string assembly = d.FAssemblyFilename;
     corvane::TAssemblyView reader;
