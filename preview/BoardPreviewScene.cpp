@@ -117,7 +117,8 @@ TBoardPreviewScene BuildBoardPreviewScene(TIdfImportFormV4_XE2& d) {
   for (TSectionType t : {stBOARD_OUTLINE, stPANEL_OUTLINE})
     if (const TSection* s = idf.FindFirstSection(t); s && scene.Board.empty()) scene.Board = SectionLoops(idf, *s);
 
-  for (const auto& s : idf.SectionList()) switch (s->SectType) {
+  for (const auto& s : idf.SectionList()) {
+    switch (s->SectType) {
       case stOTHER_OUTLINE:
       case stROUTE_OUTLINE:
       case stPLACE_OUTLINE:
@@ -129,6 +130,7 @@ TBoardPreviewScene BuildBoardPreviewScene(TIdfImportFormV4_XE2& d) {
         break;
       default: break;
     }
+  }
 
   // The holes the import cuts are those of its own hole lists.
   std::multiset<THoleKey> cut;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/idf/BenchPlatform.h"
 #include "bench/idf/IdfGenerator.h"
 #include "corvane/CorvaneServer.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
@@ -23,24 +24,6 @@
 #endif
 
 namespace {
-class TBenchPlatform : public platform::TConsolePlatform {
- public:
-  explicit TBenchPlatform(std::string board) : fBoard(std::move(board)) {}
-  bool FileDialog(platform::TFileDialogRequest& r) override {
-    if (fAnswered || r.Title != "Select IDF Board file") return false;
-    fAnswered = true;
-    r.FileName = fBoard;
-    return true;
-  }
-  int MessageDlg(const std::string&, platform::TMsgDlgType, platform::TMsgDlgButtons b) override {
-    return (b & platform::mbNo) ? platform::mrNo : platform::mrOk;
-  }
-  void ShowMessage(const std::string&) override {}
-
- private:
-  std::string fBoard;
-  bool fAnswered = false;
-};
 
 double Median(int runs, const std::function<void()>& work) {
   std::vector<double> t;
