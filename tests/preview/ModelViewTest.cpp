@@ -99,6 +99,8 @@ TEST_F(ModelView, WidgetDrawsTheAssemblyInQtsFrameBuffer) {
   static int argc = 1;
   static char name[] = "model_view_tests";
   static char* argv[] = {name, nullptr};
+  // The X display, also where the rest of the suite runs on the offscreen platform.
+  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
   if (!QApplication::instance()) new QApplication(argc, argv);
   ASSERT_TRUE(TAssemblyViewWidget::Available());
   auto* w = new TAssemblyViewWidget;
