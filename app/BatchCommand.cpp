@@ -165,6 +165,7 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
     }
   }
   if (o.Board.empty()) throw EUsage("no board file given");
+  if (auto e = CheckPictures(o.Pictures); !e.empty()) throw EUsage(e);
   // Only the chosen mode's list counts; two modes at once would silently drop one.
   if (!o.SelectDesignators.empty() && !o.SelectPackages.empty())
     throw EUsage("--select-designators and --select-packages exclude each other");

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <exception>
+#include <string_view>
+
+#include "CommonObjects/IdfEnums.h"
 
 #ifdef CORVANE_IDF_WITH_PREVIEW
 #include "preview/BoardPreviewRenderer.h"
@@ -27,6 +30,20 @@ std::string CheckPictureSize(const std::string& text) {
   if (!ParseSize(text, w, h) || w < kMinSide || h < kMinSide || w > kMaxSide || h > kMaxSide)
     return "--preview-size takes WIDTHxHEIGHT in pixels (16 to 16384), not '" + text + "'";
   return {};
+}
+
+std::string CheckPictures(const TBatchPictures& pictures) {
+  if (!pictures.TopViewSize.empty() && pictures.TopView.empty()) return "--preview-size needs --preview";
+  if (pictures.Model.empty()) return {};
+  const std::string& m = pictures.Model;
+  if (m.size() < 4 || !SameTextAscii(std::string_view(m).substr(m.size() - 4), ".png"))
+    return "--preview-3d: the picture's name must end in .png, not '" + m + "'";
+#ifdef CORVANE_IDF_WITH_MODEL_VIEW
+  if (auto why = corvane::ModelViewUnavailableReason(); !why.empty()) return "--preview-3d: " + why;
+  return {};
+#else
+  return "--preview-3d: this program is built without the 3D viewer";
+#endif
 }
 
 std::string WriteTopViewPicture([[maybe_unused]] TIdfImportFormV4_XE2& dialog,

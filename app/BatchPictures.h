@@ -13,6 +13,9 @@ struct TBatchPictures {
 
 // Empty when the text is WxH with both sides between 16 and 16384 pixels, else the complaint.
 std::string CheckPictureSize(const std::string& text);
+// Empty when the pictures asked for can be made here, else why not; checked before the build
+// so that a run never builds for minutes to fail at its last step.
+std::string CheckPictures(const TBatchPictures& pictures);
 // Each returns an empty text when the picture was written, else why not.
 std::string WriteTopViewPicture(TIdfImportFormV4_XE2& dialog, const TBatchPictures& pictures);
 std::string WriteModelPicture(const std::string& assemblyFile, const TBatchPictures& pictures);

@@ -23,6 +23,7 @@
 #include <XCAFDoc_ShapeTool.hxx>
 #include <XCAFPrs_AISObject.hxx>
 #include <Xw_Window.hxx>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -254,7 +255,13 @@ void WriteAssemblyPicture(const std::string& modelFile, const std::string& pngFi
     v.ShowModel();
     Image_AlienPixMap image;
     if (!v.View->ToPixMap(image, width, height)) throw EModelViewError("the 3D view drew no picture");
-    if (!image.Save(TCollection_AsciiString(pngFile.c_str()))) throw EModelViewError("cannot write '" + pngFile + "'");
+    // Written aside and renamed over the old file, so a failure never leaves half a picture;
+    // the aside name keeps the extension, which chooses the format.
+    const std::string aside = pngFile + ".part.png";
+    if (!image.Save(TCollection_AsciiString(aside.c_str())) || std::rename(aside.c_str(), pngFile.c_str()) != 0) {
+      std::remove(aside.c_str());
+      throw EModelViewError("cannot write '" + pngFile + "'");
+    }
   } catch (const Standard_Failure& e) {
     throw EModelViewError("the 3D view failed: " + Why(e));
   }

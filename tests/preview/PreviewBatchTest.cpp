@@ -73,16 +73,23 @@ TEST(PreviewBatch, BadPictureOptionsAreUsageErrors) {
   auto ext = Batch(dir, {"--preview", dir.Path() + "top.jpg"});
   EXPECT_EQ(ext.Code, 2);
   EXPECT_NE(ext.Err.find("must end in .svg or .png"), std::string::npos) << ext.Err;
+  auto alone = Batch(dir, {"--preview-size", "400x300"});
+  EXPECT_EQ(alone.Code, 2);
+  EXPECT_NE(alone.Err.find("--preview-size needs --preview"), std::string::npos) << alone.Err;
+  auto model = Batch(dir, {"--preview-3d", dir.Path() + "model.jpg"});
+  EXPECT_EQ(model.Code, 2);
+  EXPECT_NE(model.Err.find("must end in .png"), std::string::npos) << model.Err;
   auto folder = Batch(dir, {"--preview", dir.Path() + "missing/top.png"});
   EXPECT_EQ(folder.Code, 2);
   EXPECT_NE(folder.Err.find("cannot write"), std::string::npos) << folder.Err;
 }
 
-TEST(PreviewBatch, TheModelPictureWithoutADisplayFailsClearly) {
+TEST(PreviewBatch, TheModelPictureWithoutADisplayFailsClearlyBeforeTheBuild) {
   TTempDir dir;
   TNoDisplay none;
   auto r = Batch(dir, {"--preview-3d", dir.Path() + "model.png"});
   EXPECT_EQ(r.Code, 2);
   EXPECT_NE(r.Err.find("needs an X display with OpenGL"), std::string::npos) << r.Err;
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "model.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "asm")) << "built although the picture cannot be made";
 }
