@@ -12,6 +12,7 @@
 
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/IDFfile.h"
+#include "app/BatchPictures.h"
 #include "app/CorvaneIdfCommandLauncher.h"
 #include "import/IdfImportSettingsTable.h"
 #include "platform/Platform.h"
@@ -37,6 +38,7 @@ struct TBatchOptions {
   std::vector<std::string> SelectDesignators;
   std::vector<std::string> SelectPackages;
   std::vector<std::pair<std::string, std::string>> Heights;  // package, height text
+  TBatchPictures Pictures;
 };
 
 class EUsage : public std::runtime_error {
@@ -147,6 +149,13 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
     } else if (a == "--heights") {
       auto h = ParseHeights(value(a));
       o.Heights.insert(o.Heights.end(), h.begin(), h.end());
+    } else if (a == "--preview") {
+      o.Pictures.TopView = value(a);
+    } else if (a == "--preview-size") {
+      o.Pictures.TopViewSize = value(a);
+      if (auto e = CheckPictureSize(o.Pictures.TopViewSize); !e.empty()) throw EUsage(e);
+    } else if (a == "--preview-3d") {
+      o.Pictures.Model = value(a);
     } else if (!a.empty() && a[0] == '-') {
       throw EUsage("unknown option '" + a + "'");
     } else if (o.Board.empty()) {
@@ -156,6 +165,7 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
     }
   }
   if (o.Board.empty()) throw EUsage("no board file given");
+  if (auto e = CheckPictures(o.Pictures); !e.empty()) throw EUsage(e);
   // Only the chosen mode's list counts; two modes at once would silently drop one.
   if (!o.SelectDesignators.empty() && !o.SelectPackages.empty())
     throw EUsage("--select-designators and --select-packages exclude each other");
@@ -310,7 +320,8 @@ std::string BatchUsage() {
   return "usage: corvane-idf batch BOARD [--library FILE] [--assembly-dir DIR] [--log summary|detail|error|all]\n"
          "                         [--settings FILE | --no-settings] [--set NAME=VALUE]... [--save-settings]\n"
          "                         [--select-designators LIST | --select-packages LIST] [--heights PACKAGE=VALUE,...]\n"
-         "                         [--show-parts]";
+         "                         [--show-parts] [--preview FILE.svg|FILE.png [--preview-size WxH]]\n"
+         "                         [--preview-3d FILE.png]";
 }
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -374,7 +385,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   platform::InstallInterruptHandler();
   platform::TDecimalSeparatorGuard separator;
 
-  int status = 0;
+  int status = 0, pictureStatus = 0;
   std::string saveError;
   TLaunchSetup setup;
   setup.Medium = memory;
@@ -393,6 +404,12 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       status = 2;
       return;
     }
+    // The top view shows the board as the build will take it.
+    if (!o.Pictures.TopView.empty())
+      if (auto e = WriteTopViewPicture(d, o.Pictures); !e.empty()) {
+        err << "corvane-idf batch: " << e << "\n";
+        pictureStatus = 2;
+      }
     // The show sequence has loaded and analysed the board; now the build, as the button does it.
     if (!o.AssemblyDir.empty()) d.AssemblyPathEdit.SetText(o.AssemblyDir);
     d.OnProgressChange = [&d, &services] { services->ShowProgress(d); };
@@ -419,6 +436,16 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       for (std::size_t i = writtenBefore; i < d.FFilesWritten.size(); ++i) out << d.FFilesWritten[i] << '\n';
     }
     status = idf.ErrorLog.Empty() ? 0 : 1;
+    if (!o.Pictures.Model.empty()) {
+      const bool written = std::find(d.FFilesWritten.begin() + static_cast<std::ptrdiff_t>(writtenBefore),
+                                     d.FFilesWritten.end(), d.FAssemblyFilename) != d.FFilesWritten.end();
+      const std::string e =
+          written ? WriteModelPicture(d.FAssemblyFilename, o.Pictures) : "--preview-3d: no assembly was written";
+      if (!e.empty()) {
+        err << "corvane-idf batch: " << e << "\n";
+        pictureStatus = 2;
+      }
+    }
     if (!o.SaveSettings) return;
     d.SaveFeatureNames();
     d.SetRegSettings();
@@ -434,5 +461,5 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "corvane-idf batch: " << saveError << "\n";
     return 2;
   }
-  return status;
+  return pictureStatus ? pictureStatus : status;
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/idf/BenchPlatform.h"
 #include "bench/idf/IdfGenerator.h"
 #include "corvane/CorvaneServer.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
@@ -30,26 +31,6 @@ double CpuSeconds() {
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return ts.tv_sec + ts.tv_nsec * 1e-9;
 }
-
-// Answers the board dialog with the board, cancels every other dialog, keeps messages quiet.
-class TBenchPlatform : public platform::TConsolePlatform {
- public:
-  explicit TBenchPlatform(std::string board) : fBoard(std::move(board)) {}
-  bool FileDialog(platform::TFileDialogRequest& r) override {
-    if (fAnswered || r.Title != "Select IDF Board file") return false;
-    fAnswered = true;
-    r.FileName = fBoard;
-    return true;
-  }
-  int MessageDlg(const std::string&, platform::TMsgDlgType, platform::TMsgDlgButtons b) override {
-    return (b & platform::mbNo) ? platform::mrNo : platform::mrOk;
-  }
-  void ShowMessage(const std::string&) override {}
-
- private:
-  std::string fBoard;
-  bool fAnswered = false;
-};
 
 struct TMark {
   std::string Phase;

@@ -1,0 +1,271 @@
+#include "corvane/AssemblyView.h"
+
+#include <AIS_InteractiveContext.hxx>
+#include <Aspect_DisplayConnection.hxx>
+#include <Aspect_NeutralWindow.hxx>
+#include <BRepMesh_IncrementalMesh.hxx>
+#include <Image_AlienPixMap.hxx>
+#include <OpenGl_Context.hxx>
+#include <OpenGl_FrameBuffer.hxx>
+#include <OpenGl_GraphicDriver.hxx>
+#include <Prs3d_LineAspect.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <Standard_Failure.hxx>
+#include <StdPrs_ToolTriangulatedShape.hxx>
+#include <TDocStd_Document.hxx>
+#include <TopExp_Explorer.hxx>
+#include <V3d_AmbientLight.hxx>
+#include <V3d_DirectionalLight.hxx>
+#include <V3d_View.hxx>
+#include <V3d_Viewer.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
+#include <XCAFPrs_AISObject.hxx>
+#include <Xw_Window.hxx>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace corvane {
+namespace {
+const Quantity_Color kBackgroundTop(0.93, 0.94, 0.96, Quantity_TOC_sRGB);
+const Quantity_Color kBackgroundBottom(0.78, 0.80, 0.84, Quantity_TOC_sRGB);
+const Quantity_Color kEdges(0.30, 0.30, 0.30, Quantity_TOC_sRGB);
+
+std::string Why(const Standard_Failure& e) {
+  const char* m = e.GetMessageString();
+  return std::string(e.DynamicType()->Name()) + (m && *m ? std::string(": ") + m : std::string());
+}
+
+// Qt paints into its own frame buffer object, which holds plain (not sRGB) colours; told
+// otherwise, the viewer would write them too dark.
+class TForeignFrameBuffer : public OpenGl_FrameBuffer {
+ public:
+  void BindBuffer(const Handle(OpenGl_Context) & ctx) override {
+    OpenGl_FrameBuffer::BindBuffer(ctx);
+    ctx->SetFrameBufferSRGB(true, false);
+  }
+  void BindDrawBuffer(const Handle(OpenGl_Context) & ctx) override {
+    OpenGl_FrameBuffer::BindDrawBuffer(ctx);
+    ctx->SetFrameBufferSRGB(true, false);
+  }
+};
+
+// The free shapes of a STEP file as presentations with the file's colours and names.
+std::vector<Handle(XCAFPrs_AISObject)> ReadModel(const std::string& file) {
+  STEPCAFControl_Reader reader;
+  reader.SetColorMode(true);
+  reader.SetNameMode(true);
+  if (reader.ReadFile(file.c_str()) != IFSelect_RetDone) throw EModelViewError("cannot read '" + file + "'");
+  Handle(TDocStd_Document) doc;
+  XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
+  if (!reader.Transfer(doc)) throw EModelViewError("cannot read the shapes of '" + file + "'");
+  Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+  TDF_LabelSequence roots;
+  shapes->GetFreeShapes(roots);
+  std::vector<Handle(XCAFPrs_AISObject)> out;
+  for (Standard_Integer i = 1; i <= roots.Length(); ++i) {
+    const TopoDS_Shape s = XCAFDoc_ShapeTool::GetShape(roots.Value(i));
+    if (s.IsNull() || !TopExp_Explorer(s, TopAbs_FACE).More()) continue;
+    Handle(XCAFPrs_AISObject) shown = new XCAFPrs_AISObject(roots.Value(i));
+    // Meshed here as the view would mesh it, but without inner vertices and the surface
+    // deflection check: a board face with a thousand holes meshes several times faster, and
+    // planes need neither.
+    IMeshTools_Parameters mesh;
+    mesh.Deflection = StdPrs_ToolTriangulatedShape::GetDeflection(s, shown->Attributes());
+    mesh.Angle = shown->Attributes()->DeviationAngle();
+    mesh.InternalVerticesMode = false;
+    mesh.ControlSurfaceDeflection = false;
+    mesh.InParallel = true;
+    BRepMesh_IncrementalMesh(s, mesh);
+    out.push_back(shown);
+  }
+  // A picture of nothing would pass for an assembly that is only far away.
+  if (out.empty()) throw EModelViewError("'" + file + "' holds no shape to show");
+  return out;
+}
+
+Handle(Aspect_DisplayConnection) OpenDisplay(void* xDisplay) {
+  const std::string why = ModelViewUnavailableReason();
+  if (!why.empty()) throw EModelViewError(why);
+  try {
+    // A GL context works only with the connection that created it.
+    if (xDisplay) return new Aspect_DisplayConnection(static_cast<Aspect_XDisplay*>(xDisplay));
+    return new Aspect_DisplayConnection();
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("cannot open the X display: " + Why(e));
+  }
+}
+}  // namespace
+
+std::string ModelViewUnavailableReason() {
+  const char* d = std::getenv("DISPLAY");
+  if (!d || !*d) return "the 3D view needs an X display with OpenGL, and DISPLAY is not set (try xvfb-run -s -noreset)";
+  return {};
+}
+
+namespace {
+struct TViewer {
+  Handle(OpenGl_GraphicDriver) Driver;
+  Handle(V3d_Viewer) Viewer;
+  Handle(AIS_InteractiveContext) Context;
+  Handle(V3d_View) View;
+  std::vector<Handle(XCAFPrs_AISObject)> Model;
+  bool Shown = false;
+
+  // foreignBuffer: drawing into a frame buffer owned by a widget toolkit.
+  void CreateViewer(bool foreignBuffer, void* xDisplay = nullptr) {
+    Driver = new OpenGl_GraphicDriver(OpenDisplay(xDisplay), false);
+    if (foreignBuffer) {
+      Driver->ChangeOptions().buffersNoSwap = true;
+      Driver->ChangeOptions().buffersOpaqueAlpha = true;
+      Driver->ChangeOptions().useSystemBuffer = false;
+    }
+    Viewer = new V3d_Viewer(Driver);
+    // A light fixed to the camera falls on the three faces of a box alike in the isometric
+    // view; lights fixed in space from above (and weaker, from below) shade them apart.
+    Handle(V3d_DirectionalLight) key = new V3d_DirectionalLight(gp_Dir(-0.4, 0.7, -1.0), Quantity_NOC_WHITE, false);
+    Handle(V3d_DirectionalLight) fill = new V3d_DirectionalLight(gp_Dir(0.4, -0.7, 1.0), Quantity_NOC_WHITE, false);
+    fill->SetIntensity(0.35);
+    Viewer->AddLight(new V3d_AmbientLight(Quantity_NOC_GRAY50));
+    Viewer->AddLight(key);
+    Viewer->AddLight(fill);
+    Viewer->SetLightOn();
+    Context = new AIS_InteractiveContext(Viewer);
+    View = Viewer->CreateView();
+    View->SetBgGradientColors(kBackgroundTop, kBackgroundBottom, Aspect_GradientFillMethod_Vertical);
+    View->SetImmediateUpdate(false);
+  }
+  void ShowModel() {
+    if (Shown || !Context) return;
+    for (const auto& m : Model) {
+      // Face edges in grey: without them a board's top and its parts' tops merge into flat patches.
+      m->Attributes()->SetFaceBoundaryDraw(true);
+      m->Attributes()->SetFaceBoundaryAspect(new Prs3d_LineAspect(kEdges, Aspect_TOL_SOLID, 1.0));
+      Context->Display(m, AIS_Shaded, -1, false);
+    }
+    View->SetProj(V3d_XposYnegZpos);
+    View->FitAll(0.05, false);
+    Shown = true;
+  }
+};
+}  // namespace
+
+struct TAssemblyView::TImpl : TViewer {};
+
+TAssemblyView::TAssemblyView() : f(std::make_unique<TImpl>()) {}
+TAssemblyView::~TAssemblyView() = default;
+
+void TAssemblyView::Load(const std::string& modelFile) {
+  try {
+    auto model = ReadModel(modelFile);
+    if (f->Context) f->Context->RemoveAll(false);
+    f->Model = std::move(model);
+    f->Shown = false;
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("cannot read '" + modelFile + "': " + Why(e));
+  }
+}
+
+bool TAssemblyView::HasModel() const { return !f->Model.empty(); }
+bool TAssemblyView::Attached() const { return !f->View.IsNull() && !f->View->Window().IsNull(); }
+
+void TAssemblyView::Attach(std::uintptr_t nativeWindow, void* xDisplay, int width, int height) {
+  try {
+    if (!f->Viewer) f->CreateViewer(true, xDisplay);
+    Handle(OpenGl_Context) gl = new OpenGl_Context();
+    if (!gl->Init(false)) throw EModelViewError("no OpenGL context is current");
+    Handle(Aspect_NeutralWindow) window = Handle(Aspect_NeutralWindow)::DownCast(f->View->Window());
+    if (window.IsNull()) {
+      window = new Aspect_NeutralWindow();
+      window->SetVirtual(true);
+    }
+    window->SetNativeHandle(static_cast<Aspect_Drawable>(nativeWindow));
+    window->SetSize(width, height);
+    f->View->SetWindow(window, gl->RenderingContext());
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("cannot start the 3D view: " + Why(e));
+  }
+}
+
+void TAssemblyView::Paint() {
+  if (!Attached()) return;
+  Handle(OpenGl_Context) gl = f->Driver->GetSharedContext();
+  Handle(OpenGl_FrameBuffer) fbo = gl->DefaultFrameBuffer();
+  if (fbo.IsNull()) {
+    fbo = new TForeignFrameBuffer();
+    gl->SetDefaultFrameBuffer(fbo);
+  }
+  if (!fbo->InitWrapper(gl)) return;
+  Handle(Aspect_NeutralWindow) window = Handle(Aspect_NeutralWindow)::DownCast(f->View->Window());
+  Standard_Integer w = 0, h = 0;
+  window->Size(w, h);
+  const Graphic3d_Vec2i size = fbo->GetVPSize();
+  if (size.x() != w || size.y() != h) {
+    window->SetSize(size.x(), size.y());
+    f->View->MustBeResized();
+  }
+  f->ShowModel();
+  f->View->Invalidate();
+  f->View->Redraw();
+}
+
+void TAssemblyView::Release() {
+  if (f->Context) f->Context->RemoveAll(false);
+  if (f->View) f->View->Remove();
+  f->View.Nullify();
+  f->Context.Nullify();
+  f->Viewer.Nullify();
+  f->Driver.Nullify();
+  f->Shown = false;
+}
+
+void TAssemblyView::SetDirection(TViewDirection direction) {
+  if (!f->View) return;
+  f->View->SetProj(direction == vdTop ? V3d_Zpos : direction == vdBottom ? V3d_Zneg : V3d_XposYnegZpos);
+  f->View->FitAll(0.05, false);
+}
+
+void TAssemblyView::Fit() {
+  if (f->View) f->View->FitAll(0.05, false);
+}
+void TAssemblyView::StartRotation(int x, int y) {
+  if (f->View) f->View->StartRotation(x, y);
+}
+void TAssemblyView::Rotate(int x, int y) {
+  if (f->View) f->View->Rotation(x, y);
+}
+void TAssemblyView::Pan(int dx, int dy) {
+  if (f->View) f->View->Pan(dx, dy, 1.0, false);
+}
+void TAssemblyView::Zoom(double factor) {
+  if (f->View && factor > 0) f->View->SetZoom(factor, true);
+}
+
+void WriteAssemblyPicture(const std::string& modelFile, const std::string& pngFile, int width, int height) {
+  TViewer v;
+  try {
+    v.Model = ReadModel(modelFile);
+    v.CreateViewer(false);
+    // A window that is never shown: the picture is drawn into an off-screen buffer.
+    Handle(Xw_Window) window = new Xw_Window(v.Driver->GetDisplayConnection(), "", 0, 0, width, height);
+    window->SetVirtual(true);
+    v.View->SetWindow(window);
+    v.ShowModel();
+    Image_AlienPixMap image;
+    if (!v.View->ToPixMap(image, width, height)) throw EModelViewError("the 3D view drew no picture");
+    // Written aside and renamed over the old file, so a failure never leaves half a picture;
+    // the aside name keeps the extension, which chooses the format.
+    const std::string aside = pngFile + ".part.png";
+    if (!image.Save(TCollection_AsciiString(aside.c_str())) || std::rename(aside.c_str(), pngFile.c_str()) != 0) {
+      std::remove(aside.c_str());
+      throw EModelViewError("cannot write '" + pngFile + "'");
+    }
+  } catch (const Standard_Failure& e) {
+    throw EModelViewError("the 3D view failed: " + Why(e));
+  }
+  if (v.View) v.View->Remove();
+}
+
+}  // namespace corvane
