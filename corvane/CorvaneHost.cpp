@@ -591,6 +591,10 @@ class TOccurrence : public ICVOccurrence, public std::enable_shared_from_this<TO
   TOccurrence(THost h, std::string name, std::string file, std::shared_ptr<const TModelFile> m, gp_Trsf t)
       : Host(std::move(h)), Name(std::move(name)), File(std::move(file)), Model(std::move(m)), Placement(t) {}
   std::string Get_Name() override { return Name; }
+  void Set_Name(const std::string& name) override {
+    Host->Check();
+    Name = name;
+  }
   std::string Get_FileName() override { return File; }
   std::shared_ptr<ICVOccurrences> Get_Occurrences() override;
   void ApplyTransform(std::shared_ptr<ICVTransformation> t) override {
@@ -683,7 +687,7 @@ class TAssemblySession : public TSessionBase, public ICVAssemblySession {
   const char* Extension() const override { return ".CV_ASM"; }
   void Write(const std::string& path) override {
     std::vector<TPlacedModel> placed;
-    for (auto& c : Root->Children) placed.push_back({c->Model, c->Placement, c->Color});
+    for (auto& c : Root->Children) placed.push_back({c->Model, c->Placement, c->Color, c->Name});
     WriteAssemblyFile(path, Name, placed);
   }
 };

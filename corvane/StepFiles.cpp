@@ -1,5 +1,8 @@
 #include "corvane/StepFiles.h"
 
+#include "CommonObjects/AtomicFile.h"
+#include "corvane/StepData.h"
+#include "corvane/StepWriter.h"
 #include "host/CorvaneX_TLB.h"
 
 #include <APIHeaderSection_MakeHeader.hxx>
@@ -11,24 +14,32 @@
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <STEPControl_Controller.hxx>
+#include <ShapeFix_Edge.hxx>
 #include <ShapeProcess_ShapeContext.hxx>
 #include <TCollection_HAsciiString.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Iterator.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <sstream>
 
 namespace corvane {
 namespace {
@@ -95,7 +106,55 @@ void Write(const Handle(TDocStd_Document) & doc, const std::string& path) {
   if (!w.Transfer(doc, STEPControl_AsIs)) throw ECVHostError("Cannot convert the model for " + path);
   APIHeaderSection_MakeHeader header(w.ChangeWriter().Model());
   header.SetOriginatingSystem(new TCollection_HAsciiString(kOriginatingSystem));
-  if (w.Write(path.c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
+  try {
+    TAtomicFile file(path);
+    if (w.Write(file.TempPath().c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
+    file.Commit();
+  } catch (const EAtomicFileError& e) {
+    throw ECVHostError(e.what());
+  }
+}
+
+std::atomic<bool> gTranslator{false};
+
+void WriteText(const std::string& path, const std::string& text) {
+  try {
+    WriteFileAtomically(path, text);
+  } catch (const EAtomicFileError& e) {
+    throw ECVHostError(e.what());
+  }
+}
+
+std::shared_ptr<const TStepData> ParseStep(std::string text) {
+  auto d = std::make_shared<TStepData>();
+  if (!d->Parse(std::move(text))) return nullptr;
+  return d;
+}
+
+std::shared_ptr<const TStepData> ParseStepFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return ParseStep(std::move(s).str());
+}
+
+// Files written without parameter-space curves read back with none on curved faces; the
+// volume and the shape checks need them, and only they are added.
+void AddMissingPCurves(const TopoDS_Shape& shape) {
+  ShapeFix_Edge fix;
+  for (TopExp_Explorer f(shape, TopAbs_FACE); f.More(); f.Next()) {
+    const TopoDS_Face& face = TopoDS::Face(f.Current());
+    for (TopoDS_Iterator w(face); w.More(); w.Next()) {
+      std::map<const void*, int> uses;
+      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) ++uses[e.Value().TShape().get()];
+      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(e.Value());
+        double a, b;
+        if (!BRep_Tool::CurveOnSurface(edge, face, a, b).IsNull()) continue;
+        fix.FixAddPCurve(edge, face, uses[edge.TShape().get()] > 1);
+      }
+    }
+  }
 }
 
 TopoDS_Shape OrEmpty(const TopoDS_Shape& s) {
@@ -162,10 +221,9 @@ std::string PathKey(const std::string& path) {
   return std::filesystem::weakly_canonical(std::filesystem::path(path), ec).string();
 }
 
-void RememberWritten(const std::string& path, const TModelFile& part) {
+void RememberWritten(const std::string& path, std::shared_ptr<const TModelFile> part) {
   std::error_code ec;
-  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec),
-                 std::make_shared<const TModelFile>(part)};
+  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec), std::move(part)};
   if (ec) return;
   auto& all = Written();
   std::lock_guard g(all.Lock);
@@ -198,8 +256,9 @@ void ForgetWrittenParts() {
   all.Order.clear();
 }
 
-void WritePartFile(const std::string& path, const TModelFile& part) {
-  std::lock_guard g(ExchangeLock());
+namespace {
+
+void WritePartThroughTranslator(const std::string& path, const TModelFile& part) {
   Handle(TDocStd_Document) doc = NewDocument();
   auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
   auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
@@ -213,10 +272,35 @@ void WritePartFile(const std::string& path, const TModelFile& part) {
     throw;
   }
   CloseDocument(doc);
-  RememberWritten(path, part);
+}
+
+}  // namespace
+
+void UseTranslatorForWriting(bool translator) { gTranslator = translator; }
+
+void WritePartFile(const std::string& path, const TModelFile& part) {
+  auto written = std::make_shared<TModelFile>(part);
+  std::string text, why;
+  if (!gTranslator && WriteStepPartText(part, text, why)) {
+    WriteText(path, text);
+    written->Step = ParseStep(std::move(text));
+    RememberWritten(path, written);
+    return;
+  }
+  {
+    std::lock_guard g(ExchangeLock());
+    WritePartThroughTranslator(path, part);
+  }
+  written->Step = ParseStepFile(path);
+  RememberWritten(path, written);
 }
 
 void WriteAssemblyFile(const std::string& path, const std::string& name, const std::vector<TPlacedModel>& placements) {
+  std::string text, why;
+  if (!gTranslator && WriteStepAssemblyText(name, placements, text, why)) {
+    WriteText(path, text);
+    return;
+  }
   std::lock_guard g(ExchangeLock());
   Handle(TDocStd_Document) doc = NewDocument();
   auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
@@ -232,6 +316,7 @@ void WriteAssemblyFile(const std::string& path, const std::string& name, const s
       if (p.Model->Color != -1) ct->SetColor(it->second, ToColor(p.Model->Color), XCAFDoc_ColorGen);
     }
     TDF_Label comp = st->AddComponent(top, it->second, TopLoc_Location(p.Placement));
+    if (!p.Name.empty()) SetName(comp, p.Name);
     if (p.Color != -1) ct->SetColor(comp, ToColor(p.Color), XCAFDoc_ColorGen);
   }
   st->UpdateAssemblies();
@@ -276,6 +361,8 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
     m->Shape = c;
   }
   CloseDocument(doc);
+  if (light) AddMissingPCurves(m->Shape);
+  m->Step = ParseStepFile(path);
   return m;
 }
 
