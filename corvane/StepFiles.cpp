@@ -6,7 +6,10 @@
 #include "host/CorvaneX_TLB.h"
 
 #include <APIHeaderSection_MakeHeader.hxx>
+#include <BRepTools_WireExplorer.hxx>
 #include <BRep_Builder.hxx>
+#include <Geom2d_Curve.hxx>
+#include <Geom_Surface.hxx>
 #include <IFSelect_ReturnStatus.hxx>
 #include <Interface_Static.hxx>
 #include <Quantity_Color.hxx>
@@ -25,10 +28,13 @@
 #include <TopoDS_Compound.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Iterator.hxx>
+#include <TopoDS_Wire.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <gp_Pnt2d.hxx>
+#include <gp_Vec2d.hxx>
 
 #include <algorithm>
 #include <atomic>
@@ -39,6 +45,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <sstream>
 
 namespace corvane {
@@ -138,25 +145,6 @@ std::shared_ptr<const TStepData> ParseStepFile(const std::string& path) {
   return ParseStep(std::move(s).str());
 }
 
-// Files written without parameter-space curves read back with none on curved faces; the
-// volume and the shape checks need them, and only they are added.
-void AddMissingPCurves(const TopoDS_Shape& shape) {
-  ShapeFix_Edge fix;
-  for (TopExp_Explorer f(shape, TopAbs_FACE); f.More(); f.Next()) {
-    const TopoDS_Face& face = TopoDS::Face(f.Current());
-    for (TopoDS_Iterator w(face); w.More(); w.Next()) {
-      std::map<const void*, int> uses;
-      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) ++uses[e.Value().TShape().get()];
-      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) {
-        const TopoDS_Edge& edge = TopoDS::Edge(e.Value());
-        double a, b;
-        if (!BRep_Tool::CurveOnSurface(edge, face, a, b).IsNull()) continue;
-        fix.FixAddPCurve(edge, face, uses[edge.TShape().get()] > 1);
-      }
-    }
-  }
-}
-
 TopoDS_Shape OrEmpty(const TopoDS_Shape& s) {
   if (!s.IsNull()) return s;
   TopoDS_Compound c;
@@ -235,7 +223,76 @@ void RememberWritten(const std::string& path, std::shared_ptr<const TModelFile> 
   }
 }
 
+// Where the use of an edge in a face starts or ends in the face's parameter plane.
+gp_Pnt2d EndOnFace(const TopoDS_Edge& e, const TopoDS_Face& face, bool start) {
+  double a, b;
+  Handle(Geom2d_Curve) c = BRep_Tool::CurveOnSurface(e, face, a, b);
+  if (c.IsNull()) return gp_Pnt2d(1e300, 1e300);
+  return c->Value(start == (e.Orientation() != TopAbs_REVERSED) ? a : b);
+}
+
 }  // namespace
+
+void AddMissingPCurves(const TopoDS_Shape& shape) {
+  ShapeFix_Edge fix;
+  BRep_Builder bb;
+  for (TopExp_Explorer f(shape, TopAbs_FACE); f.More(); f.Next()) {
+    const TopoDS_Face face = TopoDS::Face(f.Current().Oriented(TopAbs_FORWARD));
+    Handle(Geom_Surface) surface = BRep_Tool::Surface(face);
+    const double du = surface->IsUPeriodic() ? surface->UPeriod() : 0;
+    const double dv = surface->IsVPeriodic() ? surface->VPeriod() : 0;
+    for (TopoDS_Iterator w(face); w.More(); w.Next()) {
+      std::map<const void*, int> uses;
+      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) ++uses[e.Value().TShape().get()];
+      std::set<const void*> added;
+      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(e.Value());
+        double a, b;
+        if (!BRep_Tool::CurveOnSurface(edge, face, a, b).IsNull()) continue;
+        fix.FixAddPCurve(edge, face, uses[edge.TShape().get()] > 1);
+        added.insert(edge.TShape().get());
+      }
+      if (added.empty() || (du == 0 && dv == 0)) continue;
+      // Edge by edge in the order the wire is walked.
+      std::vector<TopoDS_Edge> walk;
+      for (BRepTools_WireExplorer we(TopoDS::Wire(w.Value()), face); we.More(); we.Next()) walk.push_back(we.Current());
+      // A projection lands in the first period, and does not know which of a seam's two
+      // curves belongs to which of its uses: the walk must be closed in the parameter plane.
+      auto gaps = [&] {
+        double sum = 0;
+        for (size_t k = 0; k < walk.size(); ++k)
+          sum += EndOnFace(walk[(k + walk.size() - 1) % walk.size()], face, false)
+                     .Distance(EndOnFace(walk[k], face, true));
+        return sum;
+      };
+      for (const TopoDS_Edge& e : walk) {
+        if (uses[e.TShape().get()] < 2 || !added.erase(e.TShape().get())) continue;
+        const TopoDS_Edge fwd = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
+        double a, b;
+        Handle(Geom2d_Curve) c1 = BRep_Tool::CurveOnSurface(fwd, face, a, b);
+        Handle(Geom2d_Curve) c2 = BRep_Tool::CurveOnSurface(TopoDS::Edge(fwd.Reversed()), face, a, b);
+        const double before = gaps();
+        bb.UpdateEdge(fwd, c2, c1, face, BRep_Tool::Tolerance(fwd));
+        if (gaps() > before) bb.UpdateEdge(fwd, c1, c2, face, BRep_Tool::Tolerance(fwd));
+      }
+      for (size_t k = 0; k < walk.size(); ++k) {
+        const TopoDS_Edge& e = walk[k];
+        if (!added.count(e.TShape().get())) continue;
+        const gp_Pnt2d arrive = EndOnFace(walk[(k + walk.size() - 1) % walk.size()], face, false);
+        const gp_Pnt2d start = EndOnFace(e, face, true);
+        const TopoDS_Edge fwd = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
+        const double tol = BRep_Tool::Tolerance(fwd);
+        double a, b;
+        if (k == 0) continue;  // the walk is anchored at its first edge
+        gp_Vec2d shift(du ? du * std::round((arrive.X() - start.X()) / du) : 0,
+                       dv ? dv * std::round((arrive.Y() - start.Y()) / dv) : 0);
+        if (shift.Magnitude() == 0) continue;
+        Handle(Geom2d_Curve) c = BRep_Tool::CurveOnSurface(fwd, face, a, b);
+        bb.UpdateEdge(fwd, Handle(Geom2d_Curve)::DownCast(c->Translated(shift)), face, tol);
+      }
+    }
+  }
+}
 
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& path) {
   auto& all = Written();

@@ -35,6 +35,10 @@ void WriteAssemblyFile(const std::string& Path, const std::string& Name, const s
 // Reads any STEP file as one model; several roots come back as one compound.
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& Path);
 
+// Files are written without parameter-space curves; a reader that does not heal leaves
+// curved faces without them. This computes only those, in time linear in the edges.
+void AddMissingPCurves(const TopoDS_Shape& Shape);
+
 // The model of a part file this process wrote, while the file is unchanged (same time
 // and size); placing a freshly made board then costs no parsing.
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& Path);

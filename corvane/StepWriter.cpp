@@ -63,10 +63,10 @@ struct TContexts {
 
 TContexts WriteContexts(TStepText& t) {
   TContexts c;
-  int apd = t.Reserve();
-  c.App = t.Entity("APPLICATION_CONTEXT('core data for automotive mechanical design processes')");
-  t.Begin(apd);
+  t.Begin();
+  c.App = t.Next();
   t.Raw("APPLICATION_PROTOCOL_DEFINITION('international standard','automotive_design',2000,").Ref(c.App).End();
+  t.Entity("APPLICATION_CONTEXT('core data for automotive mechanical design processes')");
   c.Product = t.Begin();
   t.Raw("PRODUCT_CONTEXT('',").Ref(c.App).Raw(",'mechanical'").End();
   c.Definition = t.Begin();
@@ -261,12 +261,12 @@ class TBrepWriter {
   }
 
   int Vertex(const TopoDS_Vertex& v) {
-    auto [it, added] = FVertices.try_emplace(v.TShape().get(), 0);
-    if (!added) return it->second;
+    int& id = FVertices.Of(v);
+    if (id) return id;
     int pt = Point(BRep_Tool::Pnt(v));
-    it->second = T.Begin();
+    id = T.Begin();
     T.Raw("VERTEX_POINT('',").Ref(pt).End();
-    return it->second;
+    return id;
   }
 
   int Curve(const TopoDS_Edge& e) {
@@ -305,29 +305,35 @@ class TBrepWriter {
 
   // One EDGE_CURVE per edge, however many faces share it.
   int Edge(const TopoDS_Edge& e) {
-    auto [it, added] = FEdges.try_emplace(e.TShape().get(), TEdge{});
-    if (!added) {
-      if (!(it->second.Location == e.Location())) throw EUncovered("an edge used at two places");
-      return it->second.Id;
-    }
+    int& id = FEdges.Of(e);
+    if (id) return id;
     if (BRep_Tool::Degenerated(e)) throw EUncovered("a degenerate edge");
     TopoDS_Vertex v0, v1;
     TopExp::Vertices(TopoDS::Edge(e.Oriented(TopAbs_FORWARD)), v0, v1);
     if (v0.IsNull() || v1.IsNull()) throw EUncovered("an edge without its two ends");
     int a = Vertex(v0), b = Vertex(v1), c = Curve(e);
-    int id = T.Begin();
+    id = T.Begin();
     T.Raw("EDGE_CURVE('',").Ref(a).Raw(",").Ref(b).Raw(",").Ref(c).Raw(",.T.").End();
-    it->second = {id, e.Location()};
     return id;
   }
 
-  struct TEdge {
-    int Id = 0;
-    TopLoc_Location Location;
+  // Entity numbers of shared shapes; an extrusion's far cap reuses the near cap's edges
+  // and vertices at another location, which makes them other edges and vertices.
+  class TShared {
+   public:
+    int& Of(const TopoDS_Shape& s) {
+      auto& at = FIds[s.TShape().get()];
+      for (auto& [loc, id] : at)
+        if (loc == s.Location()) return id;
+      return at.emplace_back(s.Location(), 0).second;
+    }
+
+   private:
+    std::unordered_map<const void*, std::vector<std::pair<TopLoc_Location, int>>> FIds;
   };
+
   TStepText& T;
-  std::unordered_map<const void*, int> FVertices;
-  std::unordered_map<const void*, TEdge> FEdges;
+  TShared FVertices, FEdges;
 };
 
 // ---------------------------------------------------------------- colours
