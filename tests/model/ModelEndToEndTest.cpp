@@ -81,6 +81,7 @@ TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
   EXPECT_NEAR(part.Volume, (5000 - kPiValue * 25 - holes) * 1.6, 0.05);
   ExpectBox(part.Box, 0, 0, -1.6, 100, 50, 0);
   EXPECT_EQ(part.Color, 16711680);
+  EXPECT_TRUE(part.Valid) << part.Invalid;
 
   const auto c0603 = readback::ReadPart(d->FCreatedPartsPath + "C0603.CV_PRT");
   EXPECT_NEAR(c0603.Box.Z1 - c0603.Box.Z0, 3.0, 1e-6);
@@ -90,6 +91,11 @@ TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
   ASSERT_EQ(assy.Components.size(), 4u);
   EXPECT_EQ(assy.Components[0].PartName, part.Name);
   EXPECT_EQ(assy.Components[0].Color, d->GetPrefixColour("PCB"));
+  // The tree names the board after its part and each component after its designator.
+  EXPECT_EQ(assy.Components[0].Name, part.Name);
+  EXPECT_EQ(assy.Components[1].Name, "R1");
+  EXPECT_EQ(assy.Components[2].Name, "R2");
+  EXPECT_EQ(assy.Components[3].Name, "C1");
   ExpectBox(assy.Components[1].Box, 20, 30, 0, 24, 32, 0.6);
   ExpectBox(assy.Components[2].Box, 48, 30, 0, 50, 34, 0.6);          // turned a quarter about its origin
   ExpectBox(assy.Components[3].Box, 56, 20, -1.6 - 3, 60, 22, -1.6);  // under the board, mirrored in X
@@ -125,6 +131,7 @@ void CheckRun(const TBatchResult& r, const std::string& folder) {
   EXPECT_EQ(assembly.rfind(folder, 0), 0u);
   const auto board = readback::ReadPart(files[files.size() - 2]);
   EXPECT_GT(board.Volume, 0);
+  EXPECT_TRUE(board.Valid) << board.Invalid;
   const double bottom = board.Box.Z0;
   EXPECT_NEAR(board.Box.Z1, 0, 1e-6);
   for (std::size_t i = 0; i + 2 < files.size(); ++i) EXPECT_GT(readback::ReadPart(files[i]).Volume, 0) << files[i];
@@ -152,6 +159,7 @@ void CheckPlacements(const TCorvaneIdfImport& d) {
     const auto& p = *placed[i];
     const auto& b = assy.Components[i + 1].Box;
     SCOPED_TRACE(p.FDes);
+    EXPECT_EQ(assy.Components[i + 1].Name, p.FDes);
     if (p.FTop) {
       EXPECT_NEAR(b.Z0, 0, 1e-3);
     } else {

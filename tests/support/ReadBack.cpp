@@ -129,6 +129,10 @@ TSolidFacts ReadPart(const std::string& path) {
   TSolidFacts f;
   f.Name = d.Name(root);
   f.Color = d.Color(root);
+  // A body made by booleans is a compound whose solid carries the colour.
+  TDF_LabelSequence subs;
+  d.Shapes->GetSubShapes(root, subs);
+  for (int i = 1; f.Color == -1 && i <= subs.Length(); ++i) f.Color = d.Color(subs(i));
   TopoDS_Shape s = d.Shapes->GetShape(root);
   corvane::AddMissingPCurves(s);
   f.Invalid = Invalidity(s);
