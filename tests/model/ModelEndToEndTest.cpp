@@ -1,5 +1,6 @@
 // The whole import with the OpenCASCADE host: files written, read back and measured.
 #include <cmath>
+#include <fstream>
 #include <numbers>
 #include <sstream>
 
@@ -213,6 +214,35 @@ TEST_F(EndToEnd, BatchBuildsTheSharedBoards) {
   ASSERT_TRUE(FileExists(d->FAssemblyFilename)) << d->FImportIDF->ErrorLog.Text();
   EXPECT_GT(d->FPartPlaceList.Count(), 10);
   CheckPlacements(*d);
+}
+
+TEST_F(EndToEnd, BatchStepWritesTheAssemblyOnceMoreUnderItsName) {
+  const std::string board = SamplesDir() + "sample.emn", step = Folder() + "board.step";
+  auto r = RunBoard(
+      {board, "--assembly-dir", Folder() + "a/", "--no-settings", "--settings", Folder() + "s.reg", "--step", step});
+  ASSERT_NE(r.Code, 2) << r.Err;
+  ASSERT_TRUE(FileExists(step)) << r.Err;
+  EXPECT_NE(r.Out.find(step + "\n"), std::string::npos) << r.Out;
+  std::string assembly;
+  std::istringstream lines(r.Out);
+  for (std::string l; std::getline(lines, l);)
+    if (l.size() > 7 && l.compare(l.size() - 7, 7, ".CV_ASM") == 0) assembly = l;
+  auto text = [](const std::string& f) {
+    std::ifstream in(f, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  ASSERT_FALSE(assembly.empty()) << r.Out;
+  EXPECT_EQ(text(step), text(assembly));
+  const auto a = readback::ReadAssembly(step);
+  ASSERT_GT(a.Components.size(), 1u);
+  EXPECT_FALSE(a.Components[1].Name.empty());
+
+  // A folder that does not exist: the failure is reported, nothing is left behind.
+  auto bad = RunBoard({board, "--assembly-dir", Folder() + "b/", "--no-settings", "--settings", Folder() + "s.reg",
+                       "--step", Folder() + "missing/board.step"});
+  EXPECT_EQ(bad.Code, 2);
+  EXPECT_NE(bad.Err.find("Cannot write"), std::string::npos) << bad.Err;
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "missing"));
 }
 
 TEST_F(EndToEnd, BatchDrawsItsProgressOnlyOnATerminal) {
