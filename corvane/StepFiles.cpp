@@ -6,7 +6,6 @@
 #include "host/CorvaneX_TLB.h"
 
 #include <APIHeaderSection_MakeHeader.hxx>
-#include <BRepTools_WireExplorer.hxx>
 #include <BRep_Builder.hxx>
 #include <Geom2d_Curve.hxx>
 #include <Geom_Surface.hxx>
@@ -23,11 +22,13 @@
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
+#include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Iterator.hxx>
+#include <TopoDS_Vertex.hxx>
 #include <TopoDS_Wire.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
@@ -223,6 +224,28 @@ void RememberWritten(const std::string& path, std::shared_ptr<const TModelFile> 
   }
 }
 
+// The uses of a wire's edges end to end, from one that is no seam; at a seam the walk goes
+// on along another edge rather than straight back.
+std::vector<TopoDS_Edge> Walk(const TopoDS_Wire& wire, std::map<const void*, int>& uses) {
+  std::vector<TopoDS_Edge> rest;
+  for (TopoDS_Iterator e(wire); e.More(); e.Next()) rest.push_back(TopoDS::Edge(e.Value()));
+  auto first = std::find_if(rest.begin(), rest.end(), [&](auto& e) { return uses[e.TShape().get()] < 2; });
+  std::vector<TopoDS_Edge> walk;
+  if (first == rest.end()) return rest;
+  walk.push_back(*first);
+  rest.erase(first);
+  while (!rest.empty()) {
+    const TopoDS_Vertex at = TopExp::LastVertex(walk.back(), true);
+    auto next = rest.end();
+    for (auto it = rest.begin(); it != rest.end(); ++it)
+      if (TopExp::FirstVertex(*it, true).IsSame(at) && (next == rest.end() || next->IsSame(walk.back()))) next = it;
+    if (next == rest.end()) next = rest.begin();
+    walk.push_back(*next);
+    rest.erase(next);
+  }
+  return walk;
+}
+
 // Where the use of an edge in a face starts or ends in the face's parameter plane.
 gp_Pnt2d EndOnFace(const TopoDS_Edge& e, const TopoDS_Face& face, bool start) {
   double a, b;
@@ -253,43 +276,70 @@ void AddMissingPCurves(const TopoDS_Shape& shape) {
         added.insert(edge.TShape().get());
       }
       if (added.empty() || (du == 0 && dv == 0)) continue;
-      // Edge by edge in the order the wire is walked.
-      std::vector<TopoDS_Edge> walk;
-      for (BRepTools_WireExplorer we(TopoDS::Wire(w.Value()), face); we.More(); we.Next()) walk.push_back(we.Current());
       // A projection lands in the first period, and does not know which of a seam's two
-      // curves belongs to which of its uses: the walk must be closed in the parameter plane.
-      auto gaps = [&] {
-        double sum = 0;
-        for (size_t k = 0; k < walk.size(); ++k)
-          sum += EndOnFace(walk[(k + walk.size() - 1) % walk.size()], face, false)
-                     .Distance(EndOnFace(walk[k], face, true));
-        return sum;
+      // curves belongs to which of its uses. The walk must close in the parameter plane: each
+      // edge moves by whole periods to start where the walk arrives, and each way of
+      // assigning the seams' curves is tried.
+      std::vector<TopoDS_Edge> walk = Walk(TopoDS::Wire(w.Value()), uses);
+      struct TCurves {
+        TopoDS_Edge Fwd;
+        Handle(Geom2d_Curve) C1, C2;
       };
-      for (const TopoDS_Edge& e : walk) {
-        if (uses[e.TShape().get()] < 2 || !added.erase(e.TShape().get())) continue;
-        const TopoDS_Edge fwd = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
-        double a, b;
-        Handle(Geom2d_Curve) c1 = BRep_Tool::CurveOnSurface(fwd, face, a, b);
-        Handle(Geom2d_Curve) c2 = BRep_Tool::CurveOnSurface(TopoDS::Edge(fwd.Reversed()), face, a, b);
-        const double before = gaps();
-        bb.UpdateEdge(fwd, c2, c1, face, BRep_Tool::Tolerance(fwd));
-        if (gaps() > before) bb.UpdateEdge(fwd, c1, c2, face, BRep_Tool::Tolerance(fwd));
-      }
-      for (size_t k = 0; k < walk.size(); ++k) {
-        const TopoDS_Edge& e = walk[k];
-        if (!added.count(e.TShape().get())) continue;
-        const gp_Pnt2d arrive = EndOnFace(walk[(k + walk.size() - 1) % walk.size()], face, false);
-        const gp_Pnt2d start = EndOnFace(e, face, true);
-        const TopoDS_Edge fwd = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
-        const double tol = BRep_Tool::Tolerance(fwd);
-        double a, b;
-        if (k == 0) continue;  // the walk is anchored at its first edge
-        gp_Vec2d shift(du ? du * std::round((arrive.X() - start.X()) / du) : 0,
-                       dv ? dv * std::round((arrive.Y() - start.Y()) / dv) : 0);
-        if (shift.Magnitude() == 0) continue;
-        Handle(Geom2d_Curve) c = BRep_Tool::CurveOnSurface(fwd, face, a, b);
-        bb.UpdateEdge(fwd, Handle(Geom2d_Curve)::DownCast(c->Translated(shift)), face, tol);
-      }
+      std::vector<TCurves> curves;
+      for (const TopoDS_Edge& e : walk)
+        if (added.count(e.TShape().get()) &&
+            std::none_of(curves.begin(), curves.end(), [&](auto& c) { return c.Fwd.TShape() == e.TShape(); })) {
+          TCurves c{TopoDS::Edge(e.Oriented(TopAbs_FORWARD)), nullptr, nullptr};
+          double a, b;
+          c.C1 = BRep_Tool::CurveOnSurface(c.Fwd, face, a, b);
+          if (uses[e.TShape().get()] > 1) c.C2 = BRep_Tool::CurveOnSurface(TopoDS::Edge(c.Fwd.Reversed()), face, a, b);
+          curves.push_back(c);
+        }
+      auto put = [&](const TCurves& c, bool swap, const gp_Vec2d& shift) {
+        auto moved = [&](const Handle(Geom2d_Curve) & k) {
+          return Handle(Geom2d_Curve)::DownCast(k->Translated(shift));
+        };
+        const double tol = BRep_Tool::Tolerance(c.Fwd);
+        if (c.C2.IsNull())
+          bb.UpdateEdge(c.Fwd, moved(c.C1), face, tol);
+        else
+          bb.UpdateEdge(c.Fwd, moved(swap ? c.C2 : c.C1), moved(swap ? c.C1 : c.C2), face, tol);
+      };
+      auto period = [&](const gp_Pnt2d& from, const gp_Pnt2d& to) {
+        return gp_Vec2d(du ? du * std::round((to.X() - from.X()) / du) : 0,
+                        dv ? dv * std::round((to.Y() - from.Y()) / dv) : 0);
+      };
+      std::vector<size_t> seamIndex;
+      for (size_t i = 0; i < curves.size(); ++i)
+        if (!curves[i].C2.IsNull()) seamIndex.push_back(i);
+      auto attempt = [&](unsigned swaps) {
+        std::vector<bool> sw(curves.size(), false);
+        for (size_t i = 0; i < seamIndex.size(); ++i) sw[seamIndex[i]] = (swaps >> i) & 1;
+        for (size_t i = 0; i < curves.size(); ++i) put(curves[i], sw[i], gp_Vec2d(0, 0));
+        std::set<const void*> placed;
+        for (size_t k = 1; k < walk.size(); ++k) {
+          const void* key = walk[k].TShape().get();
+          if (!added.count(key) || !placed.insert(key).second) continue;
+          gp_Vec2d shift = period(EndOnFace(walk[k], face, true), EndOnFace(walk[k - 1], face, false));
+          if (shift.Magnitude() == 0) continue;
+          for (size_t i = 0; i < curves.size(); ++i)
+            if (curves[i].Fwd.TShape().get() == key) put(curves[i], sw[i], shift);
+        }
+        double gap = 0;
+        for (size_t k = 0; k < walk.size(); ++k)
+          gap += EndOnFace(walk[(k + walk.size() - 1) % walk.size()], face, false)
+                     .Distance(EndOnFace(walk[k], face, true));
+        return gap;
+      };
+      const unsigned tries = seamIndex.size() <= 3 ? 1u << seamIndex.size() : 1u;
+      unsigned best = 0;
+      double bestGap = 1e300;
+      for (unsigned t = 0; t < tries; ++t)
+        if (double g = attempt(t); g < bestGap - 1e-9) {
+          bestGap = g;
+          best = t;
+        }
+      if (best != tries - 1) attempt(best);
     }
   }
 }

@@ -1,8 +1,11 @@
 #include "corvane/StepWriter.h"
 
+#include "corvane/CapTiles.h"
 #include "corvane/StepData.h"
 #include "corvane/StepText.h"
 
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepTools.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_ConicalSurface.hxx>
@@ -22,18 +25,23 @@
 #include <TopoDS_Iterator.hxx>
 #include <TopoDS_Shell.hxx>
 #include <TopoDS_Vertex.hxx>
+#include <TopoDS_Wire.hxx>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <map>
 #include <stdexcept>
+#include <tuple>
 #include <unordered_map>
 
 namespace corvane {
 namespace {
 
 constexpr double kMmPerCm = 10.0;
+// Planar faces with more inner loops than this are written as tiles of about kTileHoles.
+constexpr size_t kTileAbove = 96;
+constexpr int kTileHoles = 64;
 // Marks files this host wrote; the reader trusts their shapes (see StepFiles.cpp).
 constexpr const char* kOriginatingSystem = "Corvane substitute host";
 
@@ -158,7 +166,7 @@ class TBrepWriter {
   int Shell(const TopoDS_Shell& shell) {
     std::vector<int> faces;
     for (TopoDS_Iterator it(shell, true, true); it.More(); it.Next())
-      if (it.Value().ShapeType() == TopAbs_FACE) faces.push_back(Face(TopoDS::Face(it.Value())));
+      if (it.Value().ShapeType() == TopAbs_FACE) Face(TopoDS::Face(it.Value()), faces);
     int id = T.Begin();
     T.Raw(BRep_Tool::IsClosed(shell) ? "CLOSED_SHELL('',(" : "OPEN_SHELL('',(");
     for (size_t i = 0; i < faces.size(); ++i) {
@@ -218,46 +226,187 @@ class TBrepWriter {
     throw EUncovered(std::string("a surface of type ") + s->DynamicType()->Name());
   }
 
-  int Face(const TopoDS_Face& f) {
-    std::vector<int> bounds;
-    for (TopoDS_Iterator w(f, true, true); w.More(); w.Next()) {
-      if (w.Value().ShapeType() != TopAbs_WIRE) throw EUncovered("a face bounded by something else than wires");
-      std::vector<std::pair<int, bool>> edges;
-      for (TopoDS_Iterator e(w.Value(), true, true); e.More(); e.Next()) {
-        const TopoDS_Edge& edge = TopoDS::Edge(e.Value());
-        edges.emplace_back(Edge(edge), edge.Orientation() == TopAbs_FORWARD);
-      }
-      // A reversed wire is walked from its end so that each edge starts where the last ended.
-      if (w.Value().Orientation() == TopAbs_REVERSED) std::reverse(edges.begin(), edges.end());
-      std::string& o = T.Out();
-      std::vector<int> oriented;
-      oriented.reserve(edges.size());
-      for (auto [id, forward] : edges) {
-        oriented.push_back(T.Begin());
-        o += "ORIENTED_EDGE('',*,*,";
-        T.Ref(id).Raw(",").Bool(forward).End();
-      }
-      int loop = T.Begin();
-      o += "EDGE_LOOP('',(";
-      for (size_t i = 0; i < oriented.size(); ++i) {
-        if (i) o += ',';
-        T.Ref(oriented[i]);
-      }
-      T.Raw(")").End();
-      int bound = T.Begin();
-      T.Raw("FACE_BOUND('',").Ref(loop).Raw(",.T.").End();
-      bounds.push_back(bound);
+  // A loop from oriented edges, walked in order.
+  int Bound(const std::vector<std::pair<int, bool>>& edges) {
+    std::string& o = T.Out();
+    std::vector<int> oriented;
+    oriented.reserve(edges.size());
+    for (auto [id, forward] : edges) {
+      oriented.push_back(T.Begin());
+      o += "ORIENTED_EDGE('',*,*,";
+      T.Ref(id).Raw(",").Bool(forward).End();
     }
-    bool flipped = false;
-    int surface = Surface(f, flipped);
+    int loop = T.Begin();
+    o += "EDGE_LOOP('',(";
+    for (size_t i = 0; i < oriented.size(); ++i) {
+      if (i) o += ',';
+      T.Ref(oriented[i]);
+    }
+    T.Raw(")").End();
+    int bound = T.Begin();
+    T.Raw("FACE_BOUND('',").Ref(loop).Raw(",.T.").End();
+    return bound;
+  }
+
+  int Bound(const TopoDS_Shape& wire) {
+    if (wire.ShapeType() != TopAbs_WIRE) throw EUncovered("a face bounded by something else than wires");
+    std::vector<std::pair<int, bool>> edges;
+    for (TopoDS_Iterator e(wire, true, true); e.More(); e.Next()) {
+      const TopoDS_Edge& edge = TopoDS::Edge(e.Value());
+      edges.emplace_back(Edge(edge), edge.Orientation() == TopAbs_FORWARD);
+    }
+    // A reversed wire is walked from its end so that each edge starts where the last ended.
+    if (wire.Orientation() == TopAbs_REVERSED) std::reverse(edges.begin(), edges.end());
+    return Bound(edges);
+  }
+
+  int AdvancedFace(const std::vector<int>& bounds, int surface, bool sense) {
     int id = T.Begin();
     T.Raw("ADVANCED_FACE('',(");
     for (size_t i = 0; i < bounds.size(); ++i) {
       if (i) T.Raw(",");
       T.Ref(bounds[i]);
     }
-    T.Raw("),").Ref(surface).Raw(",").Bool((f.Orientation() == TopAbs_FORWARD) != flipped).End();
+    T.Raw("),").Ref(surface).Raw(",").Bool(sense).End();
     return id;
+  }
+
+  void Face(const TopoDS_Face& f, std::vector<int>& faces) {
+    std::vector<TopoDS_Shape> wires;
+    for (TopoDS_Iterator w(f, true, true); w.More(); w.Next()) wires.push_back(w.Value());
+    if (wires.size() > kTileAbove && Tiled(f, wires, faces)) return;
+    std::vector<int> bounds;
+    for (auto& w : wires) bounds.push_back(Bound(w));
+    bool flipped = false;
+    int surface = Surface(f, flipped);
+    faces.push_back(AdvancedFace(bounds, surface, (f.Orientation() == TopAbs_FORWARD) != flipped));
+  }
+
+  // A planar face with many inner loops as a grid of tiles and the band the tiles leave.
+  bool Tiled(const TopoDS_Face& f, const std::vector<TopoDS_Shape>& wires, std::vector<int>& faces) {
+    TopLoc_Location loc;
+    Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f, loc));
+    if (plane.IsNull()) return false;
+    gp_Ax3 frame = plane->Position();
+    if (!loc.IsIdentity()) frame.Transform(loc.Transformation());
+    const gp_Pnt o = frame.Location();
+    const gp_Vec xd(frame.XDirection()), yd(frame.YDirection());
+    auto flat = [&](const gp_Pnt& p) { return std::pair{gp_Vec(o, p).Dot(xd), gp_Vec(o, p).Dot(yd)}; };
+    TopoDS_Wire outer = BRepTools::OuterWire(TopoDS::Face(f.Oriented(TopAbs_FORWARD)));
+    std::vector<std::pair<double, double>> outline;
+    std::vector<TTileBox> inner;
+    std::vector<const TopoDS_Shape*> innerWires;
+    const TopoDS_Shape* outerWire = nullptr;
+    for (auto& w : wires) {
+      std::vector<std::pair<double, double>> pts;
+      for (TopoDS_Iterator e(w, true, true); e.More(); e.Next()) {
+        BRepAdaptor_Curve c(TopoDS::Edge(e.Value()));
+        const int n = c.GetType() == GeomAbs_Line ? 1 : 24;
+        std::vector<std::pair<double, double>> edge;
+        for (int k = 0; k <= n; ++k)
+          edge.push_back(flat(c.Value(c.FirstParameter() + (c.LastParameter() - c.FirstParameter()) * k / n)));
+        if (e.Value().Orientation() == TopAbs_REVERSED) std::reverse(edge.begin(), edge.end());
+        pts.insert(pts.end(), edge.begin(), edge.end() - 1);
+      }
+      if (w.IsSame(outer)) {
+        outerWire = &w;
+        outline = pts;
+        continue;
+      }
+      TTileBox b{1e300, 1e300, -1e300, -1e300};
+      for (auto [x, y] : pts) b = {std::min(b.X0, x), std::min(b.Y0, y), std::max(b.X1, x), std::max(b.Y1, y)};
+      // Samples cut the corners of arcs short.
+      const double grow = 0.05 * std::max(b.X1 - b.X0, b.Y1 - b.Y0);
+      inner.push_back({b.X0 - grow, b.Y0 - grow, b.X1 + grow, b.Y1 + grow});
+      innerWires.push_back(&w);
+    }
+    TTilePlan plan;
+    if (!outerWire || !PlanTiles(inner, outline, kTileHoles, plan)) return false;
+
+    bool flipped = false;
+    const int surface = Surface(f, flipped);
+    const bool sense = (f.Orientation() == TopAbs_FORWARD) != flipped;
+    // Loops run counter-clockwise about the face's outward normal: in the plane's own
+    // coordinates when the face is forward.
+    const bool reversed = f.Orientation() == TopAbs_REVERSED;
+    const int rows = plan.Rows();
+    std::map<std::pair<int, int>, int> corners;
+    auto corner = [&](int i, int j) {
+      int& id = corners[{i, j}];
+      if (!id) {
+        int pt = Point(o.Translated(xd * plan.Xs[i] + yd * plan.Ys[j]));
+        id = T.Begin();
+        T.Raw("VERTEX_POINT('',").Ref(pt).End();
+      }
+      return id;
+    };
+    // Grid edges run towards increasing i (along) or j (across).
+    std::map<std::tuple<int, int, bool>, int> sides;
+    auto side = [&](int i, int j, bool along) {
+      int& id = sides[{i, j, along}];
+      if (!id) {
+        int a = corner(i, j), b = along ? corner(i + 1, j) : corner(i, j + 1);
+        gp_Pnt p = o.Translated(xd * plan.Xs[i] + yd * plan.Ys[j]);
+        int pt = Point(p);
+        int dir = Dir(gp_Dir(along ? xd : yd));
+        int vec = T.Begin();
+        T.Raw("VECTOR('',").Ref(dir).Raw(",1.").End();
+        int line = T.Begin();
+        T.Raw("LINE('',").Ref(pt).Raw(",").Ref(vec).End();
+        id = T.Begin();
+        T.Raw("EDGE_CURVE('',").Ref(a).Raw(",").Ref(b).Raw(",").Ref(line).Raw(",.T.").End();
+      }
+      return id;
+    };
+    // A cell's border counter-clockwise in the plane, as half edges from corner to corner.
+    struct THalf {
+      int Edge;
+      bool Forward;
+      std::pair<int, int> From, To;
+    };
+    auto border = [&](int i, int j) {
+      return std::vector<THalf>{{side(i, j, true), true, {i, j}, {i + 1, j}},
+                                {side(i + 1, j, false), true, {i + 1, j}, {i + 1, j + 1}},
+                                {side(i, j + 1, true), false, {i + 1, j + 1}, {i, j + 1}},
+                                {side(i, j, false), false, {i, j + 1}, {i, j}}};
+    };
+    auto loopOf = [&](std::vector<THalf> halves) {
+      std::vector<std::pair<int, bool>> edges;
+      if (reversed) std::reverse(halves.begin(), halves.end());
+      for (auto& h : halves) edges.emplace_back(h.Edge, h.Forward != reversed);
+      return Bound(edges);
+    };
+    std::vector<std::vector<int>> holesOf(plan.Tile.size());
+    std::vector<int> band{Bound(*outerWire)};
+    for (size_t k = 0; k < innerWires.size(); ++k) {
+      int cell = plan.WireCell[k];
+      (cell < 0 ? band : holesOf[cell]).push_back(Bound(*innerWires[k]));
+    }
+    // The band's inner loops are the tiles' outer borders walked the other way.
+    std::map<std::pair<int, int>, THalf> bandHalves;
+    for (int i = 0; i < plan.Columns(); ++i)
+      for (int j = 0; j < rows; ++j) {
+        if (!plan.IsTile(i, j)) continue;
+        std::vector<int> bounds{loopOf(border(i, j))};
+        bounds.insert(bounds.end(), holesOf[i * rows + j].begin(), holesOf[i * rows + j].end());
+        faces.push_back(AdvancedFace(bounds, surface, sense));
+        const int ni[4] = {i, i + 1, i, i - 1}, nj[4] = {j - 1, j, j + 1, j};
+        auto halves = border(i, j);
+        for (int k = 0; k < 4; ++k)
+          if (!plan.IsTile(ni[k], nj[k]))
+            bandHalves[halves[k].To] = {halves[k].Edge, !halves[k].Forward, halves[k].To, halves[k].From};
+      }
+    while (!bandHalves.empty()) {
+      std::vector<THalf> loop{bandHalves.begin()->second};
+      bandHalves.erase(bandHalves.begin());
+      for (auto it = bandHalves.find(loop.back().To); it != bandHalves.end(); it = bandHalves.find(loop.back().To)) {
+        loop.push_back(it->second);
+        bandHalves.erase(it);
+      }
+      band.push_back(loopOf(loop));
+    }
+    faces.push_back(AdvancedFace(band, surface, sense));
+    return true;
   }
 
   int Vertex(const TopoDS_Vertex& v) {

@@ -84,6 +84,40 @@ TEST_F(StepWriterTest, PartReadsBackAsTheSolidThatWasWritten) {
   EXPECT_EQ(b.Color, 0x1F7F3F);
 }
 
+TEST_F(StepWriterTest, RoundComponentsReadBackWhole) {
+  // A cylinder whose axis runs against its circles: the read-back must place the seam's two
+  // parameter curves and the circles' period right.
+  for (bool reverse : {false, true}) {
+    auto part = NewPart("LED");
+    auto s = part->Get_Sketches()->AddSketch(nullptr, XyPlane(part), "Outline");
+    s->Get_Figures()->AddCircle(0.2, 0.1, 0.15);
+    ASSERT_FALSE(HasError(Boss(part, s, 0.3, reverse)));
+    auto f = readback::ReadPart(Save(part, "LED", ".CV_PRT"));
+    EXPECT_TRUE(f.Valid) << f.Invalid;
+    EXPECT_NEAR(f.Volume, kPi * 1.5 * 1.5 * 3, 1e-6 * f.Volume);
+  }
+}
+
+TEST_F(StepWriterTest, CapsWithManyHolesAreWrittenAsTilesOfTheSameSolid) {
+  auto part = Board(10, 5.8, 0.16);
+  auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes");
+  int n = 0;
+  for (int i = 0; i < 20; ++i)
+    for (int j = 0; j < 12; ++j, ++n) s->Get_Figures()->AddCircle(0.3 + i * 0.45, 0.4 + j * 0.42, 0.08);
+  ASSERT_FALSE(HasError(CutThroughAll(part, s)));
+  auto body = part->Get_Bodies()->Get_Item(0);
+  const double volume = body->Get_Volume() * 1000;
+  auto own = readback::ReadPart(Save(part, "Own", ".CV_PRT"));
+  corvane::UseTranslatorForWriting(true);
+  auto theirs = readback::ReadPart(Save(part, "Theirs", ".CV_PRT"));
+  EXPECT_EQ(theirs.MostInnerLoops, n);
+  EXPECT_TRUE(own.Valid) << own.Invalid;
+  EXPECT_NEAR(own.Volume, volume, 1e-6 * volume);
+  ExpectSameBox(own.Box, theirs.Box);
+  EXPECT_GT(own.Faces, body->Get_Faces()->Get_Count() + 4);  // each cap became several
+  EXPECT_LE(own.MostInnerLoops, 64);
+}
+
 TEST_F(StepWriterTest, ReversedHoleWallsAreCaughtByTheOracle) {
   auto part = Board(5, 5, 0.16);
   auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes");

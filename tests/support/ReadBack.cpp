@@ -35,6 +35,7 @@
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <set>
@@ -148,7 +149,12 @@ TSolidFacts ReadPart(const std::string& path) {
   GProp_GProps g;
   BRepGProp::VolumeProperties(s, g);
   f.Volume = g.Mass();
-  for (TopExp_Explorer ex(s, TopAbs_FACE); ex.More(); ex.Next()) ++f.Faces;
+  for (TopExp_Explorer ex(s, TopAbs_FACE); ex.More(); ex.Next()) {
+    ++f.Faces;
+    int wires = 0;
+    for (TopoDS_Iterator w(ex.Current()); w.More(); w.Next()) ++wires;
+    f.MostInnerLoops = std::max(f.MostInnerLoops, wires - 1);
+  }
   if (f.Faces > 0) f.Box = BoxOf(s);
   return f;
 }

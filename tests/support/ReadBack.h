@@ -16,6 +16,7 @@ struct TSolidFacts {
   int32_t Color = -1;  // 0x00BBGGRR or -1
   double Volume = 0;   // mm^3
   int Faces = 0;
+  int MostInnerLoops = 0;  // of any one face
   TBox Box{};
   // Every face passes the shape check and every shell is closed and oriented; read without
   // the reader's shape fixing, which would repair a wrong file silently.
