@@ -625,6 +625,7 @@ class TOccurrence : public ICVOccurrence, public std::enable_shared_from_this<TO
   bool Anchored = false;
   int32_t Color = -1;
   std::vector<std::shared_ptr<TOccurrence>> Children;
+  std::map<const TModelFile*, int> Placed;  // children per model
 };
 
 class TOccurrences : public ICVOccurrences {
@@ -645,8 +646,8 @@ class TOccurrences : public ICVOccurrences {
     auto model = Owner->Host->Load(file);
     gp_Trsf placement;
     if (auto tt = std::dynamic_pointer_cast<TTransformation>(t)) placement = tt->T;
-    int n = 1;
-    for (auto& c : Owner->Children) n += c->Model == model ? 1 : 0;
+    // Counted per model: a scan of the children would make placing quadratic.
+    const int n = ++Owner->Placed[model.get()];
     std::string base = model->Name.empty() ? fs::path(file).stem().string() : model->Name;
     auto o = std::make_shared<TOccurrence>(Owner->Host, base + ":" + std::to_string(n), file, model, placement);
     Owner->Children.push_back(o);

@@ -5,7 +5,6 @@
 #include "corvane/StepText.h"
 
 #include <BRepAdaptor_Curve.hxx>
-#include <BRepTools.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_ConicalSurface.hxx>
@@ -157,9 +156,13 @@ class TBrepWriter {
     T.Raw("CARTESIAN_POINT('',").Triple(p.X() * kMmPerCm, p.Y() * kMmPerCm, p.Z() * kMmPerCm).End();
     return id;
   }
+  // Most directions are the board's axes: each is written once.
   int Dir(const gp_Dir& d) {
-    int id = T.Begin();
-    T.Raw("DIRECTION('',").Triple(d.X(), d.Y(), d.Z()).End();
+    int& id = FDirs[{d.X(), d.Y(), d.Z()}];
+    if (!id) {
+      id = T.Begin();
+      T.Raw("DIRECTION('',").Triple(d.X(), d.Y(), d.Z()).End();
+    }
     return id;
   }
 
@@ -168,7 +171,7 @@ class TBrepWriter {
     for (TopoDS_Iterator it(shell, true, true); it.More(); it.Next())
       if (it.Value().ShapeType() == TopAbs_FACE) Face(TopoDS::Face(it.Value()), faces);
     int id = T.Begin();
-    T.Raw(BRep_Tool::IsClosed(shell) ? "CLOSED_SHELL('',(" : "OPEN_SHELL('',(");
+    T.Raw(shell.Closed() || BRep_Tool::IsClosed(shell) ? "CLOSED_SHELL('',(" : "OPEN_SHELL('',(");
     for (size_t i = 0; i < faces.size(); ++i) {
       if (i) T.Raw(",");
       T.Ref(faces[i]);
@@ -292,11 +295,13 @@ class TBrepWriter {
     const gp_Pnt o = frame.Location();
     const gp_Vec xd(frame.XDirection()), yd(frame.YDirection());
     auto flat = [&](const gp_Pnt& p) { return std::pair{gp_Vec(o, p).Dot(xd), gp_Vec(o, p).Dot(yd)}; };
-    TopoDS_Wire outer = BRepTools::OuterWire(TopoDS::Face(f.Oriented(TopAbs_FORWARD)));
+    // The outer loop spans the largest box; asking the face would compute its parameter bounds.
+    double largest = -1;
     std::vector<std::pair<double, double>> outline;
     std::vector<TTileBox> inner;
     std::vector<const TopoDS_Shape*> innerWires;
     const TopoDS_Shape* outerWire = nullptr;
+    TTileBox outerBox{};
     for (auto& w : wires) {
       std::vector<std::pair<double, double>> pts;
       for (TopoDS_Iterator e(w, true, true); e.More(); e.Next()) {
@@ -308,17 +313,27 @@ class TBrepWriter {
         if (e.Value().Orientation() == TopAbs_REVERSED) std::reverse(edge.begin(), edge.end());
         pts.insert(pts.end(), edge.begin(), edge.end() - 1);
       }
-      if (w.IsSame(outer)) {
+      TTileBox b{1e300, 1e300, -1e300, -1e300};
+      for (auto [x, y] : pts) b = {std::min(b.X0, x), std::min(b.Y0, y), std::max(b.X1, x), std::max(b.Y1, y)};
+      const double area = (b.X1 - b.X0) * (b.Y1 - b.Y0);
+      if (area > largest) {
+        if (outerWire) {  // the previous candidate is an inner loop after all
+          inner.push_back(outerBox);
+          innerWires.push_back(outerWire);
+        }
+        largest = area;
         outerWire = &w;
+        outerBox = b;
         outline = pts;
         continue;
       }
-      TTileBox b{1e300, 1e300, -1e300, -1e300};
-      for (auto [x, y] : pts) b = {std::min(b.X0, x), std::min(b.Y0, y), std::max(b.X1, x), std::max(b.Y1, y)};
-      // Samples cut the corners of arcs short.
-      const double grow = 0.05 * std::max(b.X1 - b.X0, b.Y1 - b.Y0);
-      inner.push_back({b.X0 - grow, b.Y0 - grow, b.X1 + grow, b.Y1 + grow});
+      inner.push_back(b);
       innerWires.push_back(&w);
+    }
+    // Samples cut the corners of arcs short.
+    for (auto& b : inner) {
+      const double grow = 0.05 * std::max(b.X1 - b.X0, b.Y1 - b.Y0);
+      b = {b.X0 - grow, b.Y0 - grow, b.X1 + grow, b.Y1 + grow};
     }
     TTilePlan plan;
     if (!outerWire || !PlanTiles(inner, outline, kTileHoles, plan)) return false;
@@ -483,6 +498,7 @@ class TBrepWriter {
 
   TStepText& T;
   TShared FVertices, FEdges;
+  std::map<std::tuple<double, double, double>, int> FDirs;
 };
 
 // ---------------------------------------------------------------- colours
