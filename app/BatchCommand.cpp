@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 
+#include "CommonObjects/AtomicFile.h"
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/IDFfile.h"
 #include "app/BatchPictures.h"
@@ -31,6 +32,7 @@ struct TBatchOptions {
   std::string Log = "summary";
   std::string SettingsFile;
   std::string AssemblyDir;
+  std::string StepFile;  // the assembly once more, under a name CAD programs know
   bool NoSettings = false;
   bool SaveSettings = false;
   bool ShowParts = false;
@@ -132,6 +134,8 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
         throw EUsage("--log takes summary, detail, error or all, not '" + o.Log + "'");
     } else if (a == "--assembly-dir") {
       o.AssemblyDir = value(a);
+    } else if (a == "--step") {
+      o.StepFile = value(a);
     } else if (a == "--settings") {
       o.SettingsFile = value(a);
     } else if (a == "--no-settings") {
@@ -320,7 +324,7 @@ std::string BatchUsage() {
   return "usage: corvane-idf batch BOARD [--library FILE] [--assembly-dir DIR] [--log summary|detail|error|all]\n"
          "                         [--settings FILE | --no-settings] [--set NAME=VALUE]... [--save-settings]\n"
          "                         [--select-designators LIST | --select-packages LIST] [--heights PACKAGE=VALUE,...]\n"
-         "                         [--show-parts] [--preview FILE.svg|FILE.png [--preview-size WxH]]\n"
+         "                         [--show-parts] [--step FILE] [--preview FILE.svg|FILE.png [--preview-size WxH]]\n"
          "                         [--preview-3d FILE.png]";
 }
 
@@ -344,6 +348,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   // A file dialog answers with a full path; so does the command line standing in for it.
   o.Board = std::filesystem::absolute(o.Board).lexically_normal().string();
   if (!o.Library.empty()) o.Library = std::filesystem::absolute(o.Library).lexically_normal().string();
+  if (!o.StepFile.empty()) o.StepFile = std::filesystem::absolute(o.StepFile).lexically_normal().string();
   if (!o.AssemblyDir.empty())
     o.AssemblyDir = IncludeTrailingPathDelimiter(std::filesystem::absolute(o.AssemblyDir).lexically_normal().string());
 
@@ -431,9 +436,27 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (o.Log == "error" || !idf.ErrorLog.Empty()) PrintLog(out, "Error", idf.ErrorLog);
     if (!o.SelectDesignators.empty() || !o.SelectPackages.empty()) PrintSelection(out, d);
     if (!o.Heights.empty()) PrintHeights(out, d);
+    status = idf.ErrorLog.Empty() ? 0 : 1;
+    bool stepWritten = false;
+    if (!o.StepFile.empty()) {
+      const bool written = std::find(d.FFilesWritten.begin() + writtenBefore, d.FFilesWritten.end(),
+                                     d.FAssemblyFilename) != d.FFilesWritten.end();
+      try {
+        if (!written) throw EAtomicFileError("no assembly was written");
+        std::ifstream in(d.FAssemblyFilename, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) throw EAtomicFileError("Cannot read " + d.FAssemblyFilename);
+        WriteFileAtomically(o.StepFile, text);
+        stepWritten = true;
+      } catch (const EAtomicFileError& e) {
+        err << "corvane-idf batch: --step " << o.StepFile << ": " << e.what() << "\n";
+        status = 2;
+      }
+    }
     if (d.FFilesWritten.size() > writtenBefore) {
       out << "---- Files written ----\n";
       for (std::size_t i = writtenBefore; i < d.FFilesWritten.size(); ++i) out << d.FFilesWritten[i] << '\n';
+      if (stepWritten) out << o.StepFile << '\n';
     }
     status = idf.ErrorLog.Empty() ? 0 : 1;
     if (!o.Pictures.Model.empty()) {

@@ -591,6 +591,10 @@ class TOccurrence : public ICVOccurrence, public std::enable_shared_from_this<TO
   TOccurrence(THost h, std::string name, std::string file, std::shared_ptr<const TModelFile> m, gp_Trsf t)
       : Host(std::move(h)), Name(std::move(name)), File(std::move(file)), Model(std::move(m)), Placement(t) {}
   std::string Get_Name() override { return Name; }
+  void Set_Name(const std::string& name) override {
+    Host->Check();
+    Name = name;
+  }
   std::string Get_FileName() override { return File; }
   std::shared_ptr<ICVOccurrences> Get_Occurrences() override;
   void ApplyTransform(std::shared_ptr<ICVTransformation> t) override {
@@ -621,6 +625,7 @@ class TOccurrence : public ICVOccurrence, public std::enable_shared_from_this<TO
   bool Anchored = false;
   int32_t Color = -1;
   std::vector<std::shared_ptr<TOccurrence>> Children;
+  std::map<const TModelFile*, int> Placed;  // children per model
 };
 
 class TOccurrences : public ICVOccurrences {
@@ -641,8 +646,8 @@ class TOccurrences : public ICVOccurrences {
     auto model = Owner->Host->Load(file);
     gp_Trsf placement;
     if (auto tt = std::dynamic_pointer_cast<TTransformation>(t)) placement = tt->T;
-    int n = 1;
-    for (auto& c : Owner->Children) n += c->Model == model ? 1 : 0;
+    // Counted per model: a scan of the children would make placing quadratic.
+    const int n = ++Owner->Placed[model.get()];
     std::string base = model->Name.empty() ? fs::path(file).stem().string() : model->Name;
     auto o = std::make_shared<TOccurrence>(Owner->Host, base + ":" + std::to_string(n), file, model, placement);
     Owner->Children.push_back(o);
@@ -683,7 +688,7 @@ class TAssemblySession : public TSessionBase, public ICVAssemblySession {
   const char* Extension() const override { return ".CV_ASM"; }
   void Write(const std::string& path) override {
     std::vector<TPlacedModel> placed;
-    for (auto& c : Root->Children) placed.push_back({c->Model, c->Placement, c->Color});
+    for (auto& c : Root->Children) placed.push_back({c->Model, c->Placement, c->Color, c->Name});
     WriteAssemblyFile(path, Name, placed);
   }
 };

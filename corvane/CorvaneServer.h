@@ -15,6 +15,9 @@ bool LastCutWasFast(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 // Part files written by this process are placed without parsing them while unchanged;
 // this makes the next placement parse them (benchmarks and tests).
 void ForgetWrittenFiles();
+// Writes through OpenCASCADE's translator instead of the host's own STEP writer, for
+// comparisons and benchmarks.
+void UseTranslatorForWriting(bool Translator);
 // Whether the part's body passes OpenCASCADE's shape check; for tests.
 bool BodyIsValid(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 

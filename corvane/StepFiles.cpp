@@ -1,9 +1,14 @@
 #include "corvane/StepFiles.h"
 
+#include "CommonObjects/AtomicFile.h"
+#include "corvane/StepData.h"
+#include "corvane/StepWriter.h"
 #include "host/CorvaneX_TLB.h"
 
 #include <APIHeaderSection_MakeHeader.hxx>
 #include <BRep_Builder.hxx>
+#include <Geom2d_Curve.hxx>
+#include <Geom_Surface.hxx>
 #include <IFSelect_ReturnStatus.hxx>
 #include <Interface_Static.hxx>
 #include <Quantity_Color.hxx>
@@ -11,24 +16,38 @@
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <STEPControl_Controller.hxx>
+#include <ShapeFix_Edge.hxx>
 #include <ShapeProcess_ShapeContext.hxx>
 #include <TCollection_HAsciiString.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <TopoDS_Vertex.hxx>
+#include <TopoDS_Wire.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <gp_Pnt2d.hxx>
+#include <gp_Vec2d.hxx>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <sstream>
 
 namespace corvane {
 namespace {
@@ -103,7 +122,36 @@ void Write(const Handle(TDocStd_Document) & doc, const std::string& path) {
   if (!w.Transfer(doc, STEPControl_AsIs)) throw ECVHostError("Cannot convert the model for " + path);
   APIHeaderSection_MakeHeader header(w.ChangeWriter().Model());
   header.SetOriginatingSystem(new TCollection_HAsciiString(kOriginatingSystem));
-  if (w.Write(path.c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
+  try {
+    TAtomicFile file(path);
+    if (w.Write(file.TempPath().c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
+    file.Commit();
+  } catch (const EAtomicFileError& e) {
+    throw ECVHostError(e.what());
+  }
+}
+
+std::atomic<bool> gTranslator{false};
+
+void WriteText(const std::string& path, const std::string& text) {
+  try {
+    WriteFileAtomically(path, text);
+  } catch (const EAtomicFileError& e) {
+    throw ECVHostError(e.what());
+  }
+}
+
+std::shared_ptr<const TStepData> ParseStep(std::string text) {
+  auto d = std::make_shared<TStepData>();
+  if (!d->Parse(std::move(text))) return nullptr;
+  return d;
+}
+
+std::shared_ptr<const TStepData> ParseStepFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return ParseStep(std::move(s).str());
 }
 
 TopoDS_Shape OrEmpty(const TopoDS_Shape& s) {
@@ -170,10 +218,9 @@ std::string PathKey(const std::string& path) {
   return std::filesystem::weakly_canonical(std::filesystem::path(path), ec).string();
 }
 
-void RememberWritten(const std::string& path, const TModelFile& part) {
+void RememberWritten(const std::string& path, std::shared_ptr<const TModelFile> part) {
   std::error_code ec;
-  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec),
-                 std::make_shared<const TModelFile>(part)};
+  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec), std::move(part)};
   if (ec) return;
   auto& all = Written();
   std::lock_guard g(all.Lock);
@@ -185,7 +232,125 @@ void RememberWritten(const std::string& path, const TModelFile& part) {
   }
 }
 
+// The uses of a wire's edges end to end, from one that is no seam; at a seam the walk goes
+// on along another edge rather than straight back.
+std::vector<TopoDS_Edge> Walk(const TopoDS_Wire& wire, std::map<const void*, int>& uses) {
+  std::vector<TopoDS_Edge> rest;
+  for (TopoDS_Iterator e(wire); e.More(); e.Next()) rest.push_back(TopoDS::Edge(e.Value()));
+  auto first = std::find_if(rest.begin(), rest.end(), [&](auto& e) { return uses[e.TShape().get()] < 2; });
+  std::vector<TopoDS_Edge> walk;
+  if (first == rest.end()) return rest;
+  walk.push_back(*first);
+  rest.erase(first);
+  while (!rest.empty()) {
+    const TopoDS_Vertex at = TopExp::LastVertex(walk.back(), true);
+    auto next = rest.end();
+    for (auto it = rest.begin(); it != rest.end(); ++it)
+      if (TopExp::FirstVertex(*it, true).IsSame(at) && (next == rest.end() || next->IsSame(walk.back()))) next = it;
+    if (next == rest.end()) next = rest.begin();
+    walk.push_back(*next);
+    rest.erase(next);
+  }
+  return walk;
+}
+
+// Where the use of an edge in a face starts or ends in the face's parameter plane.
+gp_Pnt2d EndOnFace(const TopoDS_Edge& e, const TopoDS_Face& face, bool start) {
+  double a, b;
+  Handle(Geom2d_Curve) c = BRep_Tool::CurveOnSurface(e, face, a, b);
+  if (c.IsNull()) return gp_Pnt2d(1e300, 1e300);
+  return c->Value(start == (e.Orientation() != TopAbs_REVERSED) ? a : b);
+}
+
 }  // namespace
+
+void AddMissingPCurves(const TopoDS_Shape& shape) {
+  ShapeFix_Edge fix;
+  BRep_Builder bb;
+  for (TopExp_Explorer f(shape, TopAbs_FACE); f.More(); f.Next()) {
+    const TopoDS_Face face = TopoDS::Face(f.Current().Oriented(TopAbs_FORWARD));
+    Handle(Geom_Surface) surface = BRep_Tool::Surface(face);
+    const double du = surface->IsUPeriodic() ? surface->UPeriod() : 0;
+    const double dv = surface->IsVPeriodic() ? surface->VPeriod() : 0;
+    for (TopoDS_Iterator w(face); w.More(); w.Next()) {
+      std::map<const void*, int> uses;
+      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) ++uses[e.Value().TShape().get()];
+      std::set<const void*> added;
+      for (TopoDS_Iterator e(w.Value()); e.More(); e.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(e.Value());
+        double a, b;
+        if (!BRep_Tool::CurveOnSurface(edge, face, a, b).IsNull()) continue;
+        fix.FixAddPCurve(edge, face, uses[edge.TShape().get()] > 1);
+        added.insert(edge.TShape().get());
+      }
+      if (added.empty() || (du == 0 && dv == 0)) continue;
+      // A projection lands in the first period, and does not know which of a seam's two
+      // curves belongs to which of its uses. The walk must close in the parameter plane: each
+      // edge moves by whole periods to start where the walk arrives, and each way of
+      // assigning the seams' curves is tried.
+      std::vector<TopoDS_Edge> walk = Walk(TopoDS::Wire(w.Value()), uses);
+      struct TCurves {
+        TopoDS_Edge Fwd;
+        Handle(Geom2d_Curve) C1, C2;
+      };
+      std::vector<TCurves> curves;
+      for (const TopoDS_Edge& e : walk)
+        if (added.count(e.TShape().get()) &&
+            std::none_of(curves.begin(), curves.end(), [&](auto& c) { return c.Fwd.TShape() == e.TShape(); })) {
+          TCurves c{TopoDS::Edge(e.Oriented(TopAbs_FORWARD)), nullptr, nullptr};
+          double a, b;
+          c.C1 = BRep_Tool::CurveOnSurface(c.Fwd, face, a, b);
+          if (uses[e.TShape().get()] > 1) c.C2 = BRep_Tool::CurveOnSurface(TopoDS::Edge(c.Fwd.Reversed()), face, a, b);
+          curves.push_back(c);
+        }
+      auto put = [&](const TCurves& c, bool swap, const gp_Vec2d& shift) {
+        auto moved = [&](const Handle(Geom2d_Curve) & k) {
+          return Handle(Geom2d_Curve)::DownCast(k->Translated(shift));
+        };
+        const double tol = BRep_Tool::Tolerance(c.Fwd);
+        if (c.C2.IsNull())
+          bb.UpdateEdge(c.Fwd, moved(c.C1), face, tol);
+        else
+          bb.UpdateEdge(c.Fwd, moved(swap ? c.C2 : c.C1), moved(swap ? c.C1 : c.C2), face, tol);
+      };
+      auto period = [&](const gp_Pnt2d& from, const gp_Pnt2d& to) {
+        return gp_Vec2d(du ? du * std::round((to.X() - from.X()) / du) : 0,
+                        dv ? dv * std::round((to.Y() - from.Y()) / dv) : 0);
+      };
+      std::vector<size_t> seamIndex;
+      for (size_t i = 0; i < curves.size(); ++i)
+        if (!curves[i].C2.IsNull()) seamIndex.push_back(i);
+      auto attempt = [&](unsigned swaps) {
+        std::vector<bool> sw(curves.size(), false);
+        for (size_t i = 0; i < seamIndex.size(); ++i) sw[seamIndex[i]] = (swaps >> i) & 1;
+        for (size_t i = 0; i < curves.size(); ++i) put(curves[i], sw[i], gp_Vec2d(0, 0));
+        std::set<const void*> placed;
+        for (size_t k = 1; k < walk.size(); ++k) {
+          const void* key = walk[k].TShape().get();
+          if (!added.count(key) || !placed.insert(key).second) continue;
+          gp_Vec2d shift = period(EndOnFace(walk[k], face, true), EndOnFace(walk[k - 1], face, false));
+          if (shift.Magnitude() == 0) continue;
+          for (size_t i = 0; i < curves.size(); ++i)
+            if (curves[i].Fwd.TShape().get() == key) put(curves[i], sw[i], shift);
+        }
+        double gap = 0;
+        for (size_t k = 0; k < walk.size(); ++k)
+          gap += EndOnFace(walk[(k + walk.size() - 1) % walk.size()], face, false)
+                     .Distance(EndOnFace(walk[k], face, true));
+        return gap;
+      };
+      const unsigned tries = seamIndex.size() <= 3 ? 1u << seamIndex.size() : 1u;
+      unsigned best = 0;
+      double bestGap = 1e300;
+      for (unsigned t = 0; t < tries; ++t)
+        if (double g = attempt(t); g < bestGap - 1e-9) {
+          bestGap = g;
+          best = t;
+        }
+      if (best != tries - 1) attempt(best);
+    }
+  }
+}
 
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& path) {
   auto& all = Written();
@@ -206,21 +371,45 @@ void ForgetWrittenParts() {
   all.Order.clear();
 }
 
+namespace {
+
+void WritePartThroughTranslator(const std::string& path, const TModelFile& part) {
+  TOpenDocument doc;
+  auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+  auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
+  TDF_Label l = st->AddShape(OrEmpty(part.Shape), false);
+  SetName(l, part.Name);
+  if (part.Color != -1) ct->SetColor(l, ToColor(part.Color), XCAFDoc_ColorGen);
+  Write(*doc, path);
+}
+
+}  // namespace
+
+void UseTranslatorForWriting(bool translator) { gTranslator = translator; }
+
 void WritePartFile(const std::string& path, const TModelFile& part) {
-  std::lock_guard g(ExchangeLock());
-  {
-    TOpenDocument doc;
-    auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
-    auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
-    TDF_Label l = st->AddShape(OrEmpty(part.Shape), false);
-    SetName(l, part.Name);
-    if (part.Color != -1) ct->SetColor(l, ToColor(part.Color), XCAFDoc_ColorGen);
-    Write(*doc, path);
+  auto written = std::make_shared<TModelFile>(part);
+  std::string text, why;
+  if (!gTranslator && WriteStepPartText(part, text, why)) {
+    WriteText(path, text);
+    written->Step = ParseStep(std::move(text));
+    RememberWritten(path, written);
+    return;
   }
-  RememberWritten(path, part);
+  {
+    std::lock_guard g(ExchangeLock());
+    WritePartThroughTranslator(path, part);
+  }
+  written->Step = ParseStepFile(path);
+  RememberWritten(path, written);
 }
 
 void WriteAssemblyFile(const std::string& path, const std::string& name, const std::vector<TPlacedModel>& placements) {
+  std::string text, why;
+  if (!gTranslator && WriteStepAssemblyText(name, placements, text, why)) {
+    WriteText(path, text);
+    return;
+  }
   std::lock_guard g(ExchangeLock());
   TOpenDocument doc;
   auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
@@ -236,6 +425,7 @@ void WriteAssemblyFile(const std::string& path, const std::string& name, const s
       if (p.Model->Color != -1) ct->SetColor(it->second, ToColor(p.Model->Color), XCAFDoc_ColorGen);
     }
     TDF_Label comp = st->AddComponent(top, it->second, TopLoc_Location(p.Placement));
+    if (!p.Name.empty()) SetName(comp, p.Name);
     if (p.Color != -1) ct->SetColor(comp, ToColor(p.Color), XCAFDoc_ColorGen);
   }
   st->UpdateAssemblies();
@@ -272,6 +462,8 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
     for (int i = 1; i <= roots.Length(); ++i) bb.Add(c, st->GetShape(roots(i)));
     m->Shape = c;
   }
+  if (light) AddMissingPCurves(m->Shape);
+  m->Step = ParseStepFile(path);
   return m;
 }
 

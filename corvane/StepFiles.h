@@ -12,16 +12,21 @@
 
 namespace corvane {
 
+class TStepData;
+
 struct TModelFile {
   std::string Name;
   TopoDS_Shape Shape;  // centimetres
   int32_t Color = -1;  // 0x00BBGGRR, -1 for none
+  // The entities of the file it came from or was written to; assemblies copy them.
+  std::shared_ptr<const TStepData> Step;
 };
 
 struct TPlacedModel {
   std::shared_ptr<const TModelFile> Model;
   gp_Trsf Placement;  // centimetres
   int32_t Color = -1;
+  std::string Name;  // the instance's name in the file
 };
 
 void WritePartFile(const std::string& Path, const TModelFile& Part);
@@ -30,9 +35,17 @@ void WriteAssemblyFile(const std::string& Path, const std::string& Name, const s
 // Reads any STEP file as one model; several roots come back as one compound.
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& Path);
 
+// Files are written without parameter-space curves; a reader that does not heal leaves
+// curved faces without them. This computes only those, in time linear in the edges.
+void AddMissingPCurves(const TopoDS_Shape& Shape);
+
 // The model of a part file this process wrote, while the file is unchanged (same time
 // and size); placing a freshly made board then costs no parsing.
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& Path);
 void ForgetWrittenParts();
+
+// Writes every file through OpenCASCADE's translator instead of the host's own writer
+// (comparisons and benchmarks).
+void UseTranslatorForWriting(bool Translator);
 
 }  // namespace corvane

@@ -222,6 +222,8 @@ class ICVOccurrences;
 class ICVOccurrence : public virtual ICVUnknown {
  public:
   virtual std::string Get_Name() = 0;
+  // The instance's name in the assembly's tree and file.
+  virtual void Set_Name(const std::string& Name) = 0;
   virtual std::string Get_FileName() = 0;
   virtual std::shared_ptr<ICVOccurrences> Get_Occurrences() = 0;
   // The new placement is Transform applied after the current one (world coordinates).

@@ -1,6 +1,7 @@
 // The whole import, phase by phase, with every hole category chosen: generated boards and the
 // largest board of the shared test files.
-// Run by hand: model_bench [HOLES/PLACEMENTS ...] [--shared] [--overlapping] [--dir FOLDER]
+// Run by hand: model_bench [HOLES/PLACEMENTS ...] [--shared] [--overlapping] [--translator] [--dir FOLDER]
+//   --translator   writes the files through OpenCASCADE's translator instead of the host's writer
 //   --overlapping  keeps the generator's random hole positions, some of which overlap
 //   default sizes 1000/200 10000/2000 100000/20000
 #include <algorithm>
@@ -147,6 +148,8 @@ int main(int argc, char** argv) {
       shared = true;
     else if (a == "--overlapping")
       overlapping = true;
+    else if (a == "--translator")
+      corvane::UseTranslatorForWriting(true);
     else if (a == "--dir" && i + 1 < argc)
       dir = argv[++i];
     else {

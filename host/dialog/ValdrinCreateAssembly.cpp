@@ -81,6 +81,7 @@ void TCorvaneIdfImport::PlaceBoardOutlinePart(const TAssemblyPtr& AssySession) {
   if (!FileExists(file)) {
     FImportIDF->ErrorLog.Add("Failed to Place Board Outline Part- " + file + " does not exist");
   } else if (auto occ = PlacePartExt(file, AssySession, true, 0, 0, 0, 0)) {
+    occ->Set_Name(RemoveExt(ExtractFileName(file)));
     occ->Set_IsAnchored(true);
     occ->Set_Color(GetPrefixColour("PCB"));
   } else {
@@ -117,6 +118,8 @@ TCorvaneIdfImport::TOccurrencePtr TCorvaneIdfImport::PlacePartFromPartObject(con
   if (!FileExists(P.FActualPart)) return nullptr;
   auto occ = PlacePartExt(P.FActualPart, aAssySession, P.FTop, P.FX, P.FY, FBrdThickness, P.FRotation);
   if (!occ) return nullptr;
+  // Found in the model tree by its designator.
+  occ->Set_Name(P.FDes);
   if (P.FAutoPart) occ->Set_Color(GetPrefixColour(P.FDes.substr(0, 1)));
   if (AnchorPartsCb.Checked) occ->Set_IsAnchored(true);
   return occ;

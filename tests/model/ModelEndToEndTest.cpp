@@ -1,5 +1,6 @@
 // The whole import with the OpenCASCADE host: files written, read back and measured.
 #include <cmath>
+#include <fstream>
 #include <numbers>
 #include <sstream>
 
@@ -72,6 +73,7 @@ TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
   EXPECT_NEAR(part.Volume, (5000 - kPiValue * 25 - holes) * 1.6, 0.05);
   ExpectBox(part.Box, 0, 0, -1.6, 100, 50, 0);
   EXPECT_EQ(part.Color, 16711680);
+  EXPECT_TRUE(part.Valid) << part.Invalid;
 
   const auto c0603 = readback::ReadPart(d->FCreatedPartsPath + "C0603.CV_PRT");
   EXPECT_NEAR(c0603.Box.Z1 - c0603.Box.Z0, 3.0, 1e-6);
@@ -81,6 +83,11 @@ TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
   ASSERT_EQ(assy.Components.size(), 4u);
   EXPECT_EQ(assy.Components[0].PartName, part.Name);
   EXPECT_EQ(assy.Components[0].Color, d->GetPrefixColour("PCB"));
+  // The tree names the board after its part and each component after its designator.
+  EXPECT_EQ(assy.Components[0].Name, part.Name);
+  EXPECT_EQ(assy.Components[1].Name, "R1");
+  EXPECT_EQ(assy.Components[2].Name, "R2");
+  EXPECT_EQ(assy.Components[3].Name, "C1");
   ExpectBox(assy.Components[1].Box, 20, 30, 0, 24, 32, 0.6);
   ExpectBox(assy.Components[2].Box, 48, 30, 0, 50, 34, 0.6);          // turned a quarter about its origin
   ExpectBox(assy.Components[3].Box, 56, 20, -1.6 - 3, 60, 22, -1.6);  // under the board, mirrored in X
@@ -116,6 +123,7 @@ void CheckRun(const TBatchResult& r, const std::string& folder) {
   EXPECT_EQ(assembly.rfind(folder, 0), 0u);
   const auto board = readback::ReadPart(files[files.size() - 2]);
   EXPECT_GT(board.Volume, 0);
+  EXPECT_TRUE(board.Valid) << board.Invalid;
   const double bottom = board.Box.Z0;
   EXPECT_NEAR(board.Box.Z1, 0, 1e-6);
   for (std::size_t i = 0; i + 2 < files.size(); ++i) EXPECT_GT(readback::ReadPart(files[i]).Volume, 0) << files[i];
@@ -143,6 +151,7 @@ void CheckPlacements(const TCorvaneIdfImport& d) {
     const auto& p = *placed[i];
     const auto& b = assy.Components[i + 1].Box;
     SCOPED_TRACE(p.FDes);
+    EXPECT_EQ(assy.Components[i + 1].Name, p.FDes);
     if (p.FTop) {
       EXPECT_NEAR(b.Z0, 0, 1e-3);
     } else {
@@ -196,4 +205,33 @@ TEST_F(EndToEnd, BatchBuildsTheSharedBoards) {
   ASSERT_TRUE(FileExists(d->FAssemblyFilename)) << d->FImportIDF->ErrorLog.Text();
   EXPECT_GT(d->FPartPlaceList.Count(), 10);
   CheckPlacements(*d);
+}
+
+TEST_F(EndToEnd, BatchStepWritesTheAssemblyOnceMoreUnderItsName) {
+  const std::string board = SamplesDir() + "sample.emn", step = Folder() + "board.step";
+  auto r = RunBoard(
+      {board, "--assembly-dir", Folder() + "a/", "--no-settings", "--settings", Folder() + "s.reg", "--step", step});
+  ASSERT_NE(r.Code, 2) << r.Err;
+  ASSERT_TRUE(FileExists(step)) << r.Err;
+  EXPECT_NE(r.Out.find(step + "\n"), std::string::npos) << r.Out;
+  std::string assembly;
+  std::istringstream lines(r.Out);
+  for (std::string l; std::getline(lines, l);)
+    if (l.size() > 7 && l.compare(l.size() - 7, 7, ".CV_ASM") == 0) assembly = l;
+  auto text = [](const std::string& f) {
+    std::ifstream in(f, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  ASSERT_FALSE(assembly.empty()) << r.Out;
+  EXPECT_EQ(text(step), text(assembly));
+  const auto a = readback::ReadAssembly(step);
+  ASSERT_GT(a.Components.size(), 1u);
+  EXPECT_FALSE(a.Components[1].Name.empty());
+
+  // A folder that does not exist: the failure is reported, nothing is left behind.
+  auto bad = RunBoard({board, "--assembly-dir", Folder() + "b/", "--no-settings", "--settings", Folder() + "s.reg",
+                       "--step", Folder() + "missing/board.step"});
+  EXPECT_EQ(bad.Code, 2);
+  EXPECT_NE(bad.Err.find("Cannot write"), std::string::npos) << bad.Err;
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "missing"));
 }

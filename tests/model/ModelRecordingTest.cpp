@@ -399,6 +399,13 @@ TEST_F(ModelTest, WholeImportBuildsPartsBoardThenAssemblyWithTheBoardAnchored) {
                                 "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "R0805.CV_PRT\", Transform#3)",
                                 "Occurrences[root:" + asmName + "].Add(\"" + Folder() + "SOIC.CV_PRT\", Transform#5)",
                                 "Root#4.Terminate()"}));
+  // The tree names the board after its part and each component after its designator.
+  const auto names = host->CallsTo("Set_Name");
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0].Text(), "Occurrence[" + RemoveExt(ExtractFileName(board)) + ":1].Set_Name(\"" +
+                                 RemoveExt(ExtractFileName(board)) + "\")");
+  for (std::size_t i = 1; i < names.size(); ++i)
+    EXPECT_EQ(names[i].Args[0], "\"" + d->FPartPlaceList.GetPartRecord(static_cast<int>(i - 1)).FDes + "\"");
   // The board is coloured as "PCB", auto parts by their designator's first letter.
   const auto colours = host->CallsTo("Set_Color");
   ASSERT_GE(colours.size(), 3u);

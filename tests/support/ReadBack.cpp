@@ -1,41 +1,95 @@
 #include "tests/support/ReadBack.h"
 
+#include "corvane/StepFiles.h"
+
+#include <BRepAlgoAPI_Cut.hxx>
 #include <BRepBndLib.hxx>
+#include <BRepCheck_Analyzer.hxx>
+#include <BRepCheck_Shell.hxx>
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepPrimAPI_MakeCylinder.hxx>
+#include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
 #include <IFSelect_ReturnStatus.hxx>
+#include <Interface_Static.hxx>
 #include <Quantity_Color.hxx>
+#include <Resource_Manager.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <STEPControl_Controller.hxx>
 #include <STEPControl_Writer.hxx>
+#include <ShapeProcess_ShapeContext.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDF_Tool.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Face.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <TopoDS_Shell.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <stdexcept>
 
 namespace readback {
 namespace {
 
+// The reader's shape processing reduced to making faces direct, while alive.
+class TNoFixing {
+ public:
+  TNoFixing() {
+    STEPControl_Controller::Init();
+    Handle(ShapeProcess_ShapeContext) ctx =
+        new ShapeProcess_ShapeContext(Interface_Static::CVal("read.step.resource.name"));
+    FRes = ctx->ResourceManager();
+    FKey = TCollection_AsciiString(Interface_Static::CVal("read.step.sequence")) + ".exec.op";
+    FOld = FRes->Find(FKey.ToCString()) ? FRes->Value(FKey.ToCString()) : "FixShape";
+    FRes->SetResource(FKey.ToCString(), "DirectFaces");
+  }
+  ~TNoFixing() { FRes->SetResource(FKey.ToCString(), FOld.ToCString()); }
+
+ private:
+  Handle(Resource_Manager) FRes;
+  TCollection_AsciiString FKey, FOld;
+};
+
+// Face by face, plus each shell's closure and orientation: a check of the whole solid
+// would take minutes on a board with thousands of holes.
+std::string Invalidity(const TopoDS_Shape& s) {
+  int n = 0;
+  for (TopExp_Explorer f(s, TopAbs_FACE); f.More(); f.Next(), ++n)
+    if (!BRepCheck_Analyzer(f.Current()).IsValid()) return "face " + std::to_string(n) + " is invalid";
+  for (TopExp_Explorer sh(s, TopAbs_SHELL); sh.More(); sh.Next()) {
+    BRepCheck_Shell check(TopoDS::Shell(sh.Current()));
+    if (check.Closed() != BRepCheck_NoError) return "a shell is not closed";
+    if (check.Orientation() != BRepCheck_NoError) return "a shell is badly oriented";
+  }
+  if (n == 0) return "no faces";
+  return {};
+}
+
 struct TDoc {
   Handle(TDocStd_Document) Doc;
   Handle(XCAFDoc_ShapeTool) Shapes;
   Handle(XCAFDoc_ColorTool) Colors;
-  explicit TDoc(const std::string& path) {
+  explicit TDoc(const std::string& path, bool fixing = false) {
     XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", Doc);
     XCAFDoc_DocumentTool::SetLengthUnit(Doc, 1.0, UnitsMethods_LengthUnit_Millimeter);
     STEPCAFControl_Reader r;
     r.SetColorMode(true);
     r.SetNameMode(true);
+    std::optional<TNoFixing> noFixing;
+    if (!fixing) noFixing.emplace();
     if (r.ReadFile(path.c_str()) != IFSelect_RetDone || !r.Transfer(Doc))
       throw std::runtime_error("cannot read " + path);
     Shapes = XCAFDoc_DocumentTool::ShapeTool(Doc->Main());
@@ -78,11 +132,29 @@ TSolidFacts ReadPart(const std::string& path) {
   TSolidFacts f;
   f.Name = d.Name(root);
   f.Color = d.Color(root);
+  // A body made by booleans is a compound whose solid carries the colour.
+  TDF_LabelSequence subs;
+  d.Shapes->GetSubShapes(root, subs);
+  for (int i = 1; f.Color == -1 && i <= subs.Length(); ++i) f.Color = d.Color(subs(i));
   TopoDS_Shape s = d.Shapes->GetShape(root);
+  corvane::AddMissingPCurves(s);
+  f.Invalid = Invalidity(s);
+  f.Valid = f.Invalid.empty();
+  // The measures of an invalid read come from the healed one, so that a test sees both.
+  std::optional<TDoc> healed;
+  if (!f.Valid) {
+    healed.emplace(path, true);
+    s = healed->Shapes->GetShape(healed->Root());
+  }
   GProp_GProps g;
   BRepGProp::VolumeProperties(s, g);
   f.Volume = g.Mass();
-  for (TopExp_Explorer ex(s, TopAbs_FACE); ex.More(); ex.Next()) ++f.Faces;
+  for (TopExp_Explorer ex(s, TopAbs_FACE); ex.More(); ex.Next()) {
+    ++f.Faces;
+    int wires = 0;
+    for (TopoDS_Iterator w(ex.Current()); w.More(); w.Next()) ++wires;
+    f.MostInnerLoops = std::max(f.MostInnerLoops, wires - 1);
+  }
   if (f.Faces > 0) f.Box = BoxOf(s);
   return f;
 }
@@ -102,9 +174,10 @@ TAssemblyFacts ReadAssembly(const std::string& path) {
     TDF_Tool::Entry(ref, entry);
     parts.insert(entry.ToCString());
     TopoDS_Shape placed = d.Shapes->GetShape(comps(i));
+    corvane::AddMissingPCurves(placed);
     GProp_GProps g;
     BRepGProp::VolumeProperties(placed, g);
-    a.Components.push_back({d.Name(ref), d.Color(comps(i)), BoxOf(placed), g.Mass()});
+    a.Components.push_back({d.Name(comps(i)), d.Name(ref), d.Color(comps(i)), BoxOf(placed), g.Mass()});
   }
   a.DistinctParts = static_cast<int>(parts.size());
   return a;
@@ -113,6 +186,18 @@ TAssemblyFacts ReadAssembly(const std::string& path) {
 void WriteForeignBox(const std::string& path, double dx, double dy, double dz) {
   STEPControl_Writer w;
   w.Transfer(BRepPrimAPI_MakeBox(dx, dy, dz).Shape(), STEPControl_AsIs);
+  if (w.Write(path.c_str()) != IFSelect_RetDone) throw std::runtime_error("cannot write " + path);
+}
+
+void WriteForeignDrilledBox(const std::string& path, double dx, double dy, double dz, double r,
+                            const std::string& unit) {
+  TopoDS_Shape box = BRepPrimAPI_MakeBox(dx, dy, dz).Shape();
+  TopoDS_Shape pin = BRepPrimAPI_MakeCylinder(gp_Ax2(gp_Pnt(dx / 2, dy / 2, -1), gp::DZ()), r, dz + 2).Shape();
+  STEPControl_Controller::Init();
+  Interface_Static::SetCVal("write.step.unit", unit.c_str());
+  STEPControl_Writer w;
+  w.Transfer(BRepAlgoAPI_Cut(box, pin).Shape(), STEPControl_AsIs);
+  Interface_Static::SetCVal("write.step.unit", "MM");
   if (w.Write(path.c_str()) != IFSelect_RetDone) throw std::runtime_error("cannot write " + path);
 }
 

@@ -18,10 +18,16 @@ struct TSolidFacts {
   int32_t Color = -1;  // 0x00BBGGRR or -1
   double Volume = 0;   // mm^3
   int Faces = 0;
+  int MostInnerLoops = 0;  // of any one face
   TBox Box{};
+  // Every face passes the shape check and every shell is closed and oriented; read without
+  // the reader's shape fixing, which would repair a wrong file silently.
+  bool Valid = false;
+  std::string Invalid;  // what failed first
 };
 
 struct TComponentFacts {
+  std::string Name;  // the instance's
   std::string PartName;
   int32_t Color = -1;
   TBox Box{};         // placed, mm
@@ -34,11 +40,16 @@ struct TAssemblyFacts {
   std::vector<TComponentFacts> Components;
 };
 
+// Files are read with shape fixing off; only missing parameter-space curves are computed.
 TSolidFacts ReadPart(const std::string& Path);
 TAssemblyFacts ReadAssembly(const std::string& Path);
 
 // A plain STEP file of a box, as another CAD system would write it (millimetres).
 void WriteForeignBox(const std::string& Path, double Dx, double Dy, double Dz);
+// The same, with a cylindrical hole through its middle, written in inches ("IN") or
+// millimetres ("MM"); sizes in millimetres.
+void WriteForeignDrilledBox(const std::string& Path, double Dx, double Dy, double Dz, double HoleRadius,
+                            const std::string& Unit);
 
 // Each side of the box within a thousandth of a millimetre.
 inline void ExpectBox(const TBox& b, double x0, double y0, double z0, double x1, double y1, double z1) {

@@ -575,6 +575,10 @@ class ROccurrence : public RObject, public ICVOccurrence {
     Rec("Get_Name");
     return Name;
   }
+  void Set_Name(const std::string& name) override {
+    Rec("Set_Name", {Str(name)});
+    Name = name;
+  }
   std::string Get_FileName() override {
     Rec("Get_FileName");
     return File;

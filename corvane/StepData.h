@@ -1,0 +1,52 @@
+// The entities of a STEP file as text, for copying them into another file: a library part
+// or a part this process wrote goes into an assembly without translating its geometry.
+#pragma once
+
+#include "corvane/StepText.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace corvane {
+
+struct TStepEntity {
+  int Id = 0;
+  std::string_view Type;  // upper case keyword; empty for a complex entity "(A() B())"
+  std::string_view Text;  // everything between '=' and ';'
+};
+
+class TStepData {
+ public:
+  // False when the text is no exchange file with a data section.
+  bool Parse(std::string Text);
+
+  const std::vector<TStepEntity>& Entities() const { return FEntities; }
+  const TStepEntity* Find(int Id) const;
+  // Top-level parameters of a simple entity, trimmed.
+  static std::vector<std::string_view> Params(const TStepEntity& E);
+  // Entity numbers referenced in a piece of text (strings skipped).
+  static std::vector<int> Refs(std::string_view Text);
+
+ private:
+  std::string FText;
+  std::vector<TStepEntity> FEntities;
+  std::unordered_map<int, size_t> FIndex;
+};
+
+// Where a copied part sits in the file it was copied into.
+struct TEmbeddedPart {
+  int ProductDefinition = 0;
+  int Representation = 0;   // the shape representation its product definition uses
+  std::vector<int> Solids;  // solid items that styles can refer to, with their context
+  int SolidContext = 0;
+};
+
+// Copies the entities of a single-product file (a part or an assembly) into Out with new
+// numbers; its application context and protocol become AppContext and the one of Out.
+// False (with Why) when the file's product structure is not one root product with one
+// shape representation.
+bool EmbedStepData(const TStepData& Data, TStepText& Out, int AppContext, TEmbeddedPart& Part, std::string& Why);
+
+}  // namespace corvane

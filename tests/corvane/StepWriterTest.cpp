@@ -1,0 +1,236 @@
+// The host's own STEP writer, checked with OpenCASCADE's reader as the oracle and against
+// what its translator writes for the same model.
+#include "corvane/StepText.h"
+#include "tests/corvane/HostFixture.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace hosttest {
+namespace {
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool WrittenByOwnWriter(const std::string& path) {
+  return FileText(path).find("'Corvane STEP writer'") != std::string::npos;
+}
+
+void ExpectSameBox(const readback::TBox& a, const readback::TBox& b) {
+  for (auto [x, y] : {std::pair{a.X0, b.X0}, {a.Y0, b.Y0}, {a.Z0, b.Z0}, {a.X1, b.X1}, {a.Y1, b.Y1}, {a.Z1, b.Z1}})
+    EXPECT_NEAR(x, y, 1e-6 * (1 + std::abs(y)));
+}
+
+class StepWriterTest : public HostTest {
+ protected:
+  void TearDown() override {
+    corvane::UseTranslatorForWriting(false);
+    HostTest::TearDown();
+  }
+
+  // A board with an arc-cornered cut-out (general cut), drilled holes (the quick cut), a
+  // hole crossing the outline, and bosses on both caps.
+  std::shared_ptr<ICVPartSession> MixedBoard(const std::string& name) {
+    auto part = Board(10, 5.8, 0.16, name);
+    auto slot = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Slot");
+    auto f = slot->Get_Figures();
+    f->AddLine(1, 1, 2, 1);
+    f->AddCircularArcByCenterStartEnd(2, 1.5, 2, 1, 2, 2);
+    f->AddLine(2, 2, 1, 2);
+    f->AddLine(1, 2, 1, 1);
+    EXPECT_FALSE(HasError(CutThroughAll(part, slot, "Slot")));
+    auto holes = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes");
+    for (int i = 0; i < 40; ++i) holes->Get_Figures()->AddCircle(4 + (i % 10) * 0.5, 1 + (i / 10) * 0.8, 0.1);
+    EXPECT_FALSE(HasError(CutThroughAll(part, holes, "Holes")));
+    auto edge = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "EdgeHole");
+    edge->Get_Figures()->AddCircle(10, 5, 0.3);
+    EXPECT_FALSE(HasError(CutThroughAll(part, edge, "EdgeHole")));
+    for (bool top : {true, false}) {
+      auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, top), top ? "Top" : "Bottom");
+      s->Get_Figures()->AddRectangle(6, 4, 7, 5);
+      EXPECT_FALSE(HasError(Boss(part, s, 0.01, false)));
+    }
+    part->Set_Color(0x1F7F3F);
+    return part;
+  }
+};
+
+TEST_F(StepWriterTest, PartReadsBackAsTheSolidThatWasWritten) {
+  auto part = MixedBoard("Board \xCE\xA9 'one'");
+  auto body = part->Get_Bodies()->Get_Item(0);
+  const double volume = body->Get_Volume() * 1000;
+  const int faces = body->Get_Faces()->Get_Count();
+  auto own = Save(part, "Board \xCE\xA9 'one'", ".CV_PRT");
+  ASSERT_TRUE(WrittenByOwnWriter(own));
+  corvane::UseTranslatorForWriting(true);
+  auto theirs = Save(part, "Translated", ".CV_PRT");
+  EXPECT_EQ(readback::ReadPart(theirs).Name, "Translated");
+  ASSERT_FALSE(WrittenByOwnWriter(theirs));
+
+  auto a = readback::ReadPart(own), b = readback::ReadPart(theirs);
+  EXPECT_TRUE(a.Valid) << a.Invalid;
+  EXPECT_TRUE(b.Valid) << b.Invalid;
+  EXPECT_NEAR(a.Volume, volume, 1e-6 * volume);
+  EXPECT_NEAR(b.Volume, volume, 1e-6 * volume);
+  EXPECT_EQ(a.Faces, faces);
+  EXPECT_EQ(b.Faces, faces);
+  ExpectSameBox(a.Box, b.Box);
+  EXPECT_EQ(a.Name, "Board \xCE\xA9 'one'");
+  EXPECT_EQ(a.Color, 0x1F7F3F);
+  EXPECT_EQ(b.Color, 0x1F7F3F);
+}
+
+TEST_F(StepWriterTest, RoundComponentsReadBackWhole) {
+  // A cylinder whose axis runs against its circles: the read-back must place the seam's two
+  // parameter curves and the circles' period right.
+  for (bool reverse : {false, true}) {
+    auto part = NewPart("LED");
+    auto s = part->Get_Sketches()->AddSketch(nullptr, XyPlane(part), "Outline");
+    s->Get_Figures()->AddCircle(0.2, 0.1, 0.15);
+    ASSERT_FALSE(HasError(Boss(part, s, 0.3, reverse)));
+    auto f = readback::ReadPart(Save(part, "LED", ".CV_PRT"));
+    EXPECT_TRUE(f.Valid) << f.Invalid;
+    EXPECT_NEAR(f.Volume, kPi * 1.5 * 1.5 * 3, 1e-6 * f.Volume);
+  }
+}
+
+TEST_F(StepWriterTest, CapsWithManyHolesAreWrittenAsTilesOfTheSameSolid) {
+  auto part = Board(10, 5.8, 0.16);
+  auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes");
+  int n = 0;
+  for (int i = 0; i < 20; ++i)
+    for (int j = 0; j < 12; ++j, ++n) s->Get_Figures()->AddCircle(0.3 + i * 0.45, 0.4 + j * 0.42, 0.08);
+  ASSERT_FALSE(HasError(CutThroughAll(part, s)));
+  auto body = part->Get_Bodies()->Get_Item(0);
+  const double volume = body->Get_Volume() * 1000;
+  auto own = readback::ReadPart(Save(part, "Own", ".CV_PRT"));
+  corvane::UseTranslatorForWriting(true);
+  auto theirs = readback::ReadPart(Save(part, "Theirs", ".CV_PRT"));
+  EXPECT_EQ(theirs.MostInnerLoops, n);
+  EXPECT_TRUE(own.Valid) << own.Invalid;
+  EXPECT_NEAR(own.Volume, volume, 1e-6 * volume);
+  ExpectSameBox(own.Box, theirs.Box);
+  EXPECT_GT(own.Faces, body->Get_Faces()->Get_Count() + 4);  // each cap became several
+  EXPECT_LE(own.MostInnerLoops, 64);
+}
+
+TEST_F(StepWriterTest, ReversedHoleWallsAreCaughtByTheOracle) {
+  auto part = Board(5, 5, 0.16);
+  auto s = part->Get_Sketches()->AddSketch(nullptr, TopOrBottomFace(part, true), "Holes");
+  s->Get_Figures()->AddCircle(2, 2, 0.2);
+  ASSERT_FALSE(HasError(CutThroughAll(part, s)));
+  auto file = Save(part, "Board", ".CV_PRT");
+  ASSERT_TRUE(readback::ReadPart(file).Valid);
+  // The wall turned inside out: a reader that heals would still see the right solid.
+  std::string text = FileText(file);
+  size_t cyl = text.find("CYLINDRICAL_SURFACE");
+  ASSERT_NE(cyl, std::string::npos);
+  std::string id = text.substr(text.rfind('#', cyl), text.find('=', text.rfind('#', cyl)) - text.rfind('#', cyl));
+  size_t face = text.find("," + id + ",.");
+  ASSERT_NE(face, std::string::npos);
+  size_t sense = face + id.size() + 2;
+  text[sense + 1] = text[sense + 1] == 'T' ? 'F' : 'T';
+  std::ofstream(file) << text;
+  corvane::ForgetWrittenFiles();
+  EXPECT_FALSE(readback::ReadPart(file).Valid);
+}
+
+TEST_F(StepWriterTest, AssemblyNamesColoursAndPlacesEachInstance) {
+  auto board = MixedBoard("PCB_Board");
+  auto boardFile = Save(board, "PCB_Board", ".CV_PRT");
+  auto chip = NewPart("SOIC8");
+  auto s = chip->Get_Sketches()->AddSketch(nullptr, XyPlane(chip), "Outline");
+  s->Get_Figures()->AddRectangle(-0.25, -0.2, 0.25, 0.2);
+  ASSERT_FALSE(HasError(Boss(chip, s, 0.15, false)));
+  chip->Set_Color(0x808080);
+  auto chipFile = Save(chip, "SOIC8", ".CV_PRT");
+
+  for (bool translator : {false, true}) {
+    SCOPED_TRACE(translator ? "translator" : "own writer");
+    corvane::UseTranslatorForWriting(translator);
+    auto assy = Root->CreateEmptyAssembly("Assy");
+    auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
+    auto occs = assy->Get_RootOccurrence()->Get_Occurrences();
+    auto b = occs->Add(boardFile, factory->CreateTranslationTransformByXYZ(0, 0, 0));
+    b->Set_Name("PCB_Board");
+    b->Set_Color(0x00FF00);
+    auto u8 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(3, 4, 0));
+    u8->Set_Name("U8");
+    u8->Set_Color(0x0000FF);
+    auto u9 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(6, 1, -0.16));
+    u9->ApplyTransform(
+        factory->CreateRotationTransform(factory->CreateVector(1, 0, 0), factory->CreatePoint(0, 1, -0.16), kPi));
+    u9->Set_Name("U9 'bottom'");
+    auto file = Save(assy, "Assy", ".CV_ASM");
+    EXPECT_EQ(WrittenByOwnWriter(file), !translator);
+
+    auto facts = readback::ReadAssembly(file);
+    EXPECT_EQ(facts.Name, "Assy");
+    EXPECT_EQ(facts.DistinctParts, 2);
+    ASSERT_EQ(facts.Components.size(), 3u);
+    EXPECT_EQ(facts.Components[0].Name, "PCB_Board");
+    EXPECT_EQ(facts.Components[1].Name, "U8");
+    EXPECT_EQ(facts.Components[2].Name, "U9 'bottom'");
+    EXPECT_EQ(facts.Components[1].PartName, "SOIC8");
+    EXPECT_EQ(facts.Components[0].Color, 0x00FF00);
+    EXPECT_EQ(facts.Components[1].Color, 0x0000FF);
+    EXPECT_EQ(facts.Components[2].Color, -1);  // its part's own colour applies
+    const double boardVolume = board->Get_Bodies()->Get_Item(0)->Get_Volume() * 1000;
+    EXPECT_NEAR(facts.Components[0].Volume, boardVolume, 1e-6 * boardVolume);
+    ExpectSameBox(facts.Components[1].Box, {27.5, 38, 0, 32.5, 42, 1.5});
+    ExpectSameBox(facts.Components[2].Box, {57.5, 8, -3.1, 62.5, 12, -1.6});
+  }
+}
+
+TEST_F(StepWriterTest, LibraryPartsInInchesAndMillimetresLandAtTheirSize) {
+  const double r = 2;
+  for (const char* unit : {"IN", "MM"}) {
+    SCOPED_TRACE(unit);
+    auto file = (Dir / (std::string("lib_") + unit + ".CV_PRT")).string();
+    readback::WriteForeignDrilledBox(file, 25.4, 12.7, 5, r, unit);
+    auto assy = Root->CreateEmptyAssembly("Lib");
+    auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
+    auto occ =
+        assy->Get_RootOccurrence()->Get_Occurrences()->Add(file, factory->CreateTranslationTransformByXYZ(1, 2, 0));
+    occ->Set_Name("J1");
+    auto out = Save(assy, std::string("Lib_") + unit, ".CV_ASM");
+    EXPECT_TRUE(WrittenByOwnWriter(out));
+    auto facts = readback::ReadAssembly(out);
+    ASSERT_EQ(facts.Components.size(), 1u);
+    EXPECT_EQ(facts.Components[0].Name, "J1");
+    ExpectSameBox(facts.Components[0].Box, {10, 20, 0, 35.4, 32.7, 5});
+    const double volume = (25.4 * 12.7 - kPi * r * r) * 5;
+    EXPECT_NEAR(facts.Components[0].Volume, volume, 1e-6 * volume);
+  }
+}
+
+TEST(StepText, NumbersAndStringsAreWrittenAsTheFormatWants) {
+  auto real = [](double v) {
+    std::string s;
+    corvane::AppendStepReal(s, v);
+    return s;
+  };
+  EXPECT_EQ(real(0.6 * 10), "6.");
+  EXPECT_EQ(real(0.1 * 3 * 10), "3.");
+  EXPECT_EQ(real(-0.0), "0.");
+  EXPECT_EQ(real(1e-7), "1.E-07");
+  EXPECT_EQ(real(-2.5e20), "-2.5E+20");
+  EXPECT_EQ(real(123.456), "123.456");
+  auto str = [](const std::string& v) {
+    std::string s;
+    corvane::AppendStepString(s, v);
+    return s;
+  };
+  EXPECT_EQ(str("it's C:\\x"), "'it''s C:\\\\x'");
+  EXPECT_EQ(str("R\xCE\xA9-\xE2\x82\xAC"), "'R\\X2\\03A9\\X0\\-\\X2\\20AC\\X0\\'");
+  EXPECT_EQ(str("\xF0\x9F\x98\x80"), "'\\X4\\0001F600\\X0\\'");
+  EXPECT_EQ(str("a\nb"), "'a\\X2\\000A\\X0\\b'");
+  EXPECT_EQ(str("\xE9t\xE9"), "'\\X2\\00E9\\X0\\t\\X2\\00E9\\X0\\'");  // Latin-1 bytes stand for themselves
+}
+
+}  // namespace
+}  // namespace hosttest
