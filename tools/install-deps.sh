@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs; quiet when everything is there.
 set -euo pipefail
-pkgs=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev clang-format qt6-base-dev fonts-dejavu-core
+pkgs=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev clang-format qt6-base-dev
       libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev
       libocct-data-exchange-dev libocct-ocaf-dev
       qt6-svg-dev libqt6opengl6-dev libocct-visualization-dev fonts-dejavu-core xvfb xauth)
