@@ -33,10 +33,11 @@ void CloseOnResult(QDialog* dlg, TBinder& b, F& form) {
   });
 }
 
-// F1 on a control opens the help at its context number.
-void ContextHelp(QDialog* dlg, TBinder& b, const std::string& helpFile) {
+// F1 on a control opens the help at its context number; a control without one opens the
+// editor's topic.
+void ContextHelp(QDialog* dlg, TBinder& b, const std::string& helpFile, const std::string& topic) {
   auto* key = new QShortcut(QKeySequence(Qt::Key_F1), dlg);
-  QObject::connect(key, &QShortcut::activated, dlg, [&b, helpFile] {
+  QObject::connect(key, &QShortcut::activated, dlg, [&b, helpFile, topic] {
     const controls::TControl* c = b.ControlOf(QApplication::focusWidget());
     const std::string file = FindHelpFile(helpFile);
     if (file.empty()) {
@@ -44,7 +45,8 @@ void ContextHelp(QDialog* dlg, TBinder& b, const std::string& helpFile) {
                                       platform::mbOK);
       return;
     }
-    platform::Services().ShowHelp(file, "", c ? c->HelpContext : 0);
+    const int context = c ? c->HelpContext : 0;
+    platform::Services().ShowHelp(file, context ? std::string() : topic, context);
   });
 }
 }  // namespace
@@ -92,7 +94,7 @@ TSearchPathDialog::TSearchPathDialog(TSearchPath& form, QWidget* parent)
   v->addLayout(folder);
   v->addLayout(buttons);
   CloseOnResult(this, b, form);
-  ContextHelp(this, b, form.FHelpFileName);
+  ContextHelp(this, b, form.FHelpFileName, form.FSearchPathHelpTopic);
   if (form.Left > 0 || form.Top > 0) move(form.Left, form.Top);
   b.PushAll();
 }
@@ -150,7 +152,7 @@ TXrefDialog::TXrefDialog(TPartXrefForm& form, QWidget* parent)
   h->addWidget(grid, 1);
   h->addLayout(side);
   CloseOnResult(this, b, form);
-  ContextHelp(this, b, form.FHelpFilename);
+  ContextHelp(this, b, form.FHelpFilename, form.FXrefHelpTopic);
   resize(std::max(form.Width, 400), std::max(form.Height, 300));
   if (form.Left > 0 || form.Top > 0) move(form.Left, form.Top);
   b.PushAll();

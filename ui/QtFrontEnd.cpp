@@ -12,7 +12,7 @@
 namespace ui {
 
 bool DisplayAvailable() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
     if (const char* v = std::getenv(name); v && *v) return true;
   return false;
 }

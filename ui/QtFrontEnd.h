@@ -13,8 +13,7 @@ namespace ui {
 
 class TImportWindow;
 
-// Whether a desktop session can show windows (an X or Wayland display, or a Qt platform named
-// in QT_QPA_PLATFORM).
+// Whether a desktop session can show windows (an X or Wayland display).
 bool DisplayAvailable();
 
 class TQtSession {

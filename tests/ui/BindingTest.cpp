@@ -107,3 +107,13 @@ TEST_F(UiWindowTest, TheColourGridPaintsEachColour) {
         << d->ColourGrid.Cell(0, row) << " " << d->ColourGrid.Cell(1, row);
   }
 }
+
+TEST_F(UiWindowTest, AnAccessKeyClicksItsControl) {
+  ShowPage(d->SettingsTabSheet);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  ASSERT_FALSE(d->UseLibParts.Checked);
+  QTest::keyClick(window->windowHandle(), Qt::Key_L, Qt::AltModifier);  // "Use &Library Parts"
+  ASSERT_TRUE(WaitFor([&] { return d->UseLibParts.Checked; }));
+  EXPECT_TRUE(d->LibSearchPathButton.Enabled);  // the click's handling ran
+  EXPECT_TRUE(Widget<QCheckBox>("UseLibParts")->isChecked());
+}
