@@ -243,10 +243,11 @@ void TAssemblyView::Zoom(double factor) {
   if (f->View && factor > 0) f->View->SetZoom(factor, true);
 }
 
-void WriteAssemblyPicture(const std::string& modelFile, const std::string& pngFile, int width, int height) {
+void TAssemblyView::WritePicture(const std::string& pngFile, int width, int height) const {
+  if (f->Model.empty()) throw EModelViewError("no model to draw");
   TViewer v;
   try {
-    v.Model = ReadModel(modelFile);
+    v.Model = f->Model;
     v.CreateViewer(false);
     // A window that is never shown: the picture is drawn into an off-screen buffer.
     Handle(Xw_Window) window = new Xw_Window(v.Driver->GetDisplayConnection(), "", 0, 0, width, height);
@@ -265,7 +266,16 @@ void WriteAssemblyPicture(const std::string& modelFile, const std::string& pngFi
   } catch (const Standard_Failure& e) {
     throw EModelViewError("the 3D view failed: " + Why(e));
   }
-  if (v.View) v.View->Remove();
+  v.Context->RemoveAll(false);
+  v.View->Remove();
+}
+
+void WriteAssemblyPicture(const std::string& modelFile, const std::string& pngFile, int width, int height) {
+  // The display first: without one, reading a large file would only delay the message.
+  if (auto why = ModelViewUnavailableReason(); !why.empty()) throw EModelViewError(why);
+  TAssemblyView view;
+  view.Load(modelFile);
+  view.WritePicture(pngFile, width, height);
 }
 
 }  // namespace corvane

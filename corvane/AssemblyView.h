@@ -35,6 +35,8 @@ class TAssemblyView {
   // Reads the file's shapes and colours; raises EModelViewError. Shown at the next paint.
   void Load(const std::string& modelFile);
   bool HasModel() const;
+  // The loaded model's isometric picture as PNG, drawn off-screen; raises EModelViewError.
+  void WritePicture(const std::string& pngFile, int width, int height) const;
 
   // In context: binds the viewer to the top-level window and the current GL context, on the X
   // display connection that made them (an Xlib Display*; the viewer's own one otherwise).
