@@ -14,6 +14,8 @@ namespace {
 void PrintUsage(std::ostream& os) {
   os << "corvane-idf: IDF board import\n"
         "  corvane-idf                  about details\n"
+        "  corvane-idf --version        the version\n"
+        "  corvane-idf --help           this text (corvane-idf batch --help: the batch options)\n"
         "  "
      << BatchUsage().substr(7) << "\n";
 }
@@ -35,6 +37,10 @@ int main(int argc, char** argv) {
   if (command == "batch") return RunBatch(args, std::cout, std::cerr, ::isatty(2) != 0);
   if (command == "--help" || command == "-h" || command == "help") {
     PrintUsage(std::cout);
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << "corvane-idf " << CORVANE_IDF_VERSION << "\n";
     return 0;
   }
   std::cerr << "corvane-idf: unknown command '" << command << "'\n";

@@ -198,6 +198,18 @@ void ForgetWrittenParts() {
   all.Order.clear();
 }
 
+void MoveWrittenPart(const std::string& from, const std::string& to) {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  auto it = all.Parts.find(PathKey(from));
+  if (it == all.Parts.end()) return;
+  TWrittenPart w = std::move(it->second);
+  std::erase(all.Order, it->first);
+  all.Parts.erase(it);
+  const std::string key = PathKey(to);
+  if (all.Parts.insert_or_assign(key, std::move(w)).second) all.Order.push_back(key);
+}
+
 void WritePartFile(const std::string& path, const TModelFile& part) {
   std::lock_guard g(ExchangeLock());
   Handle(TDocStd_Document) doc = NewDocument();

@@ -34,5 +34,7 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& Path);
 // and size); placing a freshly made board then costs no parsing.
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& Path);
 void ForgetWrittenParts();
+// A part file written under a temporary name and renamed keeps its remembered model.
+void MoveWrittenPart(const std::string& From, const std::string& To);
 
 }  // namespace corvane

@@ -96,8 +96,11 @@ void TCorvaneIdfImport::ProcessPcbFeatureOutlines(const TPartPtr& PartSession) {
   TOutlineLists lists;
   GetPcbFeatureOutlineLists(lists);
   for (auto& list : lists) {
-    if (list->Empty()) continue;
     const std::string name = (list->fTop ? "Top" : "Bottom") + list->fListName;
+    if (list->Empty()) {
+      FImportIDF->VerifyLog.Add("Nothing to build for : " + name);
+      continue;
+    }
     // Bottom features are drawn on the bottom face, seen from below.
     if (!list->fTop) list->Mirror(true, false, false);
     if (list->fBodyHeight > 0) {
@@ -115,8 +118,11 @@ void TCorvaneIdfImport::ProcessMiscOutlines(const TPartPtr& PartSession) {
   TOutlineLists lists;
   GetMiscFeatureOutlineLists(lists);
   for (auto& list : lists) {
-    if (list->Empty()) continue;
     const std::string name = list->fListName;
+    if (list->Empty()) {
+      FImportIDF->VerifyLog.Add("Nothing to build for : " + name);
+      continue;
+    }
     if (!list->fTop) list->Mirror(true, false, true);
     if (list->fBodyHeight > 0) {
       SketchAndCreateBoss(PartSession, features, list->fTop, name, *list, list->fBodyHeight);

@@ -45,8 +45,10 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   TExtrusionPtr LocalCutSketch(const TFeaturesPtr& Features, const TSketchPtr& Sketch, const std::string& Name);
   void SketchAndCreateBoss(const TPartPtr& PartSession, const TFeaturesPtr& Features, bool Top,
                            const std::string& FeatureName, const TBoardOutlineObjectList& List, double Thickness);
+  // ReportName names what failed in the error log (an auto part's package); the feature name otherwise.
   TExtrusionPtr CreateBaseExtrude(const TPartPtr& PartSession, const std::string& FeatureName,
-                                  TBoardOutlineObjectList& List, bool Reverse, bool ShowProgressBar);
+                                  TBoardOutlineObjectList& List, bool Reverse, bool ShowProgressBar,
+                                  const std::string& ReportName = {});
 
   // ---- board part (ValdrinCreateBoard.cpp) ----
   void CreatePcbPartNew(bool aCloseWhenDone);
@@ -60,6 +62,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   // ---- component parts (ValdrinCreateParts.cpp) ----
   void CreateAutoParts();
   bool CreateCorvanePartNew(int Index);
+  // An existing auto part file that can be placed as it is; a broken one is reported.
+  bool ReusablePart(const TIdfPartPlacementObject& P);
   TPartPtr CreatePart(const std::shared_ptr<CorvaneX_TLB::ICVRoot>& aRoot, const std::string& aFilename);
   bool LocalGetRootAndInit(CorvaneX_TLB::TAutomationHook* Hook, std::shared_ptr<CorvaneX_TLB::ICVRoot>& Root,
                            bool aNew);
@@ -68,6 +72,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   // ---- assembly (ValdrinCreateAssembly.cpp) ----
   void PlaceBoardOutlinePart(const TAssemblyPtr& AssySession);
   void PlacePcbParts(const TAssemblyPtr& AssySession);
+  // Whether the library file has an outline section for the package.
+  bool InLibrary(const std::string& aPackageName);
   TOccurrencePtr PlacePartFromPartObject(const TAssemblyPtr& aAssySession, const TIdfPartPlacementObject& aPartObject);
   TOccurrencePtr PlacePartExt(const std::string& aPartName, const TAssemblyPtr& aAssemblySession, bool aTop, double ax,
                               double ay, double aBoardThickness, double aRot);

@@ -61,8 +61,8 @@ TEST_F(PrepareTest, WithoutLibraryPartsEveryPlacementIsAnAutoPartEvenWhenTheXref
   ASSERT_EQ(d->FPartPlaceList.Count(), 5);
   for (int i = 0; i < 5; ++i) {
     EXPECT_TRUE(P(*d, i).FAutoPart);
-    // r0805 shares the file of R0805: letter case makes no second part.
-    EXPECT_EQ(P(*d, i).FActualPart, Auto(i == 2 ? "R0805" : P(*d, i).FPackageName));
+    // r0805 is another part than R0805: a file of its own, though the names differ only in case.
+    EXPECT_EQ(P(*d, i).FActualPart, Auto(i == 2 ? "r0805~2" : P(*d, i).FPackageName));
     EXPECT_EQ(P(*d, i).FAttributeName, "IdfPart_" + std::to_string(i));
     EXPECT_EQ(P(*d, i).FPartConfig, "Default");
   }
