@@ -13,7 +13,22 @@ using TOutlineLists = std::vector<std::unique_ptr<TBoardOutlineObjectList>>;
 namespace {
 constexpr int32_t kBoardColourBeforeFeatures = 65280;
 constexpr int32_t kBoardColour = 16711680;
+// The board's own bar: outline, PCB features, holes, other outlines, saving.
+constexpr int kBoardStages = 5;
 }  // namespace
+
+void TCorvaneIdfImport::ShowBoardStage() {
+  if (fBoardStage < 0) return;
+  if (fBoardStage == 0) {
+    ProgressInit(kBoardStages);
+    return;
+  }
+  // Straight to the stage, without passing through 0 on the way.
+  ProgressBar1.Max = kBoardStages;
+  ProgressBar1.Step = 1;
+  ProgressBar1.Position = fBoardStage - 1;
+  ProgressStep();
+}
 
 void TCorvaneIdfImport::GetBoardOutlineFromIdf(TBoardOutlineObjectList& List) {
   if (TSection* section = FImportIDF->FindFirstSection(stBOARD_OUTLINE))
@@ -22,6 +37,8 @@ void TCorvaneIdfImport::GetBoardOutlineFromIdf(TBoardOutlineObjectList& List) {
 
 void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
   FTimes.SetProgressTime(true);
+  fBoardStage = 0;
+  ShowBoardStage();
   UpDateCaption("Creating Board Outline Part");
   InitialiseFormSettings();
   TBoardOutlineObjectList list;
@@ -39,6 +56,8 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
     }
     hook.reset();
     fBoardOutlineBody.reset();
+    fBoardStage = -1;
+    ProgressReset();
     UpDateCaption(" ");
     FTimes.SetProgressTime(false);
     FImportIDF->SummaryLog.Add("Time for creating outline part : " + FTimes.GetProgressTime());
@@ -56,12 +75,20 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
           list.fBodyHeight = FImportIDF->BoardThickness * fCorvaneFactor;
           if (auto feature = CreateBaseExtrude(part, FBoardOutlineFeature, list, true, true)) {
             fBoardOutlineBody = fu::GetFirstBody(part);
+            auto stage = [this](int done) {
+              fBoardStage = done;
+              ShowBoardStage();
+            };
+            stage(1);
             if (fBoardOutlineBody) {
               part->Set_Color(kBoardColour);
               ProcessPcbFeatureOutlines(part);
+              stage(2);
               if (!StopCheck()) ProcessDrilledHoles(part);
+              stage(3);
               if (!StopCheck()) ProcessMiscOutlines(part);
             }
+            stage(4);
             UpDateCaption("");
             FImportIDF->VerifyLog.Add("Board Outline feature created");
           }
@@ -76,6 +103,8 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
               CorvaneFileUtils::SaveAsAndClose(session, FBoardPartFilename, aCloseWhenDone);
               if (FileExists(FBoardPartFilename)) FFilesWritten.push_back(FBoardPartFilename);
             }
+            fBoardStage = kBoardStages;
+            ShowBoardStage();
           } catch (const std::exception& e) {
             FImportIDF->ReportException("Exception on Save for : " + partName, e.what());
           }
@@ -154,6 +183,7 @@ void TCorvaneIdfImport::SketchAndCutHoles(const TPartPtr& PartSession, const std
   auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, RefFace, List.fListName + FSketchStr);
   if (!sketch) return;
   AddOutlineToSketch(sketch, List, true, false);
+  ShowBoardStage();  // the sketch's own bar is done; the cut shows where the board stands
   if (sketch->Get_IsClosed()) {
     UpDateCaption("Cutting: " + List.fListName);
     if (LocalCutSketch(PartSession->Get_Features(), sketch, List.fListName))

@@ -52,6 +52,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
 
   // ---- board part (ValdrinCreateBoard.cpp) ----
   void CreatePcbPartNew(bool aCloseWhenDone);
+  // Puts the board's bar back after a sketch showed its own (nothing outside the board's build).
+  void ShowBoardStage();
   void GetBoardOutlineFromIdf(TBoardOutlineObjectList& List);
   void ProcessPcbFeatureOutlines(const TPartPtr& PartSession);
   void ProcessMiscOutlines(const TPartPtr& PartSession);
@@ -91,6 +93,7 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   std::string fVaultAssemblyFolder;
   double fCorvaneFactor = 1.0;
   std::shared_ptr<CorvaneX_TLB::ICVBody> fBoardOutlineBody;
+  int fBoardStage = -1;  // stages of the board's build done; -1 outside it
   // The files this dialog's imports have written, in the order written.
   std::vector<std::string> FFilesWritten;
 };

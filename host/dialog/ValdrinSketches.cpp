@@ -101,6 +101,7 @@ void TCorvaneIdfImport::SketchAndCreateBoss(const TPartPtr& PartSession, const T
   auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, face, FeatureName + FSketchStr);
   if (!sketch) return;
   AddOutlineToSketch(sketch, List, true, true);
+  ShowBoardStage();
   UpDateCaption("Extruding : " + FeatureName);
   auto feature = LocalExtrudeSketch(Features, sketch, false, Thickness, FeatureName);
   if (!feature) FImportIDF->ErrorLog.Add("Failed to add boss for " + FeatureName);
