@@ -1,6 +1,8 @@
 // Error lines name the culprit: the line, the value, the package.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/reliability/ReliabilitySupport.h"
 
 namespace {
@@ -37,4 +39,29 @@ TEST(Messages, NameTheLineTheValueAndThePackage) {
   auto open =
       Errors(kHead + Outline("20") + ".PLACEMENT\nOPEN8 PN U1\n5 5 0 0 TOP PLACED\n.END_PLACEMENT\n", openOutline);
   EXPECT_EQ(open, std::vector<std::string>{"Extrusion failed for : OPEN8  | Part Feature error"});
+}
+
+TEST(Messages, NothingIsDroppedSilently) {
+  TTempDir assembly;
+  TRun r = Batch({SamplesDir() + "sample.emn", "--no-settings", "--assembly-dir", assembly.Path(), "--log", "all",
+                  "--select-designators", "U1,R1,TP1", "--set", "DoPads=true"});
+  EXPECT_EQ(r.Code, 0) << r.Out;
+  auto has = [](const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  auto count = [](const std::vector<std::string>& lines, const std::string& label) {
+    for (const auto& l : lines)
+      if (l.rfind(label, 0) == 0) return l.substr(l.find_last_of('\t') + 1);
+    return std::string("none");
+  };
+  const auto summary = Section(r.Out, "Summary"), detail = Section(r.Out, "Detail");
+  EXPECT_EQ(count(summary, "Components placed"), "2");
+  EXPECT_EQ(count(summary, "Components left out"), "4");
+  EXPECT_TRUE(has(detail, "Left out : TP1 | TESTPAD | no library outline"));
+  for (const char* des : {"R2", "R3"})
+    EXPECT_TRUE(has(detail, std::string("Left out : ") + des + " | R0805 | not selected"));
+  EXPECT_TRUE(has(detail, "Left out : J1 | CONN_2P | not selected"));
+  EXPECT_TRUE(has(Section(r.Out, "Warning"), "Warning : package TESTPAD is not in the library file (1 placement)"));
+  // The sample's pads section holds only its outer loop, which is no pad.
+  EXPECT_TRUE(has(detail, "Nothing to build for : TopPads"));
 }
