@@ -333,7 +333,7 @@ void TRegistryFileMedium::Update(const std::function<void(TRegFile&)>& change) {
   TRegFile f = Load(false, existed);
   change(f);
   try {
-    TAtomicFile out(fPath);
+    TAtomicFile out(fPath, 0600);  // a new store is the user's own
     out.Write(f.Format());
     if (BeforeReplace) BeforeReplace(out.TempPath());
     out.Commit();

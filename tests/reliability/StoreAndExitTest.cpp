@@ -68,6 +68,10 @@ TEST(SettingsStore, ALinkIsFollowedAndForeignLinesAreWarnedOnceAndKept) {
   const std::size_t at = r.Err.find(warning);
   EXPECT_NE(at, std::string::npos) << r.Err;
   EXPECT_EQ(r.Err.find("is not a setting", at + warning.size()), std::string::npos) << "warned twice:\n" << r.Err;
+  // A store that is made new is the user's own.
+  const std::string fresh = dir.Path() + "sub/new.reg";
+  EXPECT_EQ(Batch(WithStore(fresh, {"--no-settings", "--assembly-dir", assembly.Path()})).Code, 0);
+  EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(ExitCodes, WarningsAloneAreNoErrors) {
