@@ -10,13 +10,9 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-std::string FolderOf(const std::string& Path) {
-  const auto slash = Path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : Path.substr(0, slash);
-}
+#include "CommonObjects/FileUtils.h"
 
+namespace {
 // A link is replaced through its target, however many links lead there.
 std::string FollowLinks(std::string Path) {
   for (int hops = 0; hops < 40; ++hops) {
@@ -26,7 +22,7 @@ std::string FollowLinks(std::string Path) {
     const ssize_t n = readlink(Path.c_str(), buf.data(), PATH_MAX);
     if (n <= 0) return Path;
     std::string next(buf.data(), static_cast<size_t>(n));
-    Path = next.front() == '/' ? next : FolderOf(Path) + "/" + next;
+    Path = next.front() == '/' ? next : ExtractFileFolder(Path) + "/" + next;
   }
   return Path;
 }
@@ -94,7 +90,7 @@ void TAtomicFile::Commit() {
   FFd = -1;
   if (rename(FTemp.c_str(), FTarget.c_str()) != 0) Fail(std::strerror(errno));
   FCommitted = true;
-  SyncFolder(FolderOf(FTarget));
+  SyncFolder(ExtractFileFolder(FTarget));
 }
 
 void WriteFileAtomically(const std::string& Target, std::string_view Data) {

@@ -46,6 +46,25 @@ std::string ExtractFileName(const std::string& path) {
   return p == std::string::npos ? path : path.substr(p + 1);
 }
 
+std::string ExtractFileFolder(const std::string& path) {
+  const std::size_t p = path.rfind('/');
+  if (p == std::string::npos) return ".";
+  return p == 0 ? std::string("/") : path.substr(0, p);
+}
+
+namespace {
+std::size_t ForeignNameStart(const std::string& name) {
+  const std::size_t p = name.find_last_of("/\\");
+  if (p != std::string::npos) return p + 1;
+  const bool drive = name.size() >= 2 && name[1] == ':' && UpCaseAscii(name[0]) >= 'A' && UpCaseAscii(name[0]) <= 'Z';
+  return drive ? 2 : 0;
+}
+}  // namespace
+
+std::string ExtractForeignDir(const std::string& name) { return name.substr(0, ForeignNameStart(name)); }
+
+std::string ExtractForeignName(const std::string& name) { return name.substr(ForeignNameStart(name)); }
+
 std::string ExtractFileExt(const std::string& path) {
   std::string name = ExtractFileName(path);
   std::size_t dot = name.rfind('.');

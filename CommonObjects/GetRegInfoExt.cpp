@@ -2,7 +2,8 @@
 
 #include "CommonObjects/AtomicFile.h"
 #include "CommonObjects/FileLock.h"
-#include "CommonObjects/IdfEnums.h"
+#include "CommonObjects/FileUtils.h"
+#include "CommonObjects/IdfStrUtils.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -50,24 +51,6 @@ bool Unquote(const std::string& s, std::size_t& i, std::string& out) {
   return false;
 }
 
-bool ParseDWord(const std::string& s, uint32_t& v) {
-  if (s.empty() || s.size() > 8) return false;
-  v = 0;
-  for (char c : s) {
-    int d;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      d = c - 'A' + 10;
-    else
-      return false;
-    v = v * 16 + static_cast<uint32_t>(d);
-  }
-  return true;
-}
-
 std::string StripCR(std::string line) {
   while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
   return line;
@@ -86,11 +69,6 @@ void MakeDirs(const std::string& dir) {
     partial = dir.substr(0, pos);
     if (!partial.empty()) ::mkdir(partial.c_str(), 0700);
   }
-}
-
-std::string DirOf(const std::string& path) {
-  std::size_t p = path.rfind('/');
-  return p == std::string::npos ? std::string(".") : (p == 0 ? std::string("/") : path.substr(0, p));
 }
 
 }  // namespace
@@ -146,7 +124,7 @@ TRegFile TRegFile::Parse(const std::string& text) {
       if (!data.empty() && data[0] == '"' && Unquote(data, j, s) && j == data.size()) {
         v.Kind = TRegValue::rkString;
         v.Text = s;
-      } else if (data.rfind("dword:", 0) == 0 && ParseDWord(data.substr(6), d)) {
+      } else if (data.rfind("dword:", 0) == 0 && TryHexToUInt32(std::string_view(data).substr(6), d)) {
         v.Kind = TRegValue::rkDWord;
         v.DWord = d;
       } else {
@@ -321,7 +299,7 @@ std::vector<std::pair<std::string, TRegValue>> TRegistryFileMedium::Values(const
 
 void TRegistryFileMedium::Update(const std::function<void(TRegFile&)>& change) {
   CheckWritable();
-  MakeDirs(DirOf(fPath));
+  MakeDirs(ExtractFileFolder(fPath));
   // The lock sits on its own file beside the real store: the store itself is replaced, so a
   // lock on it would be lost, and two links to one store must share the lock.
   std::error_code ec;

@@ -33,12 +33,6 @@ const std::string& F(const std::vector<std::string>& rec, std::size_t i) {
   return rec[i];
 }
 
-// The file-name part: the text after the last path separator or drive colon.
-std::string NamePart(const std::string& s) {
-  std::size_t p = s.find_last_of("/\\:");
-  return p == std::string::npos ? s : s.substr(p + 1);
-}
-
 // At most n characters, never cutting a UTF-8 sequence.
 std::string CutChars(const std::string& s, std::size_t n) {
   std::size_t i = 0, chars = 0;
@@ -336,12 +330,7 @@ void TSection::ReadPlacements(const TSearchStringList& lines, int start, int end
 }
 
 void TSection::WriteLog(const std::string& handedName, TUnitsType inputUnits) {
-  const std::string unit = [&] {
-    std::string u = EnumName(fParent->OutputUnits);
-    for (char& c : u)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return u;
-  }();
+  const std::string unit = LowerCase(EnumName(fParent->OutputUnits));
   const std::string owner = EnumName(OwnerType);
   const std::string layer = EnumName(LayerType);
   const std::string thick = FormatFloat(Thickness, 3);
@@ -654,7 +643,7 @@ void TIDFfile::ReadHeader(TSearchStringList& lines, int index, std::string& sect
         WarningLog.Add("The second line of the Board File Header section has an incorrect number of entries");
         WarningLog.Add("If the board name contains spaces, it should be enclosed in quotes");
       }
-      sectionName = IdfBoardName = NamePart(r2[0]);
+      sectionName = IdfBoardName = ExtractForeignName(r2[0]);
       unitWord = r2[1];
       const std::string upper = UpperCase(unitWord);
       if (upper.find("MM") == std::string::npos && upper.find("THOU") == std::string::npos) {
@@ -680,7 +669,7 @@ void TIDFfile::ReadHeader(TSearchStringList& lines, int index, std::string& sect
     }
   } else if (fileType == ftLIBRARY_FILE) {
     LibFileVersion = IdfVersionOf(F(r1, 1));
-    IDFLibraryName = NamePart(F(r1, 2));
+    IDFLibraryName = ExtractForeignName(F(r1, 2));
     LibCreated = F(r1, 3);
     LibRelease = F(r1, 4);
   }

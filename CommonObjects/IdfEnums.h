@@ -65,6 +65,7 @@ std::string EnumName(E value) {
   return std::string(names[index]).substr(2);
 }
 
+// The ASCII case rule of IdfStrUtils.h, which includes this header.
 bool SameTextAscii(std::string_view a, std::string_view b);
 
 // The value whose name is prefix + word, compared without regard to ASCII case;

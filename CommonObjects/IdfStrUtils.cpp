@@ -1,5 +1,6 @@
 #include "CommonObjects/IdfStrUtils.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -12,6 +13,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "CommonObjects/FileUtils.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -45,41 +47,50 @@ std::string ReplaceAll(const std::string& s, const std::string& from, const std:
   return out;
 }
 
-// Position of the file-name part: after the last path separator or drive colon.
-std::size_t FileNameStart(const std::string& path) {
-  std::size_t p = path.find_last_of("/\\:");
-  return p == std::string::npos ? 0 : p + 1;
-}
-
+// The extension of the file-name part, with its dot; empty when the name has no dot.
 std::string ExtensionOf(const std::string& path) {
-  std::size_t start = FileNameStart(path);
-  std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot < start) return {};
-  return path.substr(dot);
+  const std::string name = ExtractForeignName(path);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 }  // namespace
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (UpCaseAscii(a[i]) != UpCaseAscii(b[i])) return false;
   return true;
 }
 
+bool LessIgnoringCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(UpCaseAscii(x)) < static_cast<unsigned char>(UpCaseAscii(y));
+  });
+}
+
 std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  for (char& c : text) c = UpCaseAscii(c);
   return text;
+}
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = LowCaseAscii(c);
+  return text;
+}
+
+bool TryHexToUInt32(std::string_view digits, std::uint32_t& value) {
+  if (digits.empty() || digits.size() > 8) return false;
+  const char* end = digits.data() + digits.size();
+  std::uint32_t v = 0;
+  const auto r = std::from_chars(digits.data(), end, v, 16);
+  if (r.ec != std::errc() || r.ptr != end) return false;
+  value = v;
+  return true;
 }
 
 bool ContainsTextIgnoringCase(const std::string& haystack, const std::string& upperNeedle) {
   const std::size_t n = upperNeedle.size(), m = haystack.size();
   if (n == 0 || n > m) return false;
-  auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
   const char first = upperNeedle[0];
   const bool letter = first >= 'A' && first <= 'Z';
   for (std::size_t i = 0; i + n <= m; ++i) {
@@ -88,11 +99,11 @@ bool ContainsTextIgnoringCase(const std::string& haystack, const std::string& up
       const void* hit = std::memchr(haystack.data() + i, first, m - n + 1 - i);
       if (!hit) return false;
       i = static_cast<std::size_t>(static_cast<const char*>(hit) - haystack.data());
-    } else if (up(haystack[i]) != first) {
+    } else if (UpCaseAscii(haystack[i]) != first) {
       continue;
     }
     std::size_t k = 1;
-    while (k < n && up(haystack[i + k]) == upperNeedle[k]) ++k;
+    while (k < n && UpCaseAscii(haystack[i + k]) == upperNeedle[k]) ++k;
     if (k == n) return true;
   }
   return false;

@@ -1,9 +1,11 @@
 #pragma once
 // Text helpers shared by the IDF reader and the logs, and the string list that holds file lines
 // and logs. Upper case folds only the ASCII letters.
+#include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CommonObjects/IdfEnums.h"
@@ -20,7 +22,15 @@ class EConvertError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// ASCII case: names the program compares (packages, keys, paths, keywords) fold only A-Z and
+// a-z; every other byte, UTF-8 sequences included, stays as it is.
+constexpr char UpCaseAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char LowCaseAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string UpperCase(std::string text);
+std::string LowerCase(std::string text);
+bool SameTextAscii(std::string_view a, std::string_view b);
+// The order that goes with SameTextAscii: bytes compared after folding.
+bool LessIgnoringCase(std::string_view a, std::string_view b);
 bool ContainsText(const std::string& upperHaystack, const std::string& upperNeedle);
 // Whether haystack, read in upper case, contains the upper-case needle; an empty needle never matches.
 bool ContainsTextIgnoringCase(const std::string& haystack, const std::string& upperNeedle);
@@ -52,6 +62,8 @@ bool TryStrToFloat(const std::string& text, double& value);
 bool NumberShaped(const std::string& text);
 int StrToInt(const std::string& text);
 bool TryStrToInt(const std::string& text, int& value);
+// One to eight hex digits of either case, nothing else.
+bool TryHexToUInt32(std::string_view digits, std::uint32_t& value);
 // Fixed-point text with the current decimal separator.
 std::string FormatFloat(double value, int decimals);
 

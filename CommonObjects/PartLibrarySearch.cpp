@@ -9,36 +9,18 @@
 #include "CommonObjects/FileUtils.h"
 
 namespace {
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-  });
-}
-
 std::string WithDelimiter(const std::string& folder) {
   if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder;
   return folder + "/";
 }
 }  // namespace
 
-std::string PathDirPart(const std::string& path) {
-  const std::size_t p = path.find_last_of("/\\");
-  return p == std::string::npos ? std::string() : path.substr(0, p + 1);
-}
-
-std::string PathNamePart(const std::string& path) {
-  const std::size_t p = path.find_last_of("/\\");
-  return p == std::string::npos ? path : path.substr(p + 1);
-}
-
 bool TPartLibrarySearch::CheckIfPartExistsExt(const std::string& PartName,
                                               const std::vector<std::string>& SearchPathList, bool /*UseFpXref*/,
                                               std::string& LibPath, std::string& Ext, std::string* FoundFile) {
   Ext.clear();
   std::string dir;
-  const std::string nameDir = PathDirPart(PartName);
+  const std::string nameDir = ExtractForeignDir(PartName);
   // A name with a folder comes from a cross-reference entry: only that folder counts.
   auto existsWith = [&](const std::string& e) {
     if (nameDir.empty()) return InPartLibSearchPath(PartName + e, dir, SearchPathList, FoundFile);

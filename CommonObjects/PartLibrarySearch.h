@@ -8,12 +8,6 @@
 
 #include "CommonObjects/IdfStrUtils.h"
 
-// Folder part of a path, up to and including its last "/" or "\" (a cross-reference file may
-// have been written on Windows); empty for a bare name.
-std::string PathDirPart(const std::string& path);
-// The part after the last "/" or "\".
-std::string PathNamePart(const std::string& path);
-
 class TPartLibrarySearch {
  public:
   TSearchStringList* Log = nullptr;  // the detail log; nothing is logged without one

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <cstdlib>
 
+#include "CommonObjects/FileUtils.h"
 #include "platform/Platform.h"
 
 #ifndef CORVANE_IDF_VERSION
@@ -20,8 +21,7 @@ std::string ModuleFileName() {
 std::string GetDLLPath(bool FileNameOnly) {
   std::string path = ModuleFileName();
   if (!FileNameOnly) return path;
-  std::size_t p = path.rfind('/');
-  return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+  return ExtractFileDir(path);
 }
 
 std::string GetWindowsTempFolder() {

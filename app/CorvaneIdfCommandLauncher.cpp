@@ -2,6 +2,7 @@
 
 #include "CommonObjects/WinUtils.h"
 #include "host/CorvaneX_TLB.h"
+#include "host/HostInstance.h"
 
 namespace {
 const char* const kAppKey = "Corvane\\IDF";
@@ -35,19 +36,6 @@ std::shared_ptr<CorvaneX_TLB::ICVRoot> NewHostRoot() {
   hook.ConnectKind = CorvaneX_TLB::ckNewInstance;
   return std::dynamic_pointer_cast<CorvaneX_TLB::ICVRoot>(hook.DefaultInterface()->Get_Root());
 }
-
-// Ends the host instance the launcher started, also when the dialog ends with an error.
-struct THostInstance {
-  std::shared_ptr<CorvaneX_TLB::ICVRoot> Root;
-  ~THostInstance() {
-    if (!Root) return;
-    try {
-      Root->Terminate();
-    } catch (const std::exception&) {
-      // An instance that is already gone needs no ending.
-    }
-  }
-};
 }  // namespace
 
 void RunIdfImport(bool aAbout, const TLaunchSetup& setup) {
@@ -55,7 +43,8 @@ void RunIdfImport(bool aAbout, const TLaunchSetup& setup) {
   TLaunch launch(setup);
   TCorvaneIdfImport& d = *launch.Dialog;
   // The About details need no host; the import gets a host instance of its own.
-  THostInstance host;
+  // Ended after the dialog has shown its logs: an instance that is already gone needs no report.
+  THostInstance host(nullptr);
   if (!aAbout) host.Root = NewHostRoot();
   d.fCorvaneRoot = host.Root;
   d.FHelpFileName = GetDLLPath(true) + "Help/" + "CorvaneIdf.chm";

@@ -45,15 +45,23 @@ std::mutex& ExchangeLock() {
   return m;
 }
 
-Handle(TDocStd_Document) NewDocument() {
-  Handle(TDocStd_Document) doc;
-  XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
-  // Documents hold centimetres; files are written in millimetres.
-  XCAFDoc_DocumentTool::SetLengthUnit(doc, 10.0, UnitsMethods_LengthUnit_Millimeter);
-  return doc;
-}
+// A new document, closed when its owner goes: after a write or read, and when either fails.
+class TOpenDocument {
+ public:
+  TOpenDocument() {
+    XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", fDoc);
+    // Documents hold centimetres; files are written in millimetres.
+    XCAFDoc_DocumentTool::SetLengthUnit(fDoc, 10.0, UnitsMethods_LengthUnit_Millimeter);
+  }
+  ~TOpenDocument() { XCAFApp_Application::GetApplication()->Close(fDoc); }
+  TOpenDocument(const TOpenDocument&) = delete;
+  TOpenDocument& operator=(const TOpenDocument&) = delete;
+  Handle(TDocStd_Document) & operator*() { return fDoc; }
+  TDocStd_Document* operator->() const { return fDoc.get(); }
 
-void CloseDocument(const Handle(TDocStd_Document) & doc) { XCAFApp_Application::GetApplication()->Close(doc); }
+ private:
+  Handle(TDocStd_Document) fDoc;
+};
 
 Quantity_Color ToColor(int32_t c) {
   return Quantity_Color((c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0, Quantity_TOC_sRGB);
@@ -212,25 +220,21 @@ void MoveWrittenPart(const std::string& from, const std::string& to) {
 
 void WritePartFile(const std::string& path, const TModelFile& part) {
   std::lock_guard g(ExchangeLock());
-  Handle(TDocStd_Document) doc = NewDocument();
-  auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
-  auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
-  TDF_Label l = st->AddShape(OrEmpty(part.Shape), false);
-  SetName(l, part.Name);
-  if (part.Color != -1) ct->SetColor(l, ToColor(part.Color), XCAFDoc_ColorGen);
-  try {
-    Write(doc, path);
-  } catch (...) {
-    CloseDocument(doc);
-    throw;
+  {
+    TOpenDocument doc;
+    auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+    auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
+    TDF_Label l = st->AddShape(OrEmpty(part.Shape), false);
+    SetName(l, part.Name);
+    if (part.Color != -1) ct->SetColor(l, ToColor(part.Color), XCAFDoc_ColorGen);
+    Write(*doc, path);
   }
-  CloseDocument(doc);
   RememberWritten(path, part);
 }
 
 void WriteAssemblyFile(const std::string& path, const std::string& name, const std::vector<TPlacedModel>& placements) {
   std::lock_guard g(ExchangeLock());
-  Handle(TDocStd_Document) doc = NewDocument();
+  TOpenDocument doc;
   auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
   auto ct = XCAFDoc_DocumentTool::ColorTool(doc->Main());
   TDF_Label top = st->NewShape();
@@ -247,13 +251,7 @@ void WriteAssemblyFile(const std::string& path, const std::string& name, const s
     if (p.Color != -1) ct->SetColor(comp, ToColor(p.Color), XCAFDoc_ColorGen);
   }
   st->UpdateAssemblies();
-  try {
-    Write(doc, path);
-  } catch (...) {
-    CloseDocument(doc);
-    throw;
-  }
-  CloseDocument(doc);
+  Write(*doc, path);
 }
 
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
@@ -264,11 +262,10 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
   STEPControl_Controller::Init();
   if (r.ReadFile(path.c_str()) != IFSelect_RetDone)
     throw ECVHostError("Cannot read file: " + path + " is not a readable STEP file");
-  Handle(TDocStd_Document) doc = NewDocument();
+  TOpenDocument doc;
   std::optional<TLightReading> light;
   if (WrittenByUs(r)) light.emplace();
-  if (!r.Transfer(doc)) {
-    CloseDocument(doc);
+  if (!r.Transfer(*doc)) {
     throw ECVHostError("Cannot read file: " + path + " holds no usable model");
   }
   auto st = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
@@ -287,7 +284,6 @@ std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
     for (int i = 1; i <= roots.Length(); ++i) bb.Add(c, st->GetShape(roots(i)));
     m->Shape = c;
   }
-  CloseDocument(doc);
   return m;
 }
 

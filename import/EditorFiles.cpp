@@ -33,14 +33,6 @@ void WriteEditorFile(const std::string& path, const std::vector<std::string>& li
   }
 }
 
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-  });
-}
-
 std::vector<std::string> SortedIgnoringCase(std::vector<std::string> lines, bool DropCaseDuplicates) {
   std::stable_sort(lines.begin(), lines.end(), LessIgnoringCase);
   if (DropCaseDuplicates)

@@ -11,4 +11,3 @@ std::vector<std::string> ReadEditorFile(const std::string& path);
 void WriteEditorFile(const std::string& path, const std::vector<std::string>& lines);
 // Sorted ignoring ASCII case; with DropCaseDuplicates, of lines equal but for case the first stays.
 std::vector<std::string> SortedIgnoringCase(std::vector<std::string> lines, bool DropCaseDuplicates);
-bool LessIgnoringCase(const std::string& a, const std::string& b);

@@ -21,22 +21,10 @@ const TNamedColour kNamedColours[] = {
 };
 constexpr int kDefaultPickColour = 0x008000;  // clGreen
 
-bool ParseHex(const std::string& digits, int& value) {
-  if (digits.empty() || digits.size() > 8) return false;
-  unsigned long v = 0;
-  for (char c : digits) {
-    int d;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      d = c - 'A' + 10;
-    else
-      return false;
-    v = v * 16 + static_cast<unsigned long>(d);
-  }
-  value = static_cast<int>(static_cast<unsigned int>(v));
+bool ParseHex(std::string_view digits, int& value) {
+  std::uint32_t v = 0;
+  if (!TryHexToUInt32(digits, v)) return false;
+  value = static_cast<int>(v);
   return true;
 }
 
@@ -232,9 +220,7 @@ bool TIdfImportFormV4_XE2::PrefixInUse(const TSection* Section, const std::strin
   if (!Section) return false;
   for (const auto& r : Section->Records()) {
     if (r->Designator.empty()) continue;
-    char c = r->Designator[0];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (Prefix.size() == 1 && c == Prefix[0]) return true;
+    if (Prefix.size() == 1 && UpCaseAscii(r->Designator[0]) == Prefix[0]) return true;
   }
   return false;
 }

@@ -41,11 +41,10 @@ void TIdfImportFormV4_XE2::ConstructPartNameData(const std::string& PackageName,
   // An entry with a configuration but no part names no file; the package keeps its own name.
   if (path.empty()) return;
   // Entries written on Windows use "\"; both delimiters split.
-  Folder = PathDirPart(path);
-  const std::string file = PathNamePart(path);
+  Folder = ExtractForeignDir(path);
+  const std::string file = ExtractForeignName(path);
   PartName = RemoveExtension(file);
-  const std::size_t dot = file.rfind('.');
-  Ext = dot == std::string::npos ? std::string() : file.substr(dot);
+  Ext = ExtractFileExt(file);
 }
 
 void TIdfImportFormV4_XE2::PrepareGlobalPlacementList() {

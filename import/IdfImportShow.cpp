@@ -134,10 +134,7 @@ std::string TIdfImportFormV4_XE2::GetBoardName() {
   if (FImportIDF->IsPanelFile) s = FImportIDF->FindFirstSection(stPANEL_OUTLINE);
   if (!s) s = FImportIDF->FindFirstSection(stBOARD_OUTLINE);
   if (!s) return "Board";
-  std::string name = s->GeometryName;
-  const std::size_t slash = name.find_last_of("/\\");
-  if (slash != std::string::npos) name = name.substr(slash + 1);
-  return RemoveExt(name) + "Outline";
+  return RemoveExt(ExtractForeignName(s->GeometryName)) + "Outline";
 }
 
 void TIdfImportFormV4_XE2::AssignFileNames() {
@@ -157,8 +154,7 @@ bool TIdfImportFormV4_XE2::CheckAndCreateAssemblyDirectory() {
     return false;
   }
   if (DirectoryExists(dir)) return true;
-  std::string bare = dir;
-  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+  const std::string bare = ExtractFileFolder(FAssemblyFilename);
   struct stat st {};
   if (::stat(bare.c_str(), &st) == 0) {
     FAssemblyFolderError = "Cannot create assembly folder " + bare + ": it is a file, not a folder";

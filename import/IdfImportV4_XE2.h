@@ -1,7 +1,10 @@
 #pragma once
 // The generic IDF import dialog as a headless model. Controls are members named as the dialog
-// lays them out; handlers are methods. The stages that analyse a loaded board, prepare the
-// placement list and build the model are virtual hooks filled by the units that own them.
+// lays them out; handlers are methods, implemented in one IdfImport*.cpp file per concern.
+// Virtual are only the override points: ImportFormShow, AssemblyPathEnableCheck,
+// AssemblyPathEditDblClick and ImportButtonClick (the host dialog, TCorvaneIdfImport), and
+// PrepareGlobalPlacementList, LoadHeightGrid and InitSelectionLists (tests and benchmarks that
+// stand in their own placements, heights or selection).
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,16 +104,16 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   // The Help button of an editor (search paths, cross-reference): its topic in the given file.
   static void DisplayEditorHelp(const std::string& HelpFileName, const std::string& Topic);
 
-  // ---- analysis and build stages owned by other units (empty until they exist) ----
-  virtual void GetXrefPartList();              // IdfImportXref.cpp
-  virtual void UpdateUseLibPartsAndUseXref();  // IdfImportXref.cpp
-  virtual void PrepareGlobalPlacementList();   // IdfImportPlacements.cpp
+  // ---- cross-reference check and placement list (IdfImportXref.cpp, IdfImportPlacements.cpp) ----
+  void GetXrefPartList();                     // IdfImportXref.cpp
+  void UpdateUseLibPartsAndUseXref();         // IdfImportXref.cpp
+  virtual void PrepareGlobalPlacementList();  // IdfImportPlacements.cpp
 
   // ---- board analysis (IdfImportBoardAnalysis.cpp) ----
-  virtual void CheckForBoardOutline();
-  virtual void CheckForSpecialPcbOutlineSections();
-  virtual void CheckForIdfKeepoutsAndOutlines();
-  virtual void UpdateBoardThickness(bool ToIdf);
+  void CheckForBoardOutline();
+  void CheckForSpecialPcbOutlineSections();
+  void CheckForIdfKeepoutsAndOutlines();
+  void UpdateBoardThickness(bool ToIdf);
   void SuppressPlaceFeatVisibiltyCheck();
   bool DoMiscOutlineSectionCheck(TSectionType SectionType) const;
   bool FpNumberEditChangeCheck(controls::TEdit& Edit, const std::string& Comment);
@@ -124,9 +127,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   void ViaKeepoutCBClick() { SuppressPlaceFeatVisibiltyCheck(); }
 
   // ---- drilled holes and the hole filter (IdfImportHoles.cpp) ----
-  virtual void SetupHoleFilter();
-  virtual void CheckForDrilledHoles();
-  virtual void ReportOnFilteredHoles();
+  void SetupHoleFilter();
+  void CheckForDrilledHoles();
+  void ReportOnFilteredHoles();
   void UpdateHoleFilterEnable();
   void UpdateHoleFilterSizeEdit();
   bool PlaceHoleTest(const TDataRec& DataRec, bool Log);
@@ -144,8 +147,8 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
 
   // ---- working unit, heights and colours (IdfImportHeights.cpp) ----
   virtual void LoadHeightGrid();
-  virtual void UpdateIdfWithHeight();
-  virtual void LoadColours();
+  void UpdateIdfWithHeight();
+  void LoadColours();
   void HeightUnitsComboChange();
   void ProcessElecOrMechSection(TSectionType SectionType, int& n);
   void AddHeightEntry(const TSection& Section, int& n);
@@ -170,8 +173,8 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
 
   // ---- part selection (IdfImportSelection.cpp) ----
   virtual void InitSelectionLists();
-  virtual void GetSelectedPackages();
-  virtual void GetSelectedDesignators();
+  void GetSelectedPackages();
+  void GetSelectedDesignators();
   void LoadByDes();
   void LoadByPackageName();
   void GetPackageNameList(std::vector<std::string>& List);

@@ -96,7 +96,7 @@ std::string TIdfImportFormV4_XE2::XrefFilePath() const {
   const std::string typed = XrefEdit.Text();
   if (typed.empty()) return {};
   if (FileExists(typed)) return typed;
-  if (ExtractFileExt(PathNamePart(typed)).empty() && FileExists(typed + ".xrf")) return typed + ".xrf";
+  if (ExtractFileExt(typed).empty() && FileExists(typed + ".xrf")) return typed + ".xrf";
   return {};
 }
 

@@ -158,7 +158,7 @@ void TPartXrefForm::FormClose() {
 
 void TPartXrefForm::SetExtention() {
   if (FPartXrefExt.empty()) FPartXrefExt = ".xrf";
-  const std::string ext = ExtractFileExt(PathNamePart(FPartXrefLibFilename));
+  const std::string ext = ExtractFileExt(FPartXrefLibFilename);
   if (!ext.empty()) FPartXrefExt = ext;
 }
 
@@ -175,7 +175,7 @@ void TPartXrefForm::CheckColWidths() {
 }
 
 std::string TPartXrefForm::ShownPart(const std::string& part) const {
-  return IncludePath.Checked ? part : PathNamePart(part);
+  return IncludePath.Checked ? part : ExtractForeignName(part);
 }
 
 void TPartXrefForm::Populate(const std::vector<std::pair<std::string, std::string>>& rows) {
@@ -246,12 +246,12 @@ void TPartXrefForm::FootPrintGridDblClick() {
   const std::string current = FootPrintGrid.Cell(1, row);
   platform::TFileDialogRequest r;
   r.Title = "Browsing Part for " + FootPrintGrid.Cell(0, row);
-  if (!current.empty()) r.InitialDir = PathDirPart(current);
+  if (!current.empty()) r.InitialDir = ExtractForeignDir(current);
   r.Filter = "All Files (*.*)|*.*|Part(*" + FPartExt + ")|*" + FPartExt;
   if (!FAssyExt.empty()) r.Filter += "|Assembly(*" + FAssyExt + ")|*" + FAssyExt;
   r.FilterIndex = 2;
   if (!Services().FileDialog(r)) return;
-  FootPrintGrid.SetCell(1, row, IncludePath.Checked ? r.FileName : PathNamePart(r.FileName));
+  FootPrintGrid.SetCell(1, row, IncludePath.Checked ? r.FileName : ExtractFileName(r.FileName));
 }
 
 void TPartXrefForm::ClearEntryClick() {
@@ -307,15 +307,15 @@ void TPartXrefForm::CopyToClipboardClick() {
 }
 
 std::string TPartXrefForm::AddXrefExt(const std::string& FileName) const {
-  return ExtractFileExt(PathNamePart(FileName)).empty() ? FileName + FPartXrefExt : FileName;
+  return ExtractFileExt(FileName).empty() ? FileName + FPartXrefExt : FileName;
 }
 
 bool TPartXrefForm::AskFileName(const std::string& Title, std::string& FileName) {
   platform::TFileDialogRequest r;
   r.Save = true;
   r.Title = Title;
-  r.InitialDir = PathDirPart(FPartXrefLibFilename);
-  r.FileName = FPartXrefLibFilename.empty() ? std::string() : AddXrefExt(PathNamePart(FPartXrefLibFilename));
+  r.InitialDir = ExtractFileDir(FPartXrefLibFilename);
+  r.FileName = FPartXrefLibFilename.empty() ? std::string() : AddXrefExt(ExtractFileName(FPartXrefLibFilename));
   r.DefaultExt = FPartXrefExt;
   r.Filter = "All Files (*.*)|*.*|Part Xref files (*" + FPartXrefExt + ")|*" + UpperCase(FPartXrefExt);
   r.FilterIndex = 2;

@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev clang-format qt6-base-dev
       libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev
-      libocct-data-exchange-dev libocct-ocaf-dev)
+      libocct-data-exchange-dev libocct-ocaf-dev
+      qt6-svg-dev libqt6opengl6-dev libocct-visualization-dev fonts-dejavu-core xvfb xauth)
 if [ "${1:-}" = "--fuzz" ]; then
   pkgs+=(clang libclang-rt-14-dev)
 fi

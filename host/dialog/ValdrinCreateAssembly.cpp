@@ -26,17 +26,11 @@ void TCorvaneIdfImport::CreateAssembly() {
 
   // A program started on its own has no host root; the assembly gets an instance of its own.
   std::shared_ptr<ICVRoot> root = fCorvaneRoot;
-  TAutomationHook hook;
-  struct TTerminate {
-    std::shared_ptr<ICVRoot> Root;
-    ~TTerminate() {
-      if (Root) try {
-          Root->Terminate();
-        } catch (...) {
-        }
-    }
-  } ownInstance;
-  if (!root && LocalGetRootAndInit(&hook, root, true)) ownInstance.Root = root;
+  THostInstance ownInstance = StepHostInstance();
+  if (!root) {
+    LocalGetRootAndInit(&ownInstance.Hook, ownInstance.Root, true);
+    root = ownInstance.Root;
+  }
 
   const std::string name = RemoveExt(ExtractFileName(FAssemblyFilename));
   std::shared_ptr<ICVAssemblySession> assy;
@@ -78,6 +72,8 @@ void TCorvaneIdfImport::CreateAssembly() {
   FImportIDF->SummaryLog.Add("Time for Saving Assembly : " + FTimes.GetProgressTime());
   FTimes.SetTime(false);
   FImportIDF->SummaryLog.Add(FTimes.GetElapsedTime());
+  // Ended before the closing advice, so that a failed terminate counts in it.
+  ownInstance.End();
   AdviseErrorsOrCloseExt(false, false);
   UpdateButton.Visible = false;
 }

@@ -1,6 +1,7 @@
 // The board part: the outline extruded by the board thickness with its cut-outs, copper and
 // overlay bosses, drilled holes cut through, and outline and keep-out bosses.
 #include "CommonObjects/FileUtils.h"
+#include "CommonObjects/ScopeExit.h"
 #include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFeatureUtils.h"
 #include "host/CorvaneFileUtils.h"
@@ -42,31 +43,21 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
   UpDateCaption("Creating Board Outline Part");
   InitialiseFormSettings();
   TBoardOutlineObjectList list;
-  auto hook = std::make_unique<TAutomationHook>();
-  std::shared_ptr<ICVRoot> root;
-
-  // Every way out of the build ends the host instance and writes the timing line.
-  auto finish = [&] {
-    if (root) {
-      try {
-        root->Terminate();
-      } catch (const std::exception& e) {
-        FImportIDF->ReportException("Terminating Corvane", e.what());
-      }
-    }
-    hook.reset();
+  // Every way out of the build writes the timing line, after the host instance has ended.
+  TScopeExit finish([this] {
     fBoardOutlineBody.reset();
     fBoardStage = -1;
     ProgressReset();
     UpDateCaption(" ");
     FTimes.SetProgressTime(false);
     FImportIDF->SummaryLog.Add("Time for creating outline part : " + FTimes.GetProgressTime());
-  };
+  });
+  THostInstance host = StepHostInstance();
 
-  try {
-    if (LocalGetRootAndInit(hook.get(), root, true)) {
+  {
+    if (LocalGetRootAndInit(&host.Hook, host.Root, true)) {
       const std::string partName = RemoveExt(ExtractFileName(FBoardPartFilename));
-      if (auto part = CreatePart(root, partName)) {
+      if (auto part = CreatePart(host.Root, partName)) {
         GetBoardOutlineFromIdf(list);
         if (!list.Empty()) {
           // Board extrusion: all loops in one sketch, so cut-outs become openings.
@@ -112,11 +103,7 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
         }
       }
     }
-  } catch (...) {
-    finish();
-    throw;
   }
-  finish();
 }
 
 void TCorvaneIdfImport::ProcessPcbFeatureOutlines(const TPartPtr& PartSession) {

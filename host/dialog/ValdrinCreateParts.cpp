@@ -57,14 +57,17 @@ TCorvaneIdfImport::TPartPtr TCorvaneIdfImport::CreatePart(const std::shared_ptr<
   }
 }
 
+THostInstance TCorvaneIdfImport::StepHostInstance() {
+  return THostInstance([this](const std::string& error) { FImportIDF->ReportException("Terminating Corvane", error); });
+}
+
 bool TCorvaneIdfImport::CreateCorvanePartNew(int Index) {
   TIdfPartPlacementObject& P = FPartPlaceList.GetPartRecord(Index);
-  auto hook = std::make_unique<TAutomationHook>();
-  std::shared_ptr<ICVRoot> root;
+  THostInstance host = StepHostInstance();
   bool result = true;
   try {
-    if (LocalGetRootAndInit(hook.get(), root, true)) {
-      auto part = CreatePart(root, P.FPackageName);
+    if (LocalGetRootAndInit(&host.Hook, host.Root, true)) {
+      auto part = CreatePart(host.Root, P.FPackageName);
       if (part && !P.FOutlineList.Empty()) {
         TBoardOutlineObjectList& outline = P.FOutlineList;
         outline.ApplyFactor(fCorvaneFactor);
@@ -109,14 +112,6 @@ bool TCorvaneIdfImport::CreateCorvanePartNew(int Index) {
     FImportIDF->ReportException("Exception creating Auto Part : " + P.FPackageName, e.what());
     result = false;
   }
-  if (root) {
-    try {
-      root->Terminate();
-    } catch (const std::exception& e) {
-      FImportIDF->ReportException("Terminating Corvane", e.what());
-    }
-  }
-  hook.reset();
   return result;
 }
 

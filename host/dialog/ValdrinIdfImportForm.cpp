@@ -2,6 +2,7 @@
 
 #include "CommonObjects/FileLock.h"
 #include "CommonObjects/FileUtils.h"
+#include "CommonObjects/ScopeExit.h"
 #include "CommonObjects/WinUtils.h"
 #include "platform/Platform.h"
 
@@ -51,13 +52,8 @@ void TCorvaneIdfImport::Run_Import(int ActionIndex, const std::shared_ptr<Corvan
   AssignCommonSettings(FApptitle);
   FHelpFileName = GetDLLPath(true) + "Help/" + "CorvaneIDF.Hlp";
   FHelpFile = FHelpFileName;
-  try {
-    RunImportAction(ActionIndex);
-  } catch (...) {
-    fCorvaneRoot.reset();
-    throw;
-  }
-  fCorvaneRoot.reset();
+  TScopeExit dropRoot([this] { fCorvaneRoot.reset(); });
+  RunImportAction(ActionIndex);
 }
 
 void TCorvaneIdfImport::RunImportAction(int ActionIndex) {
@@ -165,8 +161,7 @@ void TCorvaneIdfImport::ImportButtonClick() {
     fWindowsFileSystemAssemblyFolder = AssemblyPathEdit.Text();
   if (FReg) LocalSetRegSettings();
   // Two imports writing one folder would replace each other's files half-way.
-  std::string folder = ExtractFileDir(FAssemblyFilename);
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  const std::string folder = ExtractFileFolder(FAssemblyFilename);
   const TFileLock lock(folder, TFileLock::lwTry);
   if (!lock.Locked() && lock.Error().empty()) {
     FImportIDF->ErrorLog.Add("Another import is writing into " + folder + "; this import is refused");

@@ -9,6 +9,7 @@
 #include "import/IdfImportV4_XE2.h"
 
 #include "host/CorvaneX_TLB.h"
+#include "host/HostInstance.h"
 
 class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
  public:
@@ -30,7 +31,7 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   void AssemblyPathEditDblClick() override;  // AssemblyPathButtonClick
   void ImportButtonClick() override;
   // Builds the model in the host (ValdrinCreateAssembly.cpp).
-  virtual void CreateAssembly();
+  void CreateAssembly();
 
   // ---- sketches and extrusions (ValdrinSketches.cpp) ----
   using TSketchPtr = std::shared_ptr<CorvaneX_TLB::ICVSketch>;
@@ -70,6 +71,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   bool LocalGetRootAndInit(CorvaneX_TLB::TAutomationHook* Hook, std::shared_ptr<CorvaneX_TLB::ICVRoot>& Root,
                            bool aNew);
   void InitialiseFormSettings() { fCorvaneFactor = 1.0; }
+  // The instance a step starts; a failed terminate goes to the error log as "Terminating Corvane".
+  THostInstance StepHostInstance();
 
   // ---- assembly (ValdrinCreateAssembly.cpp) ----
   void PlaceBoardOutlinePart(const TAssemblyPtr& AssySession);
@@ -80,9 +83,9 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   TOccurrencePtr PlacePartExt(const std::string& aPartName, const TAssemblyPtr& aAssemblySession, bool aTop, double ax,
                               double ay, double aBoardThickness, double aRot);
 
-  // The few calls into the host, kept apart until the host interface is in the build.
-  virtual std::shared_ptr<CorvaneX_TLB::ICVRoot> QueryRoot(const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root);
-  virtual std::string RootVersionText();
+  // The host's root from its request (empty when it is none), and the host's version for About.
+  std::shared_ptr<CorvaneX_TLB::ICVRoot> QueryRoot(const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root);
+  std::string RootVersionText();
 
   controls::TCheckBox AnchorPartsCb, ShowPartCreateCb, UseVaultCb;
   controls::TLabel HolesPerFeatureLabel, InVaultLabel;

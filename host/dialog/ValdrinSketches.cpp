@@ -1,4 +1,5 @@
 // Outline lists into host sketches, and the extrusions made from them.
+#include "CommonObjects/ScopeExit.h"
 #include "host/CorvaneFeatureUtils.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
 
@@ -8,8 +9,9 @@ namespace fu = CorvaneFeatureUtils;
 void TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List, bool Progress,
                                            bool Heal) {
   Sketch->BeginChange();
+  TScopeExit endChange([&] { Sketch->EndChange(); });
   std::vector<std::string> analysis;
-  try {
+  {
     if (Progress) {
       UpDateCaption(Sketch->Get_Name());
       ProgressInit(List.Count());
@@ -56,11 +58,7 @@ void TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoar
       UpDateCaption("");
     }
     for (const auto& line : analysis) FImportIDF->VerifyLog.Add(line);
-  } catch (...) {
-    Sketch->EndChange();
-    throw;
   }
-  Sketch->EndChange();
 }
 
 TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::LocalExtrudeSketch(const TFeaturesPtr& Features,

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 inline const char* kHeader = ".HEADER\nBOARD_FILE 3.0 \"Test\" 2026/01/01.12:00:00 1\ntest_board MM\n.END_HEADER\n";
 inline const char* kOutline =

@@ -48,15 +48,6 @@ class AssemblyTest : public HostTest {
   std::shared_ptr<ICVAssemblySession> Asm;
 };
 
-void ExpectBox(const readback::TBox& b, double x0, double y0, double z0, double x1, double y1, double z1) {
-  EXPECT_NEAR(b.X0, x0, 1e-3);
-  EXPECT_NEAR(b.Y0, y0, 1e-3);
-  EXPECT_NEAR(b.Z0, z0, 1e-3);
-  EXPECT_NEAR(b.X1, x1, 1e-3);
-  EXPECT_NEAR(b.Y1, y1, 1e-3);
-  EXPECT_NEAR(b.Z1, z1, 1e-3);
-}
-
 TEST_F(AssemblyTest, PlacementsLandWhereTheBoardSays) {
   auto file = MakeComponent("R0805");
   Asm = Root->CreateEmptyAssembly("Board_Assy");

@@ -1,5 +1,5 @@
 // About details, help file choice, help keys and the host's requests.
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 namespace {
 std::vector<std::string> SplitLines(const std::string& text) {

@@ -1,5 +1,5 @@
 // File names, folders and the vault option.
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 TEST_F(DialogTest, TheAssemblyFolderMustBeAbsolute) {
   auto d = ShowWith(WriteSample());

@@ -1,6 +1,6 @@
 // The show sequence and the persisted options.
 #include "import/IdfImportSettingsTable.h"
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 using controls::TCheckBox;
 

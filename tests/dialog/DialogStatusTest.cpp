@@ -1,7 +1,7 @@
 // Logs, progress, stop and the closing advice.
 #include <csignal>
 
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 TEST_F(DialogTest, ReadErrorsOpenTheErrorLogWithTheReadingWarning) {
   Write("bad.emn", ".HEADER\nLIBRARY_FILE 3.0 x 2026/01/01 1\n.END_HEADER\n");

@@ -1,23 +1,11 @@
-// The launcher, the host entry, the terminal About and the batch command.
+// The launcher, the host entry and the terminal About.
 #include <sstream>
 
-#include "app/BatchCommand.h"
 #include "app/CorvaneIdfCommandLauncher.h"
-#ifdef IDF_TESTS_WITH_OCCT
-#include "corvane/CorvaneServer.h"
-#endif
 #include "platform/TerminalPlatform.h"
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/RecordingHost.h"
-
-namespace {
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-}  // namespace
+#include "tests/support/TestFiles.h"
 
 TEST_F(DialogTest, TheProgramsEntryShowsOnlyTheAboutDetails) {
   RunIdfImport(true, TLaunchSetup{medium, nullptr, nullptr});
@@ -158,7 +146,7 @@ TEST_F(DialogTest, ADesktopClipboardToolTakesTheAboutDetails) {
   ASSERT_TRUE(terminal->HasClipboard());
   TCorvaneIdfImport d;
   d.ShowAboutDetails("Corvane VAV Arizede", "Corvane", "0");
-  const std::string copied = ReadFile(clip);
+  const std::string copied = ReadFileBytes(clip);
   EXPECT_EQ(copied.rfind("Corvane VAV Arizede\nVer : ", 0), 0u) << copied;
   EXPECT_EQ(copied.find("Do you want"), std::string::npos);
   EXPECT_EQ(shown.str().find("clipboard could not"), std::string::npos);
@@ -176,90 +164,4 @@ TEST(TerminalPlatform, YesWithoutClipboardSaysSo) {
   platform::SetServices(saved);
   EXPECT_NE(out.str().find("Corvane Version 0\n"), std::string::npos);
   EXPECT_NE(out.str().find("There is no clipboard to copy to.\n"), std::string::npos);
-}
-
-class BatchTest : public DialogTest {
- protected:
-  int Batch(std::vector<std::string> args) {
-#ifdef IDF_TESTS_WITH_OCCT
-    corvane::RegisterCorvaneServer();  // a batch run builds the assembly
-#endif
-    out.str("");
-    err.str("");
-    return RunBatch(args, out, err);
-  }
-  std::string Settings() const { return (dir / "cfg" / "registry.reg").string(); }
-  std::ostringstream out, err;
-};
-
-TEST_F(BatchTest, RunsTheShowSequenceAndLeavesTheStoreAlone) {
-  const std::string board = WriteSample();
-  fs::create_directories(dir / "cfg");
-  const std::string stored =
-      "REGEDIT4\n\n[\\Software\\Pellmark\\Corvane\\IDF]\n\"SearchSubDirectories\"=\"not a number\"\n"
-      "\"ImportDefaultHeight\"=\"5\"\n";
-  Write("cfg/registry.reg", stored);
-  EXPECT_EQ(Batch({board, "--settings", Settings(), "--log", "all"}), 0) << err.str();
-  EXPECT_NE(out.str().find("---- Summary ----"), std::string::npos);
-  EXPECT_NE(out.str().find("Font Setting"), std::string::npos);
-  EXPECT_NE(out.str().find("---- Detail ----"), std::string::npos);
-  EXPECT_EQ(ReadFile(dir / "cfg" / "registry.reg"), stored);  // the repair stayed in memory
-}
-
-TEST_F(BatchTest, SetValuesGoThroughTheShowSequenceAndAreSavedOnRequest) {
-  const std::string board = WriteSample();
-  EXPECT_EQ(Batch({board, "--no-settings", "--settings", Settings(), "--set", "DoPads=true", "--set",
-                   "ImportHeightUnitsIndex=1", "--set", "importdefaultheight=5", "--set", "HolesPerFeature=25", "--set",
-                   "XrefFormWidth=700", "--save-settings"}),
-            0)
-      << err.str();
-  auto file = std::make_shared<TRegistryFileMedium>(Settings());
-  TGetInfoFromRegistry s(file);
-  s.SetKey("Corvane\\IDF");
-  EXPECT_TRUE(s.GetBooleanFromRegistry("DoPads"));
-  // The height is meant in the unit given, and written as the dialog writes it (inches: five
-  // decimals), so the show sequence does not reset it to 10 mm.
-  EXPECT_EQ(s.GetIntegerFromRegistry("ImportHeightUnitsIndex"), 1);
-  EXPECT_EQ(s.GetStringFromRegistry("ImportDefaultHeight"), "5.00000");
-  EXPECT_EQ(s.GetStringFromRegistry("HolesPerFeature"), "25");
-  EXPECT_EQ(s.GetIntegerFromRegistry("XrefFormWidth"), 700);
-  EXPECT_EQ(s.GetStringFromRegistry("ImportBoardFilePath"), board);
-  EXPECT_EQ(s.GetStringFromRegistry("ImportAssemblyPath"), Folder());
-}
-
-TEST_F(BatchTest, SettingErrorsAreUsageErrorsThatNameTheSetting) {
-  const std::string board = WriteSample();
-  EXPECT_EQ(Batch({board, "--set", "DoPadz=true"}), 2);
-  EXPECT_NE(err.str().find("'DoPadz' is no setting"), std::string::npos);
-  EXPECT_EQ(Batch({board, "--set", "DoPads=maybe"}), 2);
-  EXPECT_NE(err.str().find("'DoPads'"), std::string::npos);
-  EXPECT_EQ(Batch({board, "--set", "ImportFormLeft=12px"}), 2);
-  EXPECT_NE(err.str().find("'ImportFormLeft'"), std::string::npos);
-  EXPECT_EQ(Batch({board, "--set", "ImportFormLeft=99999999999"}), 2);
-  EXPECT_EQ(Batch({board, "--set", "DoPads"}), 2);
-  EXPECT_EQ(Batch({board, "--set"}), 2);
-  EXPECT_TRUE(out.str().empty());
-}
-
-TEST_F(BatchTest, ExitCodesStayAsTheyWere) {
-  EXPECT_EQ(Batch({Folder() + "missing.emn", "--no-settings"}), 2);
-  EXPECT_EQ(Batch({}), 2);
-  Write("bad.emn", ".HEADER\nLIBRARY_FILE 3.0 x 2026/01/01 1\n.END_HEADER\n");
-  EXPECT_EQ(Batch({Folder() + "bad.emn", "--no-settings", "--log", "summary"}), 1);
-  EXPECT_NE(out.str().find("---- Error ----"), std::string::npos);
-  EXPECT_NE(err.str().find("Errors were found while reading the input files"), std::string::npos);
-  Write("blank.emn", "\n   \n");
-  EXPECT_EQ(Batch({Folder() + "blank.emn", "--no-settings"}), 1);
-  EXPECT_NE(out.str().find("Exception : LoadFiles | no IDF data to read"), std::string::npos);
-  const std::string board = WriteSample();
-  Write("lib2.emp", kSampleLibrary);
-  EXPECT_EQ(Batch({board, "--no-settings", "--library", Folder() + "lib2.emp", "--log", "all"}), 0);
-  EXPECT_NE(out.str().find("lib2.emp"), std::string::npos);
-}
-
-TEST_F(BatchTest, AStoreThatCannotBeWrittenIsReported) {
-  const std::string board = WriteSample();
-  fs::create_directories(dir / "cfg" / "registry.reg");  // a folder in the file's place
-  EXPECT_EQ(Batch({board, "--no-settings", "--settings", Settings(), "--save-settings"}), 2);
-  EXPECT_NE(err.str().find("settings"), std::string::npos);
 }

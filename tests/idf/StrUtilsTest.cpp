@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "CommonObjects/FileUtils.h"
 #include "CommonObjects/IdfStrUtils.h"
 #include "platform/Platform.h"
 
@@ -84,6 +85,34 @@ TEST(TextHelpers, SmallRules) {
   // the first occurrence of the extension text goes, wherever it is
   EXPECT_EQ(RemoveExt("/a.emn.d/b.EMN"), "/a.d/b.EMN");
   EXPECT_EQ(RemoveExtension("/a.emn.d/b.EMN"), "/a.emn.d/b");
+}
+
+TEST(PathRules, LocalPathsSplitOnSlashForeignNamesAlsoOnBackslashAndDrive) {
+  // a local name may hold a backslash or a colon; a name from another system may not
+  EXPECT_EQ(ExtractFileName("/tmp/a\\b:c.emn"), "a\\b:c.emn");
+  EXPECT_EQ(ExtractFileDir("/tmp/a\\b.emn"), "/tmp/");
+  EXPECT_EQ(ExtractFileFolder("/x"), "/");
+  EXPECT_EQ(ExtractFileFolder("x"), ".");
+  EXPECT_EQ(ExtractForeignName("C:\\pcb/x\\board.emn"), "board.emn");
+  EXPECT_EQ(ExtractForeignDir("C:\\pcb/x\\board.emn"), "C:\\pcb/x\\");
+  EXPECT_EQ(ExtractForeignName("D:board.emn"), "board.emn");
+  EXPECT_EQ(ExtractForeignDir("D:board.emn"), "D:");
+  EXPECT_EQ(ExtractForeignName("rev:2.emn"), "rev:2.emn");
+  EXPECT_EQ(RemoveExtension("C:board"), "C:board");
+}
+
+TEST(AsciiCase, OnlyAsciiLettersFold) {
+  EXPECT_EQ(UpperCase("r\xc3\xa9sistor-0805"), "R\xc3\xa9SISTOR-0805");
+  EXPECT_EQ(LowerCase("MM\xc3\x89"), "mm\xc3\x89");
+  EXPECT_TRUE(LessIgnoringCase("abc", "ABD"));
+  EXPECT_FALSE(LessIgnoringCase("ABC", "abc"));
+  EXPECT_TRUE(LessIgnoringCase("Z", "\xc3\x89"));  // bytes above ASCII sort last
+  std::uint32_t v = 0;
+  EXPECT_TRUE(TryHexToUInt32("00fFa0", v));
+  EXPECT_EQ(v, 0xFFA0u);
+  EXPECT_TRUE(TryHexToUInt32("FFFFFFFF", v));
+  EXPECT_EQ(v, 0xFFFFFFFFu);
+  for (const char* bad : {"", "123456789", "+1", "-1", "1 ", "0x1", "g"}) EXPECT_FALSE(TryHexToUInt32(bad, v)) << bad;
 }
 
 TEST(EnumNames, NameWithoutPrefixAndLookUpIgnoringCase) {

@@ -4,26 +4,23 @@
 #include <unistd.h>
 #include <filesystem>
 
+#include "CommonObjects/IdfStrUtils.h"
 #include "import/OrderedPaths.h"
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedStoreTest.h"
 #include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-class SearchPathEditorTest : public ::testing::Test {
+class SearchPathEditorTest : public ScriptedStoreTest {
  protected:
   void SetUp() override {
-    scripted = std::make_shared<platform::TScriptedPlatform>();
-    saved = platform::SetServices(scripted);
-    store = std::make_unique<TGetInfoFromRegistry>(std::make_shared<TRegistryMemoryMedium>());
-    store->SetKey("Corvane\\IDF");
+    ScriptedStoreTest::SetUp();
     e.fReg = store.get();
     e.FFileName = "board";
     e.FPathListExt = ".sp";
     e.FInitialDir = tmp.Path();
   }
-  void TearDown() override { platform::SetServices(saved); }
   std::string D(const std::string& name) const {
     fs::create_directories(tmp.Path() + name);
     return tmp.Path() + name;
@@ -36,9 +33,6 @@ class SearchPathEditorTest : public ::testing::Test {
   }
 
   TTempDir tmp;
-  std::shared_ptr<platform::TScriptedPlatform> scripted;
-  std::shared_ptr<platform::IPlatform> saved;
-  std::unique_ptr<TGetInfoFromRegistry> store;
   TSearchPath e;
 };
 }  // namespace
@@ -79,9 +73,7 @@ TEST_F(SearchPathEditorTest, AddRemoveAndMoveLines) {
   e.editFolder.SetText(b);
   e.AddButton.Click();
   // A path already listed, in another letter case, is not added again.
-  std::string upper = a;
-  for (char& c : upper) c = static_cast<char>(std::toupper(c));
-  e.editFolder.SetText(upper);
+  e.editFolder.SetText(UpperCase(a));
   EXPECT_FALSE(e.AddButton.Enabled);
   e.AddButton.Enabled = true;
   e.AddButton.Click();

@@ -5,25 +5,21 @@
 #include <filesystem>
 
 #include "import/PartXref.h"
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedStoreTest.h"
 #include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-class XrefEditorTest : public ::testing::Test {
+class XrefEditorTest : public ScriptedStoreTest {
  protected:
   void SetUp() override {
-    scripted = std::make_shared<platform::TScriptedPlatform>();
-    saved = platform::SetServices(scripted);
-    store = std::make_unique<TGetInfoFromRegistry>(std::make_shared<TRegistryMemoryMedium>());
-    store->SetKey("Corvane\\IDF");
+    ScriptedStoreTest::SetUp();
     f.FReg = store.get();
     f.FPartExt = ".CV_PRT";
     f.FAssyExt = ".CV_ASM";
     f.FPartXrefExt = ".xrf";
   }
-  void TearDown() override { platform::SetServices(saved); }
   std::vector<std::pair<std::string, std::string>> Rows() const {
     std::vector<std::pair<std::string, std::string>> out;
     for (int r = 1; r < f.FootPrintGrid.RowCount(); ++r)
@@ -33,9 +29,6 @@ class XrefEditorTest : public ::testing::Test {
   using Rows_t = std::vector<std::pair<std::string, std::string>>;
 
   TTempDir tmp;
-  std::shared_ptr<platform::TScriptedPlatform> scripted;
-  std::shared_ptr<platform::IPlatform> saved;
-  std::unique_ptr<TGetInfoFromRegistry> store;
   TPartXrefForm f;
 };
 }  // namespace

@@ -39,15 +39,6 @@ void AddPlacement(TTestImport& d, const std::string& des, const std::string& pkg
         TOutlineObject(etLine, pts[i][0], pts[i][1], pts[i + 1][0], pts[i + 1][1], 0, 0, 0, 0, 0, false));
   d.FPartPlaceList.Add(std::move(p));
 }
-
-void ExpectBox(const readback::TBox& b, double x0, double y0, double z0, double x1, double y1, double z1) {
-  EXPECT_NEAR(b.X0, x0, 1e-3);
-  EXPECT_NEAR(b.Y0, y0, 1e-3);
-  EXPECT_NEAR(b.Z0, z0, 1e-3);
-  EXPECT_NEAR(b.X1, x1, 1e-3);
-  EXPECT_NEAR(b.Y1, y1, 1e-3);
-  EXPECT_NEAR(b.Z1, z1, 1e-3);
-}
 }  // namespace
 
 TEST_F(EndToEnd, BoardWithHolesAndPlacedPartsOpensWithItsGeometry) {
@@ -205,17 +196,4 @@ TEST_F(EndToEnd, BatchBuildsTheSharedBoards) {
   ASSERT_TRUE(FileExists(d->FAssemblyFilename)) << d->FImportIDF->ErrorLog.Text();
   EXPECT_GT(d->FPartPlaceList.Count(), 10);
   CheckPlacements(*d);
-}
-
-TEST_F(EndToEnd, BatchDrawsItsProgressOnlyOnATerminal) {
-  const std::string board = SamplesDir() + "sample.emn";
-  std::ostringstream out, err, quietOut, quietErr;
-  RunBatch({board, "--assembly-dir", Folder() + "t/", "--no-settings", "--settings", Folder() + "s.reg"}, out, err,
-           true);
-  EXPECT_NE(err.str().find("\r\033[KCreating Board Outline Part"), std::string::npos) << err.str();
-  EXPECT_NE(err.str().find("\r\033[KPlacing PCB Part"), std::string::npos);
-  RunBatch({board, "--assembly-dir", Folder() + "q/", "--no-settings", "--settings", Folder() + "s.reg"}, quietOut,
-           quietErr, false);
-  EXPECT_EQ(quietErr.str().find('\r'), std::string::npos);
-  EXPECT_NE(quietOut.str().find("---- Files written ----\n" + Folder() + "q/"), std::string::npos) << quietOut.str();
 }

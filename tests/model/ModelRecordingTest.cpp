@@ -517,6 +517,20 @@ TEST_F(ModelTest, AFailedAssemblyIsReportedNotShownAsSuccess) {
   EXPECT_EQ(host->CountOf("NewInstance"), host->CountOf("Terminate"));
 }
 
+TEST_F(ModelTest, EveryStepReportsAFailedTerminateOfItsInstanceTheSameWay) {
+  auto d = ReadyToImport(
+      *this, [&] { return Show(BoardText("")); }, Folder());
+  host->Script.FailOn("Terminate", "instance lost");
+  d->ImportButton.Click();
+  // Two auto parts, the board part and the assembly's own instance, each ended once.
+  EXPECT_EQ(host->CountOf("NewInstance"), 4);
+  EXPECT_EQ(host->CountOf("Terminate"), 4);
+  EXPECT_EQ(CountStarting(d->FImportIDF->ErrorLog, "Exception : Terminating Corvane | instance lost"), 4)
+      << d->FImportIDF->ErrorLog.Text();
+  // The assembly's instance ends before the closing advice, which therefore counts it.
+  EXPECT_EQ(Messages().back().rfind("There were errors during the Import process.", 0), 0u) << Messages().back();
+}
+
 TEST_F(ModelTest, VaultSavesIntoTheTemporaryFolderWithoutTrailingSeparator) {
   auto d = ReadyToImport(
       *this, [&] { return Show(BoardText("")); }, Folder());

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/RecordingHost.h"
 
 class TTestImport : public TCorvaneIdfImport {

@@ -1,6 +1,6 @@
 // Preparing the placement list through the dialog: cross-reference mapping, binding, outline
 // passes, mechanical flag and the "Show Parts" report, on real folders.
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include <sstream>
 

@@ -2,7 +2,7 @@
 // check, and the two editors opened from the dialog.
 #include "import/OrderedPaths.h"
 #include "import/PartXref.h"
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

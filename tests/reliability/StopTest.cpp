@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "corvane/CorvaneServer.h"
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

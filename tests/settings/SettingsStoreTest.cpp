@@ -7,17 +7,11 @@
 #include <sstream>
 
 #include "CommonObjects/GetRegInfoExt.h"
+#include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 void WriteAll(const fs::path& p, const std::string& text) {
   std::ofstream out(p, std::ios::binary);
   out << text;
@@ -47,7 +41,7 @@ TEST_F(SettingsFile, WritesTheRegistryExportFormat) {
   EXPECT_TRUE(s.SetStringInRegistry("ImportAssemblyPath", "/home/a \"b\"\\c/"));
   EXPECT_TRUE(s.SetBooleanInRegistry("UseLibParts", true));
   EXPECT_TRUE(s.SetIntegerInRegistry("ImportFormLeft", -1));
-  EXPECT_EQ(ReadAll(path),
+  EXPECT_EQ(ReadFileBytes(path.string()),
             "REGEDIT4\n\n[\\Software\\Pellmark\\Corvane\\IDF]\n"
             "\"ImportAssemblyPath\"=\"/home/a \\\"b\\\"\\\\c/\"\n"
             "\"UseLibParts\"=dword:00000001\n"
@@ -103,7 +97,7 @@ TEST_F(SettingsFile, KeepsWhatItDoesNotOwn) {
            "[\\Software\\Pellmark\\Corvane\\IDF]\r\n\"Keep\"=dword:0000000a\r\n");
   auto s = Store();
   EXPECT_TRUE(s.SetStringInRegistry("New", "v"));
-  const std::string text = ReadAll(path);
+  const std::string text = ReadFileBytes(path.string());
   EXPECT_NE(text.find("[\\Software\\Other]\n\"A\"=hex:01,02,03\n@=\"default\"\n"), std::string::npos) << text;
   EXPECT_EQ(s.GetIntegerFromRegistry("Keep"), 10);
   EXPECT_EQ(s.GetStringFromRegistry("New"), "v");
@@ -121,7 +115,7 @@ TEST_F(SettingsFile, DamagedLinesAreKeptAndCountAsUnreadable) {
   EXPECT_EQ(s.GetIntegerFromRegistry("Long"), -1);  // more than 32 bits
   ASSERT_TRUE(s.SetStringInRegistry("Other", "x"));
   // A rewrite keeps what it could not read, so nothing of the user's store is lost.
-  EXPECT_EQ(ReadAll(path), damaged + "\"Other\"=\"x\"\n");
+  EXPECT_EQ(ReadFileBytes(path.string()), damaged + "\"Other\"=\"x\"\n");
 }
 
 TEST_F(SettingsFile, LineBreaksInATextSurvive) {
@@ -133,7 +127,7 @@ TEST_F(SettingsFile, LineBreaksInATextSurvive) {
 TEST_F(SettingsFile, AnInterruptedWriteLeavesTheOldStoreIntact) {
   auto s = Store();
   ASSERT_TRUE(s.SetStringInRegistry("ImportBoardFilePath", "/old/board.emn"));
-  const std::string before = ReadAll(path);
+  const std::string before = ReadFileBytes(path.string());
 
   // A process that dies after writing its temporary file but before the rename.
   pid_t pid = ::fork();
@@ -150,7 +144,7 @@ TEST_F(SettingsFile, AnInterruptedWriteLeavesTheOldStoreIntact) {
   ::waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(ReadFileBytes(path.string()), before);
   EXPECT_EQ(s.GetStringFromRegistry("ImportBoardFilePath"), "/old/board.emn");
   // The lock died with the process: the next writer goes ahead.
   EXPECT_TRUE(s.SetStringInRegistry("ImportBoardFilePath", "/next/board.emn"));

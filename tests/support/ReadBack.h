@@ -1,6 +1,8 @@
 // Reads the host's files back with OpenCASCADE, in millimetres, for checks.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,5 +39,15 @@ TAssemblyFacts ReadAssembly(const std::string& Path);
 
 // A plain STEP file of a box, as another CAD system would write it (millimetres).
 void WriteForeignBox(const std::string& Path, double Dx, double Dy, double Dz);
+
+// Each side of the box within a thousandth of a millimetre.
+inline void ExpectBox(const TBox& b, double x0, double y0, double z0, double x1, double y1, double z1) {
+  EXPECT_NEAR(b.X0, x0, 1e-3);
+  EXPECT_NEAR(b.Y0, y0, 1e-3);
+  EXPECT_NEAR(b.Z0, z0, 1e-3);
+  EXPECT_NEAR(b.X1, x1, 1e-3);
+  EXPECT_NEAR(b.Y1, y1, 1e-3);
+  EXPECT_NEAR(b.Z1, z1, 1e-3);
+}
 
 }  // namespace readback

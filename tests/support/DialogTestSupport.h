@@ -6,10 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CommonObjects/GetRegInfoExt.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
-#include "platform/Platform.h"
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedStoreTest.h"
 
 namespace fs = std::filesystem;
 
@@ -23,22 +21,18 @@ inline const char* kSampleLibrary =
     ".ELECTRICAL\nRES_0805 R0805 MM 0.6\n0 -1 -0.6 0\n0 1 -0.6 0\n0 1 0.6 0\n0 -1 0.6 0\n0 -1 -0.6 0\n"
     ".END_ELECTRICAL\n";
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public ScriptedStoreTest {
  protected:
   void SetUp() override {
     dir = fs::temp_directory_path() / ("corvane-dialog-" + std::to_string(::getpid()) + "-" +
                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
-    scripted = std::make_shared<platform::TScriptedPlatform>();
-    saved = platform::SetServices(scripted);
-    medium = std::make_shared<TRegistryMemoryMedium>();
-    store = std::make_unique<TGetInfoFromRegistry>(medium);
-    store->SetKey("Corvane\\IDF");
+    ScriptedStoreTest::SetUp();
     TIdfImportFormV4_XE2::ApplicationHelpFile.clear();
   }
   void TearDown() override {
-    platform::SetServices(saved);
+    ScriptedStoreTest::TearDown();
     fs::remove_all(dir);
   }
   std::string Folder() const { return dir.string() + "/"; }
@@ -72,9 +66,4 @@ class DialogTest : public ::testing::Test {
   }
 
   fs::path dir;
-  std::shared_ptr<platform::TScriptedPlatform> scripted;
-  std::shared_ptr<platform::IPlatform> saved;
-  std::shared_ptr<TRegistryMemoryMedium> medium;
-  std::unique_ptr<TGetInfoFromRegistry> store;
-  platform::TDecimalSeparatorGuard separatorGuard;
 };
