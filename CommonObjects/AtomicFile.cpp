@@ -36,7 +36,7 @@ void SyncFolder(const std::string& Folder) {
 }
 }  // namespace
 
-TAtomicFile::TAtomicFile(const std::string& Target) : FTarget(FollowLinks(Target)) {
+TAtomicFile::TAtomicFile(const std::string& Target, unsigned NewFileMode) : FTarget(FollowLinks(Target)) {
   std::string pattern = FTarget + ".tmp-XXXXXX";
   FFd = mkstemp(pattern.data());
   if (FFd < 0) Fail(std::strerror(errno));
@@ -49,7 +49,7 @@ TAtomicFile::TAtomicFile(const std::string& Target) : FTarget(FollowLinks(Target
   } else {
     const mode_t mask = umask(0);
     umask(mask);
-    mode = 0666 & ~mask;
+    mode = static_cast<mode_t>(NewFileMode & 0777) & ~mask;
   }
   fchmod(FFd, mode);
 }

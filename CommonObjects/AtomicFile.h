@@ -14,8 +14,9 @@ struct EAtomicFileError : std::runtime_error {
 
 class TAtomicFile {
  public:
-  // Creates the temporary file in the target's folder; throws EAtomicFileError.
-  explicit TAtomicFile(const std::string& Target);
+  // Creates the temporary file in the target's folder; throws EAtomicFileError. A file that is
+  // new gets NewFileMode less the umask; a replaced one keeps its permissions.
+  explicit TAtomicFile(const std::string& Target, unsigned NewFileMode = 0666);
   ~TAtomicFile();  // removes the temporary file unless committed
   TAtomicFile(const TAtomicFile&) = delete;
   TAtomicFile& operator=(const TAtomicFile&) = delete;

@@ -3,6 +3,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <cstdio>
+
 #include "CommonObjects/IdfStrUtils.h"
 
 bool FileExists(const std::string& path) {
@@ -70,4 +73,44 @@ std::string ExtractFileExt(const std::string& path) {
 
 std::string IncludeTrailingPathDelimiter(const std::string& path) {
   return (!path.empty() && path.back() == '/') ? path : path + "/";
+}
+
+namespace {
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
+
+uint64_t Fnv1a(const std::string& text) {
+  uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+}  // namespace
+
+std::string SafeFileName(const std::string& name, std::size_t MaxBytes) {
+  std::string out = name;
+  for (char& c : out)
+    if (IsControl(static_cast<unsigned char>(c)) || c == '/') c = '_';
+  if (out.empty() || out == "." || out == "..") return "Unnamed";
+  if (out.size() <= MaxBytes) return out;
+  char hash[20];
+  std::snprintf(hash, sizeof hash, "-%016llx", static_cast<unsigned long long>(Fnv1a(name)));
+  std::size_t keep = MaxBytes > 17 ? MaxBytes - 17 : 0;
+  // Never cut a UTF-8 sequence in two.
+  while (keep > 0 && (static_cast<unsigned char>(out[keep]) & 0xC0) == 0x80) --keep;
+  return out.substr(0, keep) + hash;
+}
+
+std::string EscapeControls(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (IsControl(u) && c != '\t') {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }

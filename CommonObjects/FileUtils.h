@@ -1,6 +1,7 @@
 #pragma once
 // File-system helpers with the conventions of this program: directories end with "/", and a
 // derived path also matches a file that differs only in letter case (an exact match wins).
+#include <cstddef>
 #include <string>
 
 bool FileExists(const std::string& path);
@@ -13,6 +14,13 @@ std::string ExtractFileDir(const std::string& path);   // with trailing "/", emp
 std::string ExtractFileName(const std::string& path);  // the part after the last separator
 std::string ExtractFileExt(const std::string& path);   // from the last "." of the name, with it
 std::string IncludeTrailingPathDelimiter(const std::string& path);
+
+// A name from an IDF file made fit to be a file name: control characters and "/" become "_",
+// an empty name, "." and ".." become "Unnamed", and a name longer than MaxBytes is cut and
+// ends in a hash of the whole name, so two long names never share a file.
+std::string SafeFileName(const std::string& name, std::size_t MaxBytes = 200);
+// Control characters of a name as \xNN, for printing it on a terminal.
+std::string EscapeControls(const std::string& text);
 // The folder to open, lock or sync: no trailing "/", "." for a bare name, "/" at the root.
 std::string ExtractFileFolder(const std::string& path);
 

@@ -1,8 +1,9 @@
 #include "CommonObjects/GetRegInfoExt.h"
 
+#include "CommonObjects/AtomicFile.h"
+#include "CommonObjects/FileLock.h"
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/IdfStrUtils.h"
-#include "CommonObjects/ScopeExit.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -69,30 +71,6 @@ void MakeDirs(const std::string& dir) {
   }
 }
 
-// Holds an exclusive advisory lock for the lifetime of the object.
-class TFileLock {
- public:
-  explicit TFileLock(const std::string& path) {
-    fFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fFd < 0) throw ERegistryError(ErrnoText("cannot open lock file", path));
-    while (::flock(fFd, LOCK_EX) != 0) {
-      if (errno != EINTR) {
-        ::close(fFd);
-        throw ERegistryError(ErrnoText("cannot lock", path));
-      }
-    }
-  }
-  ~TFileLock() {
-    ::flock(fFd, LOCK_UN);
-    ::close(fFd);
-  }
-  TFileLock(const TFileLock&) = delete;
-  TFileLock& operator=(const TFileLock&) = delete;
-
- private:
-  int fFd = -1;
-};
-
 }  // namespace
 
 // ---------------- TRegFile ----------------
@@ -101,11 +79,19 @@ TRegFile TRegFile::Parse(const std::string& text) {
   TRegFile f;
   TKey* current = nullptr;
   std::size_t pos = 0;
+  int lineNo = 0;
   std::string pending;  // a value continued over several lines ("\" at the end)
+  auto foreign = [&f, &lineNo](const std::string& line) {
+    if (f.ForeignLineNo == 0) {
+      f.ForeignLineNo = lineNo;
+      f.ForeignLine = line;
+    }
+  };
   while (pos <= text.size()) {
     std::size_t nl = text.find('\n', pos);
     std::string line = StripCR(text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos));
     pos = nl == std::string::npos ? text.size() + 1 : nl + 1;
+    ++lineNo;
     if (!pending.empty()) {
       std::size_t b = line.find_first_not_of(" \t");
       line = pending + (b == std::string::npos ? std::string() : line.substr(b));
@@ -121,7 +107,12 @@ TRegFile TRegFile::Parse(const std::string& text) {
       current = &f.FindOrAdd(line.substr(1, line.size() - 2));
       continue;
     }
-    if (!current) continue;  // values before any key belong nowhere
+    if (!current) {
+      // Text before the first key is no value of ours, but it is the user's: kept for a rewrite.
+      f.Preamble.push_back(line);
+      foreign(line);
+      continue;
+    }
     TRegValue v;
     std::string name;
     std::size_t i = 0;
@@ -143,6 +134,7 @@ TRegFile TRegFile::Parse(const std::string& text) {
       current->Values.emplace_back(name, v);
     } else {
       // Not a value line (comment, default value, damage): kept as it is.
+      if (line.front() != ';' && line.rfind("@=", 0) != 0) foreign(line);
       v.Kind = TRegValue::rkOther;
       v.Raw = line;
       current->Values.emplace_back(std::string(), v);
@@ -153,6 +145,7 @@ TRegFile TRegFile::Parse(const std::string& text) {
 
 std::string TRegFile::Format() const {
   std::string out = "REGEDIT4\n";
+  for (const auto& l : Preamble) out += l + "\n";
   for (const auto& k : Keys) {
     out += "\n[" + k.Path + "]\n";
     for (const auto& [name, v] : k.Values) {
@@ -223,22 +216,71 @@ std::string TRegistryFileMedium::DefaultPath() {
   return base + "/pellmark/registry.reg";
 }
 
+namespace {
+// Why the store at path cannot be a store, or empty; a missing file is fine.
+std::string RefusalOf(const std::string& path, const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return "settings store " + path + " is a folder, not a file";
+  if (S_ISFIFO(st.st_mode)) return "settings store " + path + " is a FIFO, not a file";
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "settings store " + path + " is a device, not a file";
+  if (!S_ISREG(st.st_mode)) return "settings store " + path + " is not a regular file";
+  if (st.st_size > TRegistryFileMedium::kMaxSize)
+    return "settings store " + path + " is too large for a settings store (" + std::to_string(st.st_size) + " bytes)";
+  return {};
+}
+}  // namespace
+
 TRegFile TRegistryFileMedium::Load(bool mustExist, bool& existed) {
   existed = false;
-  FILE* f = std::fopen(fPath.c_str(), "rb");
-  if (!f) {
+  struct stat st {};
+  if (::stat(fPath.c_str(), &st) != 0) {
     if (errno == ENOENT && !mustExist) return {};
     throw ERegistryError(ErrnoText("cannot read settings", fPath));
   }
-  existed = true;
-  std::string text;
+  if (std::string why = RefusalOf(fPath, st); !why.empty()) throw ERegistryError(why);
+  // Non-blocking, and checked again once open: the path may have changed in between.
+  const int fd = ::open(fPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw ERegistryError(ErrnoText("cannot read settings", fPath));
+  std::string text, why;
+  if (::fstat(fd, &st) != 0) {
+    why = ErrnoText("cannot read settings", fPath);
+  } else {
+    why = RefusalOf(fPath, st);
+  }
   char buf[8192];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  const bool failed = std::ferror(f);
-  std::fclose(f);
-  if (failed) throw ERegistryError("cannot read settings " + fPath);
-  return TRegFile::Parse(text);
+  while (why.empty()) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      why = ErrnoText("cannot read settings", fPath);
+    } else if (text.size() + static_cast<std::size_t>(n) > static_cast<std::size_t>(kMaxSize)) {
+      why = "settings store " + fPath + " is too large for a settings store";
+    } else {
+      text.append(buf, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  if (!why.empty()) throw ERegistryError(why);
+  existed = true;
+  TRegFile f = TRegFile::Parse(text);
+  if (f.ForeignLineNo > 0 && !fWarned && OnForeignLine) {
+    fWarned = true;
+    OnForeignLine("settings store " + fPath + ": line " + std::to_string(f.ForeignLineNo) +
+                  " is not a setting and is kept as it is: " + f.ForeignLine);
+  }
+  return f;
+}
+
+void TRegistryFileMedium::CheckWritable() {
+  struct stat st {};
+  if (::stat(fPath.c_str(), &st) != 0) {
+    if (errno == ENOENT) return;
+    throw ERegistryError(ErrnoText("cannot write settings", fPath));
+  }
+  if (std::string why = RefusalOf(fPath, st); !why.empty()) throw ERegistryError(why);
+  // A store its owner made read-only stays as it is, whoever runs the program (root included).
+  if ((st.st_mode & 0222) == 0 || ::access(fPath.c_str(), W_OK) != 0)
+    throw ERegistryError("settings store " + fPath + " is read-only; it is left as it is");
 }
 
 std::optional<TRegValue> TRegistryFileMedium::Read(const std::string& key, const std::string& name) {
@@ -256,44 +298,25 @@ std::vector<std::pair<std::string, TRegValue>> TRegistryFileMedium::Values(const
 }
 
 void TRegistryFileMedium::Update(const std::function<void(TRegFile&)>& change) {
+  CheckWritable();
   MakeDirs(ExtractFileFolder(fPath));
-  // The lock sits on its own file: the store itself is replaced, so a lock on it would be lost.
-  TFileLock lock(fPath + ".lock");
+  // The lock sits on its own file beside the real store: the store itself is replaced, so a
+  // lock on it would be lost, and two links to one store must share the lock.
+  std::error_code ec;
+  std::string real = std::filesystem::weakly_canonical(fPath, ec).string();
+  if (ec || real.empty()) real = fPath;
+  TFileLock lock(real + ".lock", TFileLock::lwBlock);
+  if (!lock.Locked()) throw ERegistryError("cannot lock " + real + ".lock: " + lock.Error());
   bool existed;
   TRegFile f = Load(false, existed);
-  mode_t mode = 0600;
-  struct stat st {};
-  if (existed && ::stat(fPath.c_str(), &st) == 0) mode = st.st_mode & 07777;
   change(f);
-  const std::string text = f.Format();
-
-  const std::string temp = fPath + ".tmp." + std::to_string(::getpid());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) throw ERegistryError(ErrnoText("cannot write settings", temp));
-  // Until the rename has replaced the store, every way out removes the temporary file.
-  TScopeExit removeTemp([&temp] { ::unlink(temp.c_str()); });
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < text.size()) {
-    ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(w);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok) throw ERegistryError(ErrnoText("cannot write settings", temp));
-  if (BeforeReplace) BeforeReplace(temp);
-  if (::rename(temp.c_str(), fPath.c_str()) != 0) throw ERegistryError(ErrnoText("cannot replace settings", fPath));
-  removeTemp.Release();
-  // Make the rename itself durable.
-  int dfd = ::open(ExtractFileFolder(fPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
+  try {
+    TAtomicFile out(fPath, 0600);  // a new store is the user's own
+    out.Write(f.Format());
+    if (BeforeReplace) BeforeReplace(out.TempPath());
+    out.Commit();
+  } catch (const EAtomicFileError& e) {
+    throw ERegistryError(e.what());
   }
 }
 

@@ -52,12 +52,18 @@ class TRegFile {
   TKey* Find(const std::string& path);
   TKey& FindOrAdd(const std::string& path);
   std::vector<TKey> Keys;
+  std::vector<std::string> Preamble;  // lines before the first key, written back as found
+  // The first line that is not in the export format (1-based; 0 when there is none).
+  int ForeignLineNo = 0;
+  std::string ForeignLine;
 };
 
-// The per-user settings file. Reads take a shared lock, writes an exclusive one on a lock file
-// beside it, re-read the file, change the one value and replace the file atomically
-// (temporary file, flush, rename), so concurrent writers lose nothing and a crash never leaves
-// a half-written store.
+// The per-user settings file. Writes take an exclusive lock on a lock file beside it, re-read
+// the file, change the one value and replace the file atomically (temporary file, flush,
+// rename), so concurrent writers lose nothing and a crash never leaves a half-written store.
+// A symbolic link is followed. Anything that is not a regular file of a store's size (a device,
+// a FIFO, a folder, a file of many megabytes) is refused and left alone, and so is a read-only
+// store: ERegistryError names it.
 class TRegistryFileMedium : public IRegistryMedium {
  public:
   explicit TRegistryFileMedium(std::string path) : fPath(std::move(path)) {}
@@ -70,6 +76,12 @@ class TRegistryFileMedium : public IRegistryMedium {
   std::vector<std::pair<std::string, TRegValue>> Values(const std::string& key) override;
   // Writes many values of one key in one replacement.
   void WriteAll(const std::string& key, const std::vector<std::pair<std::string, TRegValue>>& values);
+  // Raises ERegistryError when a write would be refused; nothing is created.
+  void CheckWritable();
+
+  static constexpr long long kMaxSize = 4 << 20;  // far above any real store
+  // Told once, on the first read, of a line that is not in the export format.
+  std::function<void(const std::string& message)> OnForeignLine;
 
   // Runs after the temporary file is complete and before it replaces the store; lets tests
   // interrupt a write at the worst moment.
@@ -79,6 +91,7 @@ class TRegistryFileMedium : public IRegistryMedium {
   TRegFile Load(bool mustExist, bool& existed);
   void Update(const std::function<void(TRegFile&)>& change);
   std::string fPath;
+  bool fWarned = false;
 };
 
 // Values held in memory only (batch runs work on such a copy of the user's store).

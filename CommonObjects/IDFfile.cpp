@@ -1,5 +1,6 @@
 #include "CommonObjects/IDFfile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -565,6 +566,7 @@ bool TIDFfile::LoadFiles() {
 bool TIDFfile::CleanAndCheck(TSearchStringList& lines, const std::vector<std::string>& kinds,
                              const std::string& message) {
   if (lines.Empty()) return true;
+  ReportUnterminatedQuotes(lines, &lines == &LibStrings ? "Library File" : "Board File");
   lines.DelimitStrings();
   auto& v = lines.Lines();
   std::erase_if(v, [](const std::string& l) {
@@ -577,6 +579,23 @@ bool TIDFfile::CleanAndCheck(TSearchStringList& lines, const std::vector<std::st
     if (kind == k) return true;
   ErrorLog.Add(message);
   return false;
+}
+
+// A quote that never closes swallows the rest of its line into one field, and the errors that
+// follow speak only of missing fields: name the line itself. Counted as the cleaned lines are.
+void TIDFfile::ReportUnterminatedQuotes(const TSearchStringList& lines, const std::string& file) {
+  auto odd = [](const std::string& l) { return std::count(l.begin(), l.end(), '"') % 2 != 0; };
+  const auto& raw = lines.Lines();
+  if (std::none_of(raw.begin(), raw.end(), odd)) return;
+  int cleaned = 0;
+  for (const auto& l : raw) {
+    const std::string d = DelimitStr(l);
+    if (d == "\"\"" || (d.size() > 1 && d[0] == '"' && d[1] == '#')) continue;
+    ++cleaned;
+    if (!odd(l)) continue;
+    const std::size_t b = l.find_first_not_of(" \t"), e = l.find_last_not_of(" \t\r");
+    ErrorLog.Add(file + " Line:" + std::to_string(cleaned) + " unterminated quote: " + l.substr(b, e - b + 1));
+  }
 }
 
 bool TIDFfile::PreFormatIdfData() {
@@ -841,8 +860,10 @@ void TIDFfile::LoadSections(TSearchStringList& DataStrings) {
         SummaryLog.AddTabbed({"Parts:         ", PartsOnPCB});
       }
       fSectionList.push_back(std::move(s));
-    } catch (const std::exception&) {
-      ErrorLog.Add(StatusLog.Last() + failMessage);
+    } catch (const std::exception& e) {
+      // The reason names the value at fault ("... is out of range").
+      ErrorLog.Add(StatusLog.Last() + failMessage + " | " + e.what());
+      if (type == stBOARD_OUTLINE) BoardOutlineRejected = true;
     }
     index = end + 1;
   }

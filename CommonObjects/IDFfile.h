@@ -159,6 +159,8 @@ class TIDFfile {
   std::string IDFBoardUnits;
   std::string IDFLibraryName;
   bool IsPanelFile = false;
+  // A board outline section was there but could not be read; its own error line says why.
+  bool BoardOutlineRejected = false;
   TUnitsType OutputUnits = utMETRE;
   double BoardThickness = 0;
   int ElecPartCount = 0;
@@ -190,11 +192,13 @@ class TIDFfile {
   static TIdfHoleType TranslateHoleType(THoleType HoleType);
   static bool TranslatePlatingStyleToBoolean(TPlatingStyle PlatingStyle);
   static bool TopOrBottomLayerToBoolean(TLayerType aLayer);
+  // BoardFile from boardPath and LibFile from its extension (a case variant that exists counts).
+  void DeriveLibraryFile(const std::string& boardPath, bool keepOwnPath);
 
  private:
-  void DeriveLibraryFile(const std::string& boardPath, bool keepOwnPath);
   bool AskForLibraryFile(const std::string& initialDir);
   bool CleanAndCheck(TSearchStringList& lines, const std::vector<std::string>& kinds, const std::string& message);
+  void ReportUnterminatedQuotes(const TSearchStringList& lines, const std::string& file);
   void ReadHeader(TSearchStringList& lines, int index, std::string& sectionName, std::string& unitWord);
 
   std::vector<std::unique_ptr<TSection>> fSectionList;

@@ -1,6 +1,7 @@
 #include "CommonObjects/IdfStrUtils.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -393,10 +394,32 @@ bool TryStrToFloat(const std::string& text, double& value) {
   return true;
 }
 
+bool NumberShaped(const std::string& text) {
+  const char sep = platform::GetDecimalSeparator();
+  std::size_t i = text.find_first_not_of(' '), digits = 0;
+  if (i == std::string::npos) return false;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  for (; i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == sep); ++i)
+    digits += text[i] != sep;
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+  }
+  return text.find_first_not_of(' ', i) == std::string::npos;
+}
+
 double StrToFloat(const std::string& text) {
   double v;
-  if (!TryStrToFloat(text, v)) throw EConvertError("'" + text + "' is not a valid floating point value");
-  return v;
+  if (TryStrToFloat(text, v)) return v;
+  if (NumberShaped(text)) {
+    const std::string shown =
+        text.size() > 24 ? text.substr(0, 20) + "... (" + std::to_string(text.size()) + " characters)" : text;
+    throw EConvertError("'" + shown + "' is out of range");
+  }
+  throw EConvertError("'" + text + "' is not a valid floating point value");
 }
 
 bool TryStrToInt(const std::string& text, int& value) {

@@ -57,6 +57,9 @@ std::string ListToCommaText(const std::vector<std::string>& items);
 // raises EConvertError with a message naming the text.
 double StrToFloat(const std::string& text);
 bool TryStrToFloat(const std::string& text, double& value);
+// Written as a number (sign, digits, separator, exponent), whether or not a double holds it:
+// what TryStrToFloat refuses then is out of range rather than no number.
+bool NumberShaped(const std::string& text);
 int StrToInt(const std::string& text);
 bool TryStrToInt(const std::string& text, int& value);
 // One to eight hex digits of either case, nothing else.

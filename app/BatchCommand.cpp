@@ -1,7 +1,10 @@
 #include "app/BatchCommand.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -47,6 +50,22 @@ class EUsage : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+struct EHelp {};  // --help: the usage is the answer
+
+// Text settings that hold a number; an empty text means "none" where the dialog allows it.
+struct TNumberSetting {
+  const char* Name;
+  bool MayBeEmpty;
+};
+constexpr TNumberSetting kNumberSettings[] = {
+    {"ImportDefaultHeight", false},        {"CopperThickness", false},         {"BoardThickness", true},
+    {"HoleFilterGreaterThanValue", false}, {"HoleFilterLessThanValue", false}, {"HolesPerFeature", false},
+};
+const TNumberSetting* FindNumberSetting(const std::string& name) {
+  for (const auto& n : kNumberSettings)
+    if (SameTextAscii(n.Name, name)) return &n;
+  return nullptr;
+}
 
 const TSettingInfo* FindSetting(const std::string& name) {
   for (const auto* table : {&ImportDialogSettings(), &HostDialogSettings(), &EditorSettings()})
@@ -86,9 +105,20 @@ TSetValue ParseSet(const std::string& arg) {
   bool b;
   int n;
   if (s->Kind == TSettingKind::skBoolean && !ParseBoolean(value, b))
-    throw EUsage("--set: setting '" + s->Name + "' takes true or false, not '" + value + "'");
+    throw EUsage("--set: setting '" + s->Name + "' takes true or false (1/0, yes/no), not '" + value + "'");
   if (s->Kind == TSettingKind::skInteger && !ParseInteger(value, n))
     throw EUsage("--set: setting '" + s->Name + "' takes an integer, not '" + value + "'");
+  if (SameTextAscii(s->Name, "ImportHeightUnitsIndex") && (n < 0 || n > 2))
+    throw EUsage("--set: setting '" + s->Name + "' takes 0 (millimetre), 1 (inch) or 2 (thou), not '" + value + "'");
+  if (const TNumberSetting* num = FindNumberSetting(s->Name); num && !(num->MayBeEmpty && value.empty())) {
+    double v;
+    if (!TryStrToFloat(FixDecimalSeparator(value), v))
+      throw EUsage("--set: setting '" + s->Name + "' takes a number, not '" + value + "'" +
+                   (NumberShaped(FixDecimalSeparator(value)) ? " (out of range)" : ""));
+    if (v < 0) throw EUsage("--set: setting '" + s->Name + "' takes a number of at least 0, not '" + value + "'");
+    if (SameTextAscii(s->Name, "HolesPerFeature") && (!ParseInteger(value, n) || n < 1))
+      throw EUsage("--set: setting '" + s->Name + "' takes a whole number of at least 1, not '" + value + "'");
+  }
   return {s, value};
 }
 
@@ -126,7 +156,9 @@ TBatchOptions ParseArgs(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw EUsage("option " + opt + " needs a value");
       return args[++i];
     };
-    if (a == "--library") {
+    if (a == "--help" || a == "-h") {
+      throw EHelp{};
+    } else if (a == "--library") {
       o.Library = value(a);
     } else if (a == "--log") {
       o.Log = value(a);
@@ -205,7 +237,9 @@ void ApplyAnalysisOptions(const TBatchOptions& o, TCorvaneIdfImport& d) {
   }
   for (const auto& [package, text] : o.Heights) {
     double v;
-    if (!TryStrToFloat(text, v)) throw EUsage("--heights: height of '" + package + "' is not a number: '" + text + "'");
+    if (!TryStrToFloat(text, v))
+      throw EUsage("--heights: height of '" + package + "' is " +
+                   (NumberShaped(text) ? "out of range" : "not a number") + ": '" + text + "'");
     int row = -1;
     for (int r = 0; r < d.HeightGrid.RowCount() && row < 0; ++r)
       if (!d.HeightGrid.Cell(0, r).empty() && SameTextAscii(d.HeightGrid.Cell(0, r), package)) row = r;
@@ -224,7 +258,7 @@ void PrintSelection(std::ostream& out, TCorvaneIdfImport& d) {
   for (int i = 0; s && i < s->Count(); ++i) {
     const TDataRec& r = s->Items(i);
     if (!d.PartSelectionCheckExt(r.PackageName) && !d.ThisDesignatorIsSelectedExt(r.Designator)) continue;
-    out << r.Designator << '=' << r.PackageName << '\n';
+    out << EscapeControls(r.Designator) << '=' << EscapeControls(r.PackageName) << '\n';
     ++n;
   }
   out << "Selected placements : " << n << '\n';
@@ -238,9 +272,34 @@ void PrintHeights(std::ostream& out, const TCorvaneIdfImport& d) {
 
 bool Readable(const std::string& path) { return FileExists(path) && std::ifstream(path).good(); }
 
+// Lines that begin with "Warning" report what was done instead; they are no errors.
+bool HasErrors(const TSearchStringList& log) {
+  for (const auto& l : log.Lines())
+    if (l.rfind("Warning", 0) != 0) return true;
+  return false;
+}
+
+// The dialog writes its default height in the working unit with that unit's decimals, and on
+// showing treats a text without the decimal separator as never set (it becomes 10 mm). A
+// height given on the command line is meant as it stands, so it is written the dialog's way.
+void WriteDefaultHeightInWorkingUnit(const TBatchOptions& o, TGetInfoFromRegistry& store) {
+  const TSetValue* height = nullptr;
+  for (const auto& s : o.Sets)
+    if (SameTextAscii(s.Setting->Name, "ImportDefaultHeight")) height = &s;
+  if (!height) return;
+  double v = 0;
+  TryStrToFloat(FixDecimalSeparator(height->Value), v);
+  const int unit = store.GetIntegerFromRegistry("ImportHeightUnitsIndex");
+  const int decimals = unit == 1 ? 5 : unit == 2 ? 2 : 3;
+  platform::TDecimalSeparatorGuard guard;
+  const bool ignoreRegional = store.GetBooleanFromRegistryExt("IgnoreRegionalDecimalPoint", true);
+  platform::SetDecimalSeparator(ignoreRegional ? '.' : platform::RegionalDecimalSeparator());
+  store.SetStringInRegistry("ImportDefaultHeight", FormatFloat(v, decimals));
+}
+
 void PrintLog(std::ostream& out, const std::string& heading, const TSearchStringList& log) {
   out << "---- " << heading << " ----\n";
-  for (const auto& l : log.Lines()) out << l << '\n';
+  for (const auto& l : log.Lines()) out << EscapeControls(l) << '\n';
 }
 
 // The console platform of a batch run: the board named on the command line answers the board
@@ -277,10 +336,12 @@ class TBatchPlatform : public platform::TConsolePlatform {
     if (phase.size() >= dots.size() && phase.compare(phase.size() - dots.size(), dots.size(), dots) == 0)
       phase.erase(phase.size() - dots.size());
     const auto now = std::chrono::steady_clock::now();
-    if (phase == fPhase && now - fLastDraw < std::chrono::milliseconds(100)) return;
-    fPhase = phase;
-    fLastDraw = now;
     const int max = d.ProgressBar1.Max, pos = d.ProgressBar1.Position;
+    // A new phase or a new total is drawn at once, or the bar would show the last phase's total.
+    if (phase == fPhase && max == fMax && now - fLastDraw < std::chrono::milliseconds(100)) return;
+    fPhase = phase;
+    fMax = max;
+    fLastDraw = now;
     std::string bar;
     if (max > 0) {
       const int width = 30, filled = std::clamp(pos * width / max, 0, width);
@@ -303,6 +364,7 @@ class TBatchPlatform : public platform::TConsolePlatform {
   std::ostream& fErr;
   bool fBoardAnswered = false;
   std::string fPhase;
+  int fMax = -1;
   std::chrono::steady_clock::time_point fLastDraw{};
   bool fDrawn = false;
 };
@@ -332,6 +394,9 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   TBatchOptions o;
   try {
     o = ParseArgs(args);
+  } catch (const EHelp&) {
+    out << BatchUsage() << "\n";
+    return 0;
   } catch (const EUsage& e) {
     err << "corvane-idf batch: " << e.what() << "\n" << BatchUsage() << "\n";
     return 2;
@@ -344,6 +409,22 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "corvane-idf batch: cannot read library file '" << o.Library << "'\n";
     return 2;
   }
+  if (o.Library.empty()) {
+    // The library found beside the board must be readable too, or the board would be built
+    // without its components and the run would look fine.
+    TIDFfile probe;
+    probe.DeriveLibraryFile(o.Board, false);
+    const std::string& lib = probe.LibFile.Path;
+    struct stat st {};
+    if (!probe.LibFile.Extension.empty() && ::stat(lib.c_str(), &st) == 0 && !Readable(lib)) {
+      err << "corvane-idf batch: cannot read library file '" << lib << "'"
+          << (S_ISDIR(st.st_mode)    ? " (a folder)"
+              : !S_ISREG(st.st_mode) ? " (not a regular file)"
+                                     : "")
+          << "\n";
+      return 2;
+    }
+  }
 
   // A file dialog answers with a full path; so does the command line standing in for it.
   o.Board = std::filesystem::absolute(o.Board).lexically_normal().string();
@@ -355,14 +436,17 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   // The run works on a copy of the store in memory; the user's store changes only on request.
   auto file = std::make_shared<TRegistryFileMedium>(o.SettingsFile.empty() ? TRegistryFileMedium::DefaultPath()
                                                                            : o.SettingsFile);
+  file->OnForeignLine = [&err](const std::string& message) {
+    err << "corvane-idf batch: warning: " << message << "\n";
+  };
   auto memory = std::make_shared<TRegistryMemoryMedium>();
-  if (!o.NoSettings) {
-    try {
-      memory->CopyFrom(*file, kKey);
-    } catch (const ERegistryError& e) {
-      err << "corvane-idf batch: " << e.what() << "\n";
-      return 2;
-    }
+  try {
+    if (!o.NoSettings) memory->CopyFrom(*file, kKey);
+    // Refused before the work, not after it.
+    if (o.SaveSettings) file->CheckWritable();
+  } catch (const ERegistryError& e) {
+    err << "corvane-idf batch: " << e.what() << "\n";
+    return 2;
   }
   {
     TGetInfoFromRegistry preset(memory);
@@ -382,6 +466,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
           break;
       }
     }
+    WriteDefaultHeightInWorkingUnit(o, preset);
   }
 
   auto services = std::make_shared<TBatchPlatform>(o.Board, err);
@@ -423,20 +508,25 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     d.OnProgressChange = nullptr;
     services->ClearProgress();
     services->OnInterrupt = nullptr;
+    if (!d.fOkToContinue) {
+      // The dialog stops silently here and stays open; a batch run must say that it built nothing.
+      d.FImportIDF->ErrorLog.Add(d.FAssemblyFolderError.empty() ? "The import did not start: nothing was built"
+                                                                : d.FAssemblyFolderError);
+    }
     if (o.ShowParts) {
       // The Options tab's button: the binding of every placement, its search in the detail log.
       d.ShowPartUsageButton.Click();
       out << "---- Show Parts ----\n";
-      for (const auto& l : d.PartUsageLines()) out << l << '\n';
+      for (const auto& l : d.PartUsageLines()) out << EscapeControls(l) << '\n';
     }
     const TIDFfile& idf = *d.FImportIDF;
     if (o.Log == "summary" || o.Log == "all") PrintLog(out, "Summary", idf.SummaryLog);
     if (o.Log == "detail" || o.Log == "all") PrintLog(out, "Detail", idf.VerifyLog);
-    if (o.Log == "all") PrintLog(out, "Warning", idf.WarningLog);
+    if (o.Log == "all" || !idf.WarningLog.Empty()) PrintLog(out, "Warning", idf.WarningLog);
     if (o.Log == "error" || !idf.ErrorLog.Empty()) PrintLog(out, "Error", idf.ErrorLog);
     if (!o.SelectDesignators.empty() || !o.SelectPackages.empty()) PrintSelection(out, d);
     if (!o.Heights.empty()) PrintHeights(out, d);
-    status = idf.ErrorLog.Empty() ? 0 : 1;
+    status = HasErrors(idf.ErrorLog) ? 1 : 0;
     bool stepWritten = false;
     if (!o.StepFile.empty()) {
       const bool written = std::find(d.FFilesWritten.begin() + writtenBefore, d.FFilesWritten.end(),
@@ -455,10 +545,10 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     if (d.FFilesWritten.size() > writtenBefore) {
       out << "---- Files written ----\n";
-      for (std::size_t i = writtenBefore; i < d.FFilesWritten.size(); ++i) out << d.FFilesWritten[i] << '\n';
-      if (stepWritten) out << o.StepFile << '\n';
+      for (std::size_t i = writtenBefore; i < d.FFilesWritten.size(); ++i)
+        out << EscapeControls(d.FFilesWritten[i]) << '\n';
+      if (stepWritten) out << EscapeControls(o.StepFile) << '\n';
     }
-    status = idf.ErrorLog.Empty() ? 0 : 1;
     if (!o.Pictures.Model.empty()) {
       const bool written = std::find(d.FFilesWritten.begin() + static_cast<std::ptrdiff_t>(writtenBefore),
                                      d.FFilesWritten.end(), d.FAssemblyFilename) != d.FFilesWritten.end();

@@ -20,6 +20,8 @@ void PrintUsage(std::ostream& os) {
         "  corvane-idf                  about details\n"
         "  corvane-idf about            about details in a message box\n"
         "  corvane-idf import [BOARD]   the import dialog\n"
+        "  corvane-idf --version        the version\n"
+        "  corvane-idf --help           this text (corvane-idf batch --help: the batch options)\n"
         "  "
      << BatchUsage().substr(7) << "\n";
 }
@@ -58,6 +60,10 @@ int main(int argc, char** argv) {
   }
   if (command == "--help" || command == "-h" || command == "help") {
     PrintUsage(std::cout);
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << "corvane-idf " << CORVANE_IDF_VERSION << "\n";
     return 0;
   }
   std::cerr << "corvane-idf: unknown command '" << command << "'\n";

@@ -1,3 +1,4 @@
+#include "CommonObjects/AtomicFile.h"
 #include "corvane/CorvaneServer.h"
 #include "corvane/Sketch2d.h"
 #include "corvane/Solids.h"
@@ -19,6 +20,8 @@
 #include <Standard_Version.hxx>
 #include <gp_Pln.hxx>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -528,7 +531,24 @@ class TSessionBase : public ICVSession, public ICVDesignSession {
     if (name.empty()) Fail("SaveAs: no file name given");
     fs::path path = fs::path(folder) / (name + Extension());
     Name = name;
-    Write(path.string());
+    // Written beside the old file and renamed over it: a kill or a full disk leaves the old
+    // file or the new one, never a part of one.
+    try {
+      TAtomicFile out(path.string());
+      errno = 0;
+      try {
+        Write(out.TempPath());
+      } catch (const std::exception& e) {
+        // The writer's own text names the temporary file; the system's reason names the cause.
+        const int err = errno;
+        const bool diskError = err == ENOSPC || err == EFBIG || err == EDQUOT || err == EIO || err == EROFS;
+        Fail("Cannot write " + out.Target() + ": " + (diskError ? std::strerror(err) : e.what()));
+      }
+      out.Commit();
+      Written(out.TempPath(), out.Target());
+    } catch (const EAtomicFileError& e) {
+      Fail(e.what());
+    }
     Host->Forget(path.string());
     LastFolder = folder;
   }
@@ -540,6 +560,7 @@ class TSessionBase : public ICVSession, public ICVDesignSession {
   }
   virtual const char* Extension() const = 0;
   virtual void Write(const std::string& path) = 0;
+  virtual void Written(const std::string& /*temp*/, const std::string& /*target*/) {}
 
   THost Host;
   std::string Name;
@@ -582,6 +603,7 @@ class TPartSession : public TSessionBase, public ICVPartSession {
     Core->Name = Name;
     WritePartFile(path, {Name, Core->Body.Shape(), Core->Color});
   }
+  void Written(const std::string& temp, const std::string& target) override { MoveWrittenPart(temp, target); }
 };
 
 class TOccurrences;

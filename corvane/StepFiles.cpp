@@ -1,6 +1,5 @@
 #include "corvane/StepFiles.h"
 
-#include "CommonObjects/AtomicFile.h"
 #include "corvane/StepData.h"
 #include "corvane/StepWriter.h"
 #include "host/CorvaneX_TLB.h"
@@ -39,7 +38,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -122,23 +124,22 @@ void Write(const Handle(TDocStd_Document) & doc, const std::string& path) {
   if (!w.Transfer(doc, STEPControl_AsIs)) throw ECVHostError("Cannot convert the model for " + path);
   APIHeaderSection_MakeHeader header(w.ChangeWriter().Model());
   header.SetOriginatingSystem(new TCollection_HAsciiString(kOriginatingSystem));
-  try {
-    TAtomicFile file(path);
-    if (w.Write(file.TempPath().c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
-    file.Commit();
-  } catch (const EAtomicFileError& e) {
-    throw ECVHostError(e.what());
-  }
+  // The session's save gives a temporary path and renames it once written.
+  if (w.Write(path.c_str()) != IFSelect_RetDone) throw ECVHostError("Cannot write file: " + path);
 }
 
 std::atomic<bool> gTranslator{false};
 
+// The caller (the session's save) already writes a temporary file and renames it; errno is left
+// as the failing call set it, so that the caller can name the system's reason.
 void WriteText(const std::string& path, const std::string& text) {
-  try {
-    WriteFileAtomically(path, text);
-  } catch (const EAtomicFileError& e) {
-    throw ECVHostError(e.what());
-  }
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) throw ECVHostError("Cannot write " + path + ": " + std::strerror(errno));
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
+  const int err = errno;
+  std::fclose(f);
+  errno = err;
+  if (!ok) throw ECVHostError("Cannot write " + path + ": " + std::strerror(err));
 }
 
 std::shared_ptr<const TStepData> ParseStep(std::string text) {
@@ -386,6 +387,18 @@ void WritePartThroughTranslator(const std::string& path, const TModelFile& part)
 }  // namespace
 
 void UseTranslatorForWriting(bool translator) { gTranslator = translator; }
+
+void MoveWrittenPart(const std::string& from, const std::string& to) {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  auto it = all.Parts.find(PathKey(from));
+  if (it == all.Parts.end()) return;
+  TWrittenPart w = std::move(it->second);
+  std::erase(all.Order, it->first);
+  all.Parts.erase(it);
+  const std::string key = PathKey(to);
+  if (all.Parts.insert_or_assign(key, std::move(w)).second) all.Order.push_back(key);
+}
 
 void WritePartFile(const std::string& path, const TModelFile& part) {
   auto written = std::make_shared<TModelFile>(part);

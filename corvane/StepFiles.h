@@ -43,6 +43,8 @@ void AddMissingPCurves(const TopoDS_Shape& Shape);
 // and size); placing a freshly made board then costs no parsing.
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& Path);
 void ForgetWrittenParts();
+// A part file written under a temporary name and renamed keeps its remembered model.
+void MoveWrittenPart(const std::string& From, const std::string& To);
 
 // Writes every file through OpenCASCADE's translator instead of the host's own writer
 // (comparisons and benchmarks).

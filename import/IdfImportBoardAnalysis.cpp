@@ -28,7 +28,8 @@ const int kSummaryOrder[] = {1, 2, 3, 4, 5, 6, 0};
 }  // namespace
 
 void TIdfImportFormV4_XE2::CheckForBoardOutline() {
-  if (!FImportIDF->FindFirstSection(stBOARD_OUTLINE))
+  // A section the reader rejected has its own line naming the culprit; "none" would mislead.
+  if (!FImportIDF->FindFirstSection(stBOARD_OUTLINE) && !FImportIDF->BoardOutlineRejected)
     FImportIDF->ErrorLog.Add("No Board Outline section in the Board File");
 }
 

@@ -168,8 +168,9 @@ void TIdfImportFormV4_XE2::DoSectionType(TSectionType SectionType) {
       if (TryStrToFloat(text, v))
         sec->Thickness = ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, v);
       else
-        ReportOnce(FImportIDF->ErrorLog,
-                   "Height of " + sec->GeometryName + " is not a number (" + text + "); the library height is used");
+        ReportOnce(FImportIDF->ErrorLog, "Height of " + sec->GeometryName +
+                                             (NumberShaped(text) ? " is out of range (" : " is not a number (") + text +
+                                             "); the library height is used");
       break;
     }
   }

@@ -2,6 +2,8 @@
 // binding to library or auto parts, package outlines and heights, and the "Show Parts" report.
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/PartLibrarySearch.h"
 #include "import/IdfImportV4_XE2.h"
@@ -95,18 +97,29 @@ void TIdfImportFormV4_XE2::PrepareGlobalPlacementList() {
   // for once; found parts are looked for again, as each placement may have its own entry.
   const std::vector<std::string> paths = LibSearchPathCombobox.Items;
   TSearchStringList known;
-  // Part names equal but for letter case share the first one's file: on this file system two
-  // spellings would be two files, and only the first is ever built.
-  std::vector<const TIdfPartPlacementObject*> autoParts;
-  auto makeAuto = [this, &autoParts](TIdfPartPlacementObject& p) {
+  // One file per part name. Names that differ only in letter case, or that the file-name
+  // clean-up makes equal, would share a file on this file system; the later one gets a
+  // numbered name of its own.
+  std::vector<std::pair<std::string, std::string>> autoFiles;  // part name, its file
+  auto makeAuto = [this, &autoFiles, &idf](TIdfPartPlacementObject& p) {
     p.FAutoPart = true;
-    p.FActualPart = FCreatedPartsPath + p.FPartName + FPartExt;
-    for (const TIdfPartPlacementObject* a : autoParts)
-      if (SameTextAscii(a->FPartName, p.FPartName)) {
-        p.FActualPart = a->FActualPart;
+    for (const auto& [name, file] : autoFiles)
+      if (name == p.FPartName) {
+        p.FActualPart = file;
         return;
       }
-    autoParts.push_back(&p);
+    const std::string base = SafeFileName(p.FPartName);
+    std::string file = FCreatedPartsPath + base + FPartExt;
+    auto taken = [&autoFiles](const std::string& f) {
+      for (const auto& a : autoFiles)
+        if (SameTextAscii(a.second, f)) return true;
+      return false;
+    };
+    for (int n = 2; taken(file); ++n) file = FCreatedPartsPath + base + "~" + std::to_string(n) + FPartExt;
+    if (base != p.FPartName || file != FCreatedPartsPath + base + FPartExt)
+      idf.VerifyLog.Add("Auto part file of " + p.FPartName + " : " + file);
+    p.FActualPart = file;
+    autoFiles.emplace_back(p.FPartName, file);
   };
   for (const auto& pp : FPartPlaceList) {
     TIdfPartPlacementObject& p = *pp;
@@ -138,20 +151,22 @@ void TIdfImportFormV4_XE2::PrepareGlobalPlacementList() {
       idf.ReportErrors("Failed to create directory " + FCreatedPartsPath);
   }
 
-  // Outlines: electrical sections, then mechanical ones; one outline per part name and pass.
+  // Outlines: electrical sections, then mechanical ones; one outline per part name and pass,
+  // on the first placement of that name. Package names match without regard to case.
   for (TSectionType type : {stELECTRICAL, stMECHANICAL}) {
-    TSearchStringList served;
+    std::vector<std::string> served;
     for (const TSection* s : SectionsOf(idf, type)) {
-      const int at = FPartPlaceList.GetIndexOfPackageName(s->GeometryName);
-      if (at < 0) continue;
-      TIdfPartPlacementObject& p = FPartPlaceList.GetPartRecord(at);
-      if (InListIgnoringCase(served, p.FPartName)) continue;
-      served.Add(p.FPartName);
-      p.FHeight = s->Thickness;
-      TBoardOutlineObjectList outline;
-      idf.SectionToOutlineList(s, outline, 1.0);
-      outline.fColour = 1;
-      p.FOutlineList.AddFromList(outline);
+      for (const auto& pp : FPartPlaceList) {
+        TIdfPartPlacementObject& p = *pp;
+        if (!SameTextAscii(p.FPackageName, s->GeometryName)) continue;
+        if (std::find(served.begin(), served.end(), p.FPartName) != served.end()) continue;
+        served.push_back(p.FPartName);
+        p.FHeight = s->Thickness;
+        TBoardOutlineObjectList outline;
+        idf.SectionToOutlineList(s, outline, 1.0);
+        outline.fColour = 1;
+        p.FOutlineList.AddFromList(outline);
+      }
     }
   }
 

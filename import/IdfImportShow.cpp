@@ -1,6 +1,9 @@
 // The show sequence, file names and paths, the dialog's buttons, units, page heights and keys.
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/MathUtils.h"
 #include "CommonObjects/WinUtils.h"
@@ -136,21 +139,32 @@ std::string TIdfImportFormV4_XE2::GetBoardName() {
 
 void TIdfImportFormV4_XE2::AssignFileNames() {
   const std::string a = AssemblyPathEdit.Text();
-  FBoardPartFilename = a + FBoardNameFromIdfHeader + FPartExt;
+  FBoardPartFilename = a + SafeFileName(FBoardNameFromIdfHeader) + FPartExt;
   FAssemblyFilename = a + FImportIDF->BoardFile.FileName + FAssyExt;
   FCreatedPartsPath = IncludeTrailingPathDelimiter(a + FImportIDF->BoardFile.FileName + "AutoParts");
 }
 
 bool TIdfImportFormV4_XE2::CheckAndCreateAssemblyDirectory() {
   const std::string dir = ExtractFileDir(FAssemblyFilename);
+  FAssemblyFolderError.clear();
   // Only an absolute folder says where the assembly goes; a relative one would follow the
   // working directory of whoever started the program.
   if (dir.empty() || dir[0] != '/') {
     Services().MessageDlg("No Drive specified in Assembly field", TMsgDlgType::mtError, platform::mbOK);
     return false;
   }
-  if (!DirectoryExists(dir)) ::mkdir(dir.c_str(), 0777);
-  return DirectoryExists(dir);
+  if (DirectoryExists(dir)) return true;
+  const std::string bare = ExtractFileFolder(FAssemblyFilename);
+  struct stat st {};
+  if (::stat(bare.c_str(), &st) == 0) {
+    FAssemblyFolderError = "Cannot create assembly folder " + bare + ": it is a file, not a folder";
+    return false;
+  }
+  if (::mkdir(bare.c_str(), 0777) != 0 && !DirectoryExists(dir)) {
+    FAssemblyFolderError = "Cannot create assembly folder " + bare + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
 }
 
 bool TIdfImportFormV4_XE2::PreCreateAssemblyActions() {

@@ -293,6 +293,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   std::string FBoardNameFromIdfHeader;
   std::string FBoardPartFilename;
   std::string FAssemblyFilename;
+  // Why the last CheckAndCreateAssemblyDirectory failed ("Cannot create assembly folder ...");
+  // the dialog stops silently, a batch run reports it.
+  std::string FAssemblyFolderError;
   std::string FCreatedPartsPath;
   std::string FAssyExt, FPartExt;
   std::string FHelpFileName, FHelpFile;

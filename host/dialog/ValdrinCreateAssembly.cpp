@@ -1,5 +1,7 @@
 // The import itself: component parts, board part, then the assembly with the board anchored
 // and every selected component placed on its side of the board.
+#include <algorithm>
+
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFileUtils.h"
@@ -53,6 +55,7 @@ void TCorvaneIdfImport::CreateAssembly() {
   if (MainStopCheck()) return;
 
   FTimes.SetProgressTime(true);
+  ProgressInit(1);  // one file; the bar must not show the placing phase's total
   if (UseVaultCb.Checked) {
     std::string folder = fVaultAssemblyFolder;
     if (!folder.empty() && folder.back() == '/') folder.pop_back();
@@ -63,7 +66,8 @@ void TCorvaneIdfImport::CreateAssembly() {
     session->SaveAs(CVVariant(ExtractFileDir(FAssemblyFilename)), name);
     if (FileExists(FAssemblyFilename)) FFilesWritten.push_back(FAssemblyFilename);
   }
-  UpDateCaption("");
+  ProgressStep();
+  ProgressReset();
   FTimes.SetProgressTime(false);
   FImportIDF->SummaryLog.Add("Time for Saving Assembly : " + FTimes.GetProgressTime());
   FTimes.SetTime(false);
@@ -94,23 +98,67 @@ void TCorvaneIdfImport::PlacePcbParts(const TAssemblyPtr& AssySession) {
   UpDateCaption("Placing Parts");
   FTimes.SetProgressTime(true);
   ProgressInit(FPartPlaceList.Count());
+  int placed = 0;
+  std::vector<std::string> leftOut;  // "designator | package | why"
+  std::vector<std::pair<std::string, int>> notInLibrary;
   for (int i = 0; i < FPartPlaceList.Count(); ++i) {
     const TIdfPartPlacementObject& P = FPartPlaceList.GetPartRecord(i);
     const std::string file = P.FActualPart;
     if (FileExists(file)) {
       try {
-        if (!PlacePartFromPartObject(AssySession, P))
+        if (PlacePartFromPartObject(AssySession, P)) {
+          ++placed;
+        } else {
           FImportIDF->ErrorLog.Add("Failed to place part : " + P.FDes + " | " + P.FPackageName);
+          leftOut.push_back(P.FDes + " | " + P.FPackageName + " | placing failed");
+        }
       } catch (const std::exception& e) {
         FImportIDF->ReportException("Exception placing : " + P.FDes + "  | " + file, e.what());
+        leftOut.push_back(P.FDes + " | " + P.FPackageName + " | placing failed");
       }
       if (StopCheck()) return;
+    } else if (P.FAutoPart && !InLibrary(P.FPackageName)) {
+      leftOut.push_back(P.FDes + " | " + P.FPackageName + " | no library outline");
+      auto it = std::find_if(notInLibrary.begin(), notInLibrary.end(),
+                             [&P](const auto& m) { return SameTextAscii(m.first, P.FPackageName); });
+      if (it == notInLibrary.end())
+        notInLibrary.emplace_back(P.FPackageName, 1);
+      else
+        ++it->second;
+    } else {
+      leftOut.push_back(P.FDes + " | " + P.FPackageName + " | no part file " + file);
     }
     ProgressStep();
   }
   FTimes.SetProgressTime(false);
   ProgressReset();
   FImportIDF->SummaryLog.Add("Time for placing parts : " + FTimes.GetProgressTime());
+  for (const auto& [package, count] : notInLibrary)
+    FImportIDF->WarningLog.Add("Warning : package " + package + " is not in the library file (" +
+                               std::to_string(count) + (count == 1 ? " placement)" : " placements)"));
+  // Placements of the board file that the selection did not take.
+  if (const TSection* s = FImportIDF->FindFirstSection(stPLACEMENT)) {
+    std::vector<std::string> taken;
+    for (const auto& p : FPartPlaceList) taken.push_back(p->FDes);
+    for (int r = 0; r < s->Count(); ++r) {
+      const TDataRec& rec = s->Items(r);
+      auto it = std::find(taken.begin(), taken.end(), rec.Designator);
+      if (it != taken.end())
+        taken.erase(it);
+      else
+        leftOut.push_back(rec.Designator + " | " + rec.PackageName + " | not selected");
+    }
+  }
+  FImportIDF->SummaryLog.AddTabbed({"Components placed", std::to_string(placed)});
+  FImportIDF->SummaryLog.AddTabbed({"Components left out", std::to_string(leftOut.size())});
+  for (const auto& l : leftOut) FImportIDF->VerifyLog.Add("Left out : " + l);
+}
+
+bool TCorvaneIdfImport::InLibrary(const std::string& aPackageName) {
+  for (TSectionType type : {stELECTRICAL, stMECHANICAL})
+    for (const auto& s : FImportIDF->SectionList())
+      if (s->SectType == type && SameTextAscii(s->GeometryName, aPackageName)) return true;
+  return false;
 }
 
 TCorvaneIdfImport::TOccurrencePtr TCorvaneIdfImport::PlacePartFromPartObject(const TAssemblyPtr& aAssySession,

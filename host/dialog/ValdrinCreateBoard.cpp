@@ -14,7 +14,22 @@ using TOutlineLists = std::vector<std::unique_ptr<TBoardOutlineObjectList>>;
 namespace {
 constexpr int32_t kBoardColourBeforeFeatures = 65280;
 constexpr int32_t kBoardColour = 16711680;
+// The board's own bar: outline, PCB features, holes, other outlines, saving.
+constexpr int kBoardStages = 5;
 }  // namespace
+
+void TCorvaneIdfImport::ShowBoardStage() {
+  if (fBoardStage < 0) return;
+  if (fBoardStage == 0) {
+    ProgressInit(kBoardStages);
+    return;
+  }
+  // Straight to the stage, without passing through 0 on the way.
+  ProgressBar1.Max = kBoardStages;
+  ProgressBar1.Step = 1;
+  ProgressBar1.Position = fBoardStage - 1;
+  ProgressStep();
+}
 
 void TCorvaneIdfImport::GetBoardOutlineFromIdf(TBoardOutlineObjectList& List) {
   if (TSection* section = FImportIDF->FindFirstSection(stBOARD_OUTLINE))
@@ -23,12 +38,16 @@ void TCorvaneIdfImport::GetBoardOutlineFromIdf(TBoardOutlineObjectList& List) {
 
 void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
   FTimes.SetProgressTime(true);
+  fBoardStage = 0;
+  ShowBoardStage();
   UpDateCaption("Creating Board Outline Part");
   InitialiseFormSettings();
   TBoardOutlineObjectList list;
   // Every way out of the build writes the timing line, after the host instance has ended.
   TScopeExit finish([this] {
     fBoardOutlineBody.reset();
+    fBoardStage = -1;
+    ProgressReset();
     UpDateCaption(" ");
     FTimes.SetProgressTime(false);
     FImportIDF->SummaryLog.Add("Time for creating outline part : " + FTimes.GetProgressTime());
@@ -47,12 +66,20 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
           list.fBodyHeight = FImportIDF->BoardThickness * fCorvaneFactor;
           if (auto feature = CreateBaseExtrude(part, FBoardOutlineFeature, list, true, true)) {
             fBoardOutlineBody = fu::GetFirstBody(part);
+            auto stage = [this](int done) {
+              fBoardStage = done;
+              ShowBoardStage();
+            };
+            stage(1);
             if (fBoardOutlineBody) {
               part->Set_Color(kBoardColour);
               ProcessPcbFeatureOutlines(part);
+              stage(2);
               if (!StopCheck()) ProcessDrilledHoles(part);
+              stage(3);
               if (!StopCheck()) ProcessMiscOutlines(part);
             }
+            stage(4);
             UpDateCaption("");
             FImportIDF->VerifyLog.Add("Board Outline feature created");
           }
@@ -67,6 +94,8 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
               CorvaneFileUtils::SaveAsAndClose(session, FBoardPartFilename, aCloseWhenDone);
               if (FileExists(FBoardPartFilename)) FFilesWritten.push_back(FBoardPartFilename);
             }
+            fBoardStage = kBoardStages;
+            ShowBoardStage();
           } catch (const std::exception& e) {
             FImportIDF->ReportException("Exception on Save for : " + partName, e.what());
           }
@@ -83,8 +112,11 @@ void TCorvaneIdfImport::ProcessPcbFeatureOutlines(const TPartPtr& PartSession) {
   TOutlineLists lists;
   GetPcbFeatureOutlineLists(lists);
   for (auto& list : lists) {
-    if (list->Empty()) continue;
     const std::string name = (list->fTop ? "Top" : "Bottom") + list->fListName;
+    if (list->Empty()) {
+      FImportIDF->VerifyLog.Add("Nothing to build for : " + name);
+      continue;
+    }
     // Bottom features are drawn on the bottom face, seen from below.
     if (!list->fTop) list->Mirror(true, false, false);
     if (list->fBodyHeight > 0) {
@@ -102,8 +134,11 @@ void TCorvaneIdfImport::ProcessMiscOutlines(const TPartPtr& PartSession) {
   TOutlineLists lists;
   GetMiscFeatureOutlineLists(lists);
   for (auto& list : lists) {
-    if (list->Empty()) continue;
     const std::string name = list->fListName;
+    if (list->Empty()) {
+      FImportIDF->VerifyLog.Add("Nothing to build for : " + name);
+      continue;
+    }
     if (!list->fTop) list->Mirror(true, false, true);
     if (list->fBodyHeight > 0) {
       SketchAndCreateBoss(PartSession, features, list->fTop, name, *list, list->fBodyHeight);
@@ -135,6 +170,7 @@ void TCorvaneIdfImport::SketchAndCutHoles(const TPartPtr& PartSession, const std
   auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, RefFace, List.fListName + FSketchStr);
   if (!sketch) return;
   AddOutlineToSketch(sketch, List, true, false);
+  ShowBoardStage();  // the sketch's own bar is done; the cut shows where the board stands
   if (sketch->Get_IsClosed()) {
     UpDateCaption("Cutting: " + List.fListName);
     if (LocalCutSketch(PartSession->Get_Features(), sketch, List.fListName))

@@ -1,5 +1,8 @@
 // Component parts modelled from their library outlines, one host instance each, and the
 // connection and part-creation steps shared with the board part.
+#include <algorithm>
+#include <fstream>
+
 #include "CommonObjects/FileUtils.h"
 #include "host/CorvaneFileUtils.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
@@ -7,12 +10,22 @@
 using namespace CorvaneX_TLB;
 
 namespace {
+// Exact: part names that differ in letter case have files of their own.
 bool Handled(const TSearchStringList& list, const std::string& name) {
   for (const auto& l : list.Lines())
-    if (SameTextAscii(l, name)) return true;
+    if (l == name) return true;
   return false;
 }
 }  // namespace
+
+bool TCorvaneIdfImport::ReusablePart(const TIdfPartPlacementObject& P) {
+  if (!FileExists(P.FActualPart)) return false;
+  // A file left empty or damaged by an earlier run would be placed as nothing: build it again.
+  const std::string why = CorvaneFileUtils::PartFileFault(P.FActualPart);
+  if (why.empty()) return true;
+  FImportIDF->WarningLog.Add("Warning : re-used part " + P.FActualPart + " " + why + ", built again");
+  return false;
+}
 
 bool TCorvaneIdfImport::LocalGetRootAndInit(TAutomationHook* Hook, std::shared_ptr<ICVRoot>& Root, bool aNew) {
   if (!Hook) return false;
@@ -65,13 +78,21 @@ bool TCorvaneIdfImport::CreateCorvanePartNew(int Index) {
           FImportIDF->ErrorLog.Add("Warning : " + P.FPackageName + " height is zero, default used");
         }
         UpDateCaption("Extruding: " + P.FPackageName);
-        if (CreateBaseExtrude(part, FPartOutlineFeature, outline, false, false))
+        // Every auto part shares the feature name: failures name the package.
+        auto feature = CreateBaseExtrude(part, FPartOutlineFeature, outline, false, false, P.FPackageName);
+        auto checked = std::dynamic_pointer_cast<ICVPartFeature>(feature);
+        if (!feature)
+          FImportIDF->ErrorLog.Add("Extrusion failed for : " + P.FPackageName);
+        else if (!checked || !checked->Get_HasError())
           FImportIDF->VerifyLog.Add("Extrude created for : " + P.FPackageName);
         UpDateCaption("");
         outline.FreeListObjects();
         outline.Clear();
       }
-      if (auto session = std::dynamic_pointer_cast<ICVSession>(part)) {
+      auto session = std::dynamic_pointer_cast<ICVSession>(part);
+      // A stop asked for while the part was built: the file on disk stays as it was.
+      if (session && StopCheck()) session.reset();
+      if (session) {
         try {
           if (UseVaultCb.Checked) {
             session->SaveAll(ExtractFileDir(P.FActualPart));
@@ -96,24 +117,34 @@ bool TCorvaneIdfImport::CreateCorvanePartNew(int Index) {
 
 void TCorvaneIdfImport::CreateAutoParts() {
   FTimes.SetProgressTime(true);
-  ProgressInit(FPartPlaceList.Count());
+  // One step a part: placements that share a part are one step.
+  std::vector<std::string> parts;
+  for (const auto& p : FPartPlaceList)
+    if (std::find(parts.begin(), parts.end(), p->FPartName) == parts.end()) parts.push_back(p->FPartName);
+  ProgressInit(static_cast<int>(parts.size()));
+  std::vector<std::string> stepped;
+  auto step = [this, &stepped](const std::string& name) {
+    if (std::find(stepped.begin(), stepped.end(), name) != stepped.end()) return;
+    stepped.push_back(name);
+    ProgressStep();
+  };
   for (int i = 0; i < FPartPlaceList.Count(); ++i) {
     TIdfPartPlacementObject& P = FPartPlaceList.GetPartRecord(i);
     if (Handled(FFileLoadList, P.FPartName)) {
-      ProgressStep();
+      step(P.FPartName);
       continue;
     }
-    if (P.FAutoPart && !P.FOutlineList.Empty() && (!ReUseCreatedParts.Checked || !FileExists(P.FActualPart))) {
+    if (P.FAutoPart && !P.FOutlineList.Empty() && (!ReUseCreatedParts.Checked || !ReusablePart(P))) {
       UpDateCaption(P.FPartName);
       if (StopCheck()) return;
       if (CreateCorvanePartNew(i)) {
         FFileLoadList.Add(P.FPartName);
-        ProgressStep();
+        step(P.FPartName);
       }
       continue;
     }
     FFileLoadList.Add(P.FPartName);
-    ProgressStep();
+    step(P.FPartName);
   }
   ProgressReset();
   FTimes.SetProgressTime(false);

@@ -1,5 +1,6 @@
 #include "host/dialog/ValdrinIdfImportForm.h"
 
+#include "CommonObjects/FileLock.h"
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/ScopeExit.h"
 #include "CommonObjects/WinUtils.h"
@@ -167,6 +168,14 @@ void TCorvaneIdfImport::ImportButtonClick() {
   else
     fWindowsFileSystemAssemblyFolder = AssemblyPathEdit.Text();
   if (FReg) LocalSetRegSettings();
+  // Two imports writing one folder would replace each other's files half-way.
+  const std::string folder = ExtractFileFolder(FAssemblyFilename);
+  const TFileLock lock(folder, TFileLock::lwTry);
+  if (!lock.Locked() && lock.Error().empty()) {
+    FImportIDF->ErrorLog.Add("Another import is writing into " + folder + "; this import is refused");
+    AdviseErrorsOrCloseExt(false, false);
+    return;
+  }
   try {
     CreateAssembly();
   } catch (const std::exception& e) {

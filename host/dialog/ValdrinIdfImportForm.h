@@ -46,11 +46,15 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   TExtrusionPtr LocalCutSketch(const TFeaturesPtr& Features, const TSketchPtr& Sketch, const std::string& Name);
   void SketchAndCreateBoss(const TPartPtr& PartSession, const TFeaturesPtr& Features, bool Top,
                            const std::string& FeatureName, const TBoardOutlineObjectList& List, double Thickness);
+  // ReportName names what failed in the error log (an auto part's package); the feature name otherwise.
   TExtrusionPtr CreateBaseExtrude(const TPartPtr& PartSession, const std::string& FeatureName,
-                                  TBoardOutlineObjectList& List, bool Reverse, bool ShowProgressBar);
+                                  TBoardOutlineObjectList& List, bool Reverse, bool ShowProgressBar,
+                                  const std::string& ReportName = {});
 
   // ---- board part (ValdrinCreateBoard.cpp) ----
   void CreatePcbPartNew(bool aCloseWhenDone);
+  // Puts the board's bar back after a sketch showed its own (nothing outside the board's build).
+  void ShowBoardStage();
   void GetBoardOutlineFromIdf(TBoardOutlineObjectList& List);
   void ProcessPcbFeatureOutlines(const TPartPtr& PartSession);
   void ProcessMiscOutlines(const TPartPtr& PartSession);
@@ -61,6 +65,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   // ---- component parts (ValdrinCreateParts.cpp) ----
   void CreateAutoParts();
   bool CreateCorvanePartNew(int Index);
+  // An existing auto part file that can be placed as it is; a broken one is reported.
+  bool ReusablePart(const TIdfPartPlacementObject& P);
   TPartPtr CreatePart(const std::shared_ptr<CorvaneX_TLB::ICVRoot>& aRoot, const std::string& aFilename);
   bool LocalGetRootAndInit(CorvaneX_TLB::TAutomationHook* Hook, std::shared_ptr<CorvaneX_TLB::ICVRoot>& Root,
                            bool aNew);
@@ -71,6 +77,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   // ---- assembly (ValdrinCreateAssembly.cpp) ----
   void PlaceBoardOutlinePart(const TAssemblyPtr& AssySession);
   void PlacePcbParts(const TAssemblyPtr& AssySession);
+  // Whether the library file has an outline section for the package.
+  bool InLibrary(const std::string& aPackageName);
   TOccurrencePtr PlacePartFromPartObject(const TAssemblyPtr& aAssySession, const TIdfPartPlacementObject& aPartObject);
   TOccurrencePtr PlacePartExt(const std::string& aPartName, const TAssemblyPtr& aAssemblySession, bool aTop, double ax,
                               double ay, double aBoardThickness, double aRot);
@@ -88,6 +96,7 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   std::string fVaultAssemblyFolder;
   double fCorvaneFactor = 1.0;
   std::shared_ptr<CorvaneX_TLB::ICVBody> fBoardOutlineBody;
+  int fBoardStage = -1;  // stages of the board's build done; -1 outside it
   // The files this dialog's imports have written, in the order written.
   std::vector<std::string> FFilesWritten;
 };

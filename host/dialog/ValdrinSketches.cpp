@@ -99,6 +99,7 @@ void TCorvaneIdfImport::SketchAndCreateBoss(const TPartPtr& PartSession, const T
   auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, face, FeatureName + FSketchStr);
   if (!sketch) return;
   AddOutlineToSketch(sketch, List, true, true);
+  ShowBoardStage();
   UpDateCaption("Extruding : " + FeatureName);
   auto feature = LocalExtrudeSketch(Features, sketch, false, Thickness, FeatureName);
   if (!feature) FImportIDF->ErrorLog.Add("Failed to add boss for " + FeatureName);
@@ -109,7 +110,8 @@ void TCorvaneIdfImport::SketchAndCreateBoss(const TPartPtr& PartSession, const T
 TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::CreateBaseExtrude(const TPartPtr& PartSession,
                                                                       const std::string& FeatureName,
                                                                       TBoardOutlineObjectList& List, bool Reverse,
-                                                                      bool ShowProgressBar) {
+                                                                      bool ShowProgressBar,
+                                                                      const std::string& ReportName) {
   if (!PartSession) return nullptr;
   auto design = std::dynamic_pointer_cast<ICVDesignSession>(PartSession);
   if (!design) return nullptr;
@@ -121,6 +123,8 @@ TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::CreateBaseExtrude(const TPar
   if (!sketch) return nullptr;
   AddOutlineToSketch(sketch, List, ShowProgressBar, true);
   auto feature = LocalExtrudeSketch(features, sketch, Reverse, List.fBodyHeight, FeatureName);
-  if (HasError(feature)) FImportIDF->ErrorLog.Add("Extrusion failed for : " + FeatureName + "  | Part Feature error");
+  if (HasError(feature))
+    FImportIDF->ErrorLog.Add("Extrusion failed for : " + (ReportName.empty() ? FeatureName : ReportName) +
+                             "  | Part Feature error");
   return feature;
 }

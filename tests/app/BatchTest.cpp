@@ -84,9 +84,10 @@ TEST_F(BatchTest, SetValuesGoThroughTheShowSequenceAndAreSavedOnRequest) {
   TGetInfoFromRegistry s(file);
   s.SetKey("Corvane\\IDF");
   EXPECT_TRUE(s.GetBooleanFromRegistry("DoPads"));
-  // A height without separator is reset to millimetres by the show sequence.
-  EXPECT_EQ(s.GetIntegerFromRegistry("ImportHeightUnitsIndex"), 0);
-  EXPECT_EQ(s.GetStringFromRegistry("ImportDefaultHeight"), "10.000");
+  // The height is meant in the unit given, and written as the dialog writes it (inches: five
+  // decimals), so the show sequence does not reset it to 10 mm.
+  EXPECT_EQ(s.GetIntegerFromRegistry("ImportHeightUnitsIndex"), 1);
+  EXPECT_EQ(s.GetStringFromRegistry("ImportDefaultHeight"), "5.00000");
   EXPECT_EQ(s.GetStringFromRegistry("HolesPerFeature"), "25");
   EXPECT_EQ(s.GetIntegerFromRegistry("XrefFormWidth"), 700);
   EXPECT_EQ(s.GetStringFromRegistry("ImportBoardFilePath"), board);

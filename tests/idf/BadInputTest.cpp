@@ -77,7 +77,7 @@ TEST_F(BadInput, TruncatedRecordsAndBadNumbersAreReported) {
   ASSERT_GE(e.size(), 4u);
   EXPECT_EQ(e[0], "BOARD_OUTLINE> Line:8 incorrect number of fields");
   EXPECT_EQ(e[1], "DRILLED_HOLES> Line:13 incorrect number of fields");
-  EXPECT_EQ(e[2], "DRILLED_HOLES> Line:14 Board file entry for Drilled Holes section");
+  EXPECT_EQ(e[2], "DRILLED_HOLES> Line:14 Board file entry for Drilled Holes section | '1e999' is out of range");
   EXPECT_EQ(e[3], "Part Ommitted from Placement Section - incorrect number of fields in second line:");
 }
 
@@ -92,7 +92,9 @@ TEST_F(BadInput, CarriedNonNumericTextDoesNotDropLaterPlacements) {
   ASSERT_EQ(f->SectionCount(), 2);
   EXPECT_EQ(f->Section(1)->SectType, stPLACEMENT);
   EXPECT_EQ(f->PartsOnPCB, "1");
-  EXPECT_EQ(f->ErrorLog.Last(), "OTHER_OUTLINE>Line:5 Board file entry for Other Outline section : UnKnown");
+  EXPECT_EQ(f->ErrorLog.Last(),
+            "OTHER_OUTLINE>Line:5 Board file entry for Other Outline section : UnKnown | "
+            "'LABEL' is not a valid floating point value");
 }
 
 TEST_F(BadInput, Utf16FileReadsLikeItsUtf8Twin) {

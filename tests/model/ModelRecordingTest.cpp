@@ -295,7 +295,7 @@ TEST_F(ModelTest, AutoPartsAreModelledOncePerNameEachInItsOwnInstance) {
 
 TEST_F(ModelTest, ReusedOrUnreachablePartsStartNoModelling) {
   auto d = Show(BoardText(""));
-  Write("R0805.CV_PRT", "x");
+  Write("R0805.CV_PRT", "ISO-10303-21;\n");  // looks like a part file: re-used as it is
   d->ReUseCreatedParts.Checked = true;
   d->FPartPlaceList.Add(Placement("R1", "R0805", Folder() + "R0805.CV_PRT", 1, 1, 0, true));
   auto empty = Placement("C1", "EMPTY", Folder() + "EMPTY.CV_PRT", 1, 1, 0, true);

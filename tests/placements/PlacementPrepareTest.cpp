@@ -61,8 +61,8 @@ TEST_F(PrepareTest, WithoutLibraryPartsEveryPlacementIsAnAutoPartEvenWhenTheXref
   ASSERT_EQ(d->FPartPlaceList.Count(), 5);
   for (int i = 0; i < 5; ++i) {
     EXPECT_TRUE(P(*d, i).FAutoPart);
-    // r0805 shares the file of R0805: letter case makes no second part.
-    EXPECT_EQ(P(*d, i).FActualPart, Auto(i == 2 ? "R0805" : P(*d, i).FPackageName));
+    // r0805 is another part than R0805: a file of its own, though the names differ only in case.
+    EXPECT_EQ(P(*d, i).FActualPart, Auto(i == 2 ? "r0805~2" : P(*d, i).FPackageName));
     EXPECT_EQ(P(*d, i).FAttributeName, "IdfPart_" + std::to_string(i));
     EXPECT_EQ(P(*d, i).FPartConfig, "Default");
   }
@@ -157,11 +157,13 @@ TEST_F(PrepareTest, MissingPackagesShareOneAutoPartAndFoundOnesAreSearchedEachTi
 
   EXPECT_EQ(Detail(*d, "Part exists : ").size(), 2u);  // U1 and U2, each searched
   EXPECT_EQ(Detail(*d, "Checking for : SOIC8.CV_PRT").size() - searchedBefore, 2u);
-  // R1 and R2 (r0805): one search, one line, one file.
+  // R1 and R2 (r0805): one search, one line; a file each, as the names are two parts.
   EXPECT_EQ(Detail(*d, "Auto part : "), (std::vector<std::string>{"Auto part : R0805", "Auto part : C0603"}));
   EXPECT_EQ(P(*d, 0).FActualPart, Auto("R0805"));
   EXPECT_EQ(P(*d, 2).FPartName, "r0805");
-  EXPECT_EQ(P(*d, 2).FActualPart, Auto("R0805"));
+  EXPECT_EQ(P(*d, 2).FActualPart, Auto("r0805~2"));
+  EXPECT_EQ(Detail(*d, "Auto part file of r0805 : "),
+            std::vector<std::string>{"Auto part file of r0805 : " + Auto("r0805~2")});
   EXPECT_EQ(Detail(*d, "Checking for : r0805").size(), 0u);
 }
 
@@ -173,8 +175,9 @@ TEST_F(PrepareTest, OutlinePassesGiveElectricalThenMechanicalOutlineToTheFirstPl
   EXPECT_EQ(r1.FOutlineList.Count(), 4);
   EXPECT_DOUBLE_EQ(r1.FHeight, 0.06);
   EXPECT_EQ(r1.FOutlineList.fColour, 1);
-  EXPECT_TRUE(P(*d, 2).FOutlineList.Empty());  // R2: same package, later placement
-  EXPECT_DOUBLE_EQ(P(*d, 2).FHeight, 0);
+  // R2 (r0805): the library search is case-blind, so its part of its own gets the same outline.
+  EXPECT_EQ(P(*d, 2).FOutlineList.Count(), 4);
+  EXPECT_DOUBLE_EQ(P(*d, 2).FHeight, 0.06);
 
   // SOIC8: electrical outline, then the mechanical one appended; the mechanical height wins.
   const auto& u1 = P(*d, 3);

@@ -161,7 +161,7 @@ TEST_F(SettingsFile, AFailedReplaceReportsFalseAndCleansUp) {
   medium->BeforeReplace = nullptr;
   EXPECT_EQ(s.GetIntegerFromRegistry("ImportFormTop"), 7);
   for (const auto& e : fs::directory_iterator(path.parent_path()))
-    EXPECT_EQ(e.path().string().find(".tmp."), std::string::npos) << e.path();
+    EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
 }
 
 TEST_F(SettingsFile, AStoreThatCannotBeReadIsNotOverwritten) {
