@@ -123,6 +123,17 @@ void Write(const Handle(TDocStd_Document) & doc, const std::string& path) {
   }
 }
 
+// Closes the document however the writing ends.
+void WriteAndClose(const Handle(TDocStd_Document) & doc, const std::string& path) {
+  try {
+    Write(doc, path);
+  } catch (...) {
+    CloseDocument(doc);
+    throw;
+  }
+  CloseDocument(doc);
+}
+
 std::atomic<bool> gTranslator{false};
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -372,13 +383,7 @@ void WritePartThroughTranslator(const std::string& path, const TModelFile& part)
   TDF_Label l = st->AddShape(OrEmpty(part.Shape), false);
   SetName(l, part.Name);
   if (part.Color != -1) ct->SetColor(l, ToColor(part.Color), XCAFDoc_ColorGen);
-  try {
-    Write(doc, path);
-  } catch (...) {
-    CloseDocument(doc);
-    throw;
-  }
-  CloseDocument(doc);
+  WriteAndClose(doc, path);
 }
 
 }  // namespace
@@ -427,13 +432,7 @@ void WriteAssemblyFile(const std::string& path, const std::string& name, const s
     if (p.Color != -1) ct->SetColor(comp, ToColor(p.Color), XCAFDoc_ColorGen);
   }
   st->UpdateAssemblies();
-  try {
-    Write(doc, path);
-  } catch (...) {
-    CloseDocument(doc);
-    throw;
-  }
-  CloseDocument(doc);
+  WriteAndClose(doc, path);
 }
 
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {
