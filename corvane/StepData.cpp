@@ -61,6 +61,7 @@ bool TStepData::Parse(std::string text) {
   FText = std::move(text);
   FEntities.clear();
   FIndex.clear();
+  FSorted = true;
   std::string_view s = FText;
   if (s.substr(0, 200).find("ISO-10303-21") == std::string_view::npos) return false;
   // The data section starts after the header's ENDSEC; strings in the header may hold anything.
@@ -96,7 +97,11 @@ bool TStepData::Parse(std::string text) {
     while (k < s.size() && s[k] != ';') k = s[k] == '\'' ? SkipString(s, k) : k + 1;
     if (k >= s.size()) return false;
     e.Text = Trim(s.substr(start, k - start));
-    if (!FIndex.emplace(e.Id, FEntities.size()).second) return false;  // numbered twice
+    if (FSorted && !FEntities.empty() && e.Id <= FEntities.back().Id) {
+      FSorted = false;
+      for (size_t k = 0; k < FEntities.size(); ++k) FIndex.emplace(FEntities[k].Id, k);
+    }
+    if (!FSorted && !FIndex.emplace(e.Id, FEntities.size()).second) return false;  // numbered twice
     FEntities.push_back(e);
     i = k + 1;
   }
@@ -104,6 +109,10 @@ bool TStepData::Parse(std::string text) {
 }
 
 const TStepEntity* TStepData::Find(int id) const {
+  if (FSorted) {
+    auto it = std::lower_bound(FEntities.begin(), FEntities.end(), id, [](auto& e, int v) { return e.Id < v; });
+    return it != FEntities.end() && it->Id == id ? &*it : nullptr;
+  }
   auto it = FIndex.find(id);
   return it == FIndex.end() ? nullptr : &FEntities[it->second];
 }

@@ -23,6 +23,7 @@ class TStepData {
   bool Parse(std::string Text);
 
   const std::vector<TStepEntity>& Entities() const { return FEntities; }
+  size_t TextSize() const { return FText.size(); }
   const TStepEntity* Find(int Id) const;
   // Top-level parameters of a simple entity, trimmed.
   static std::vector<std::string_view> Params(const TStepEntity& E);
@@ -32,7 +33,9 @@ class TStepData {
  private:
   std::string FText;
   std::vector<TStepEntity> FEntities;
+  // Only when the file does not number its entities in increasing order; else a binary search.
   std::unordered_map<int, size_t> FIndex;
+  bool FSorted = true;
 };
 
 // Where a copied part sits in the file it was copied into.

@@ -601,6 +601,12 @@ bool WriteStepPartText(const TModelFile& part, std::string& out, std::string& wh
 bool WriteStepAssemblyText(const std::string& name, const std::vector<TPlacedModel>& placements, std::string& out,
                            std::string& why) {
   TStepText t;
+  // Room for the copied parts and about a kilobyte an instance, so the text is not regrown.
+  size_t room = placements.size() * 1024;
+  std::map<const TStepData*, bool> counted;
+  for (auto& p : placements)
+    if (p.Model->Step && counted.emplace(p.Model->Step.get(), true).second) room += p.Model->Step->TextSize();
+  t.Out().reserve(room + room / 8);
   Header(t.Out(), name);
   TContexts c = WriteContexts(t);
   auto [assembly, shape] = WriteProduct(t, c, name);

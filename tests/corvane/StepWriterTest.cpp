@@ -1,5 +1,6 @@
 // The host's own STEP writer, checked with OpenCASCADE's reader as the oracle and against
 // what its translator writes for the same model.
+#include "corvane/StepData.h"
 #include "corvane/StepText.h"
 #include "tests/corvane/HostFixture.h"
 
@@ -206,6 +207,25 @@ TEST_F(StepWriterTest, LibraryPartsInInchesAndMillimetresLandAtTheirSize) {
     const double volume = (25.4 * 12.7 - kPi * r * r) * 5;
     EXPECT_NEAR(facts.Components[0].Volume, volume, 1e-6 * volume);
   }
+}
+
+TEST(StepData, EntitiesAreFoundInAnyNumberingAndStringsHideNothing) {
+  const std::string head = "ISO-10303-21;\nHEADER;\nFILE_NAME('DATA; #1=',$);\nENDSEC;\nDATA;\n";
+  corvane::TStepData d;
+  ASSERT_TRUE(d.Parse(head + "#5=PRODUCT('a;b','#7',$,(#2));\n#2 = PRODUCT_CONTEXT('',#9,'x');\n"
+                             "/* note */ #9=( A() B('''') );\nENDSEC;\nEND-ISO-10303-21;\n"));
+  ASSERT_EQ(d.Entities().size(), 3u);
+  ASSERT_TRUE(d.Find(2));
+  EXPECT_EQ(d.Find(2)->Type, "PRODUCT_CONTEXT");
+  EXPECT_EQ(d.Find(9)->Type, "");  // complex
+  EXPECT_EQ(d.Find(7), nullptr);
+  auto p = corvane::TStepData::Params(*d.Find(5));
+  ASSERT_EQ(p.size(), 4u);
+  EXPECT_EQ(p[0], "'a;b'");
+  EXPECT_EQ(corvane::TStepData::Refs(d.Find(5)->Text), (std::vector<int>{2}));
+  EXPECT_FALSE(d.Parse(head + "#1=A();\n#1=B();\nENDSEC;\n"));  // numbered twice
+  EXPECT_FALSE(d.Parse(head + "#1=A('open);\nENDSEC;\n"));
+  EXPECT_FALSE(d.Parse("not a step file"));
 }
 
 TEST(StepText, NumbersAndStringsAreWrittenAsTheFormatWants) {
