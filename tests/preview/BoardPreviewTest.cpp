@@ -6,7 +6,7 @@
 
 #include "preview/BoardPreviewRenderer.h"
 #include "preview/BoardPreviewWidget.h"
-#include "tests/dialog/DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/preview/PreviewTestSupport.h"
 #include "tests/support/TestFiles.h"
 
