@@ -10,6 +10,7 @@ using namespace CorvaneX_TLB;
 
 void TCorvaneIdfImport::CreateAssembly() {
   FTimes.SetTime(true);
+  FLastAssemblyWritten.clear();
   InitialiseFormSettings();
   if (UseVaultCb.Checked)
     FCreatedPartsPath =
@@ -61,7 +62,10 @@ void TCorvaneIdfImport::CreateAssembly() {
   } else {
     UpDateCaption("Saving Assembly: " + name);
     session->SaveAs(CVVariant(ExtractFileDir(FAssemblyFilename)), name);
-    if (FileExists(FAssemblyFilename)) FFilesWritten.push_back(FAssemblyFilename);
+    if (FileExists(FAssemblyFilename)) {
+      FFilesWritten.push_back(FAssemblyFilename);
+      FLastAssemblyWritten = FAssemblyFilename;
+    }
   }
   UpDateCaption("");
   FTimes.SetProgressTime(false);

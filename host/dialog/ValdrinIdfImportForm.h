@@ -90,6 +90,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   std::shared_ptr<CorvaneX_TLB::ICVBody> fBoardOutlineBody;
   // The files this dialog's imports have written, in the order written.
   std::vector<std::string> FFilesWritten;
+  // The assembly file the last build saved; empty while none did (a build that stopped or failed).
+  std::string FLastAssemblyWritten;
 };
 
 // The host dialog's persisted values.
