@@ -98,10 +98,11 @@ double NiceLength(double max) {
   return p;
 }
 
-void PaintScaleBar(QPainter& p, const TBoardPreviewScene& scene, const QTransform& t, const QSizeF& size) {
+// Returns where the bar's text ends.
+double PaintScaleBar(QPainter& p, const TBoardPreviewScene& scene, const QTransform& t, const QSizeF& size) {
   const double pxPerWork = std::abs(t.m11()) / scene.WorkingUnitsPerSceneUnit;
   const double len = NiceLength(size.width() / 4 / pxPerWork);
-  if (len <= 0) return;
+  if (len <= 0) return kMargin;
   const double px = len * pxPerWork, x0 = kMargin, y = size.height() - kBarStrip / 2;
   p.setPen(QPen(Qt::black, 2));
   p.drawLine(QPointF(x0, y), QPointF(x0 + px, y));
@@ -110,12 +111,15 @@ void PaintScaleBar(QPainter& p, const TBoardPreviewScene& scene, const QTransfor
   QFont f = p.font();
   f.setPixelSize(13);
   p.setFont(f);
-  p.drawText(QPointF(x0 + px + 8, y + 5), QString::number(len, 'g', 6) + " " + QString::fromStdString(scene.UnitLabel));
+  const QString text = QString::number(len, 'g', 6) + " " + QString::fromStdString(scene.UnitLabel);
+  p.drawText(QPointF(x0 + px + 8, y + 5), text);
+  return x0 + px + 8 + QFontMetricsF(f).horizontalAdvance(text);
 }
 
-// The hole categories on the board, right-aligned in the scale bar's strip; a ring stands for
-// the holes the import leaves.
-void PaintHoleLegend(QPainter& p, const TBoardPreviewScene& scene, const QSizeF& size) {
+// The hole categories on the board, right-aligned in the scale bar's strip right of left; a ring
+// stands for the holes the import leaves. Entries that do not fit go on rows above, into the
+// margin below the board.
+void PaintHoleLegend(QPainter& p, const TBoardPreviewScene& scene, const QSizeF& size, double left) {
   struct TEntry {
     THoleType Type;
     bool Plated;
@@ -132,8 +136,19 @@ void PaintHoleLegend(QPainter& p, const TBoardPreviewScene& scene, const QSizeF&
   f.setPixelSize(12);
   p.setFont(f);
   const QFontMetricsF m(f);
-  double x = size.width() - kMargin;
-  const double y = size.height() - kBarStrip / 2;
+  const double right = size.width() - kMargin, rowHeight = m.height() + 4;
+  left += 16;
+  double x = right, y = size.height() - kBarStrip / 2;
+  // Moves to the next row up when an entry of this width does not fit; the first always does.
+  // Rows above the scale bar's have the whole width.
+  auto place = [&](double width) {
+    if (x - width < left && x < right) {
+      x = right;
+      y -= rowHeight;
+      left = kMargin;
+    }
+    x -= width;
+  };
   for (auto it = present.rbegin(); it != present.rend(); ++it) {
     const std::string word = it->Type == htPIN    ? "pin"
                              : it->Type == htVIA  ? "via"
@@ -141,18 +156,17 @@ void PaintHoleLegend(QPainter& p, const TBoardPreviewScene& scene, const QSizeF&
                              : it->Type == htTOOL ? "tooling"
                                                   : "other";
     const QString label = QString::fromStdString((it->Plated ? "PTH " : "NPTH ") + word);
-    x -= m.horizontalAdvance(label);
-    p.setPen(Qt::black);
-    p.drawText(QPointF(x, y + 4), label);
-    x -= 14;
+    place(m.horizontalAdvance(label) + 14);
     p.setPen(QPen(Qt::black, 0.5));
     p.setBrush(HoleColour(it->Type, it->Plated));
     p.drawRect(QRectF(x, y - 5, 10, 10));
+    p.setPen(Qt::black);
+    p.drawText(QPointF(x + 14, y + 4), label);
     x -= 14;
   }
   p.setPen(Qt::black);
   const QString note = "holes (rings: not cut):";
-  x -= m.horizontalAdvance(note);
+  place(m.horizontalAdvance(note));
   p.drawText(QPointF(x, y + 4), note);
 }
 }  // namespace
@@ -290,8 +304,7 @@ void PaintBoardPreview(QPainter& p, const TBoardPreviewScene& scene, const QTran
                  labels[i].Text);
   }
 
-  PaintScaleBar(p, scene, t, size);
-  PaintHoleLegend(p, scene, size);
+  PaintHoleLegend(p, scene, size, PaintScaleBar(p, scene, t, size));
 }
 
 void WriteBoardPreview(const TBoardPreviewScene& scene, const std::string& path, QSize size) {

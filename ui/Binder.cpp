@@ -392,17 +392,22 @@ QProgressBar* TBinder::Progress(controls::TProgressBar& c) {
 
 QTabWidget* TBinder::Pages(controls::TPageControl& c) {
   auto* w = new QTabWidget;
-  Bind(c, w, [&c, w] {
+  // Tabs after the model's pages belong to the window: one stays shown until the model turns
+  // to another page.
+  Bind(c, w, [&c, w, pushed = -1]() mutable {
     const int i = c.ActivePageIndex();
-    if (i >= 0 && w->currentIndex() != i) w->setCurrentIndex(i);
+    const bool ownTab = w->currentIndex() >= c.PageCount();
+    if (i >= 0 && w->currentIndex() != i && (!ownTab || i != pushed)) w->setCurrentIndex(i);
+    pushed = i;
   });
   connect(w, &QTabWidget::currentChanged, this, [this, &c, w](int i) {
-    if (fPushing || i < 0 || i >= c.PageCount()) return;
+    if (fPushing || i < 0) return;
     if (Busy()) {
       // No page change while work runs: back to the model's page.
       w->setCurrentIndex(c.ActivePageIndex());
       return;
     }
+    if (i >= c.PageCount()) return;
     Run([&c, i] { c.SelectPage(c.Page(i)); });
   });
   return w;

@@ -31,6 +31,8 @@
 #include "import/PartXref.h"
 #include "platform/Platform.h"
 #include "ui/EditorDialogs.h"
+#include "ui/ModelWindow.h"
+#include "ui/PreviewPage.h"
 
 namespace ui {
 
@@ -167,6 +169,15 @@ TImportWindow::TImportWindow(TCorvaneIdfImport& form, QWidget* parent)
     pages[i]->setObjectName(Q(sheet.Name));
     pages[i]->setProperty("helpContext", sheet.HelpContext);
   }
+  fPreview = new TPreviewPage(form);
+  fPreview->setObjectName(QStringLiteral("PreviewPage"));
+  fPages->addTab(fPreview, QStringLiteral("Preview"));
+  // Every handler may change what the import takes; a build's own pushes leave the view be.
+  b.AddPush([this] { fPreview->Invalidate(!fBinder->Busy()); });
+  // The window's own page runs no handler, so nothing else sizes the window for it; and every
+  // tab stays in sight rather than behind scroll arrows.
+  connect(fPages, &QTabWidget::currentChanged, this, [this] { PushHeight(); });
+  fPages->setUsesScrollButtons(false);
   auto* top = new QHBoxLayout;
   top->addWidget(b.Progress(form.ProgressBar1), 1);
   QPushButton* stop = b.Button(form.StopButton, true);
@@ -215,6 +226,15 @@ QWidget* TImportWindow::ImportPage() {
   QPushButton* import = b.Button(f.ImportButton);
   import->setDefault(true);
   auto* buttons = new QHBoxLayout;
+  // Not a control of the dialog: the window offers it where a 3D view can be shown.
+  auto* showModel = new QPushButton(QStringLiteral("Show Model"));
+  showModel->setObjectName(QStringLiteral("ShowModelButton"));
+  showModel->setAutoDefault(false);
+  showModel->setToolTip(QStringLiteral("The 3D view of the assembly the last build wrote"));
+  showModel->setVisible(ModelViewAvailable());
+  connect(showModel, &QPushButton::clicked, this, [this] { ShowModelWindow(this, fForm.FLastAssemblyWritten); });
+  b.AddPush([this, showModel] { showModel->setEnabled(!fBinder->Busy() && !fForm.FLastAssemblyWritten.empty()); });
+  buttons->addWidget(showModel);
   buttons->addStretch();
   for (QPushButton* w : {import, b.Button(f.UpdateButton), b.Button(f.CancelButton), b.Button(f.HelpButton)})
     buttons->addWidget(w);

@@ -1,6 +1,7 @@
 #pragma once
 // The import dialog's window: the pages and controls of the dialog model laid out with Qt
-// layouts and bound to the model, the progress bar and Stop above the pages.
+// layouts and bound to the model, the progress bar and Stop above the pages, and the window's
+// own views of the board: the "Preview" page and "Show Model".
 #include <QDialog>
 
 #include "host/dialog/ValdrinIdfImportForm.h"
@@ -10,6 +11,8 @@ class QTabWidget;
 
 namespace ui {
 
+class TPreviewPage;
+
 class TImportWindow : public QDialog {
  public:
   explicit TImportWindow(TCorvaneIdfImport& form, QWidget* parent = nullptr);
@@ -18,6 +21,8 @@ class TImportWindow : public QDialog {
   TBinder& Binder() { return *fBinder; }
   TCorvaneIdfImport& Form() { return fForm; }
   QTabWidget* Pages() const { return fPages; }
+  // The top view page, after the dialog's own pages.
+  TPreviewPage* Preview() const { return fPreview; }
   // The window that shows a dialog model; null when it has none.
   static TImportWindow* Of(const TIdfImportFormV4_XE2& form);
   // Lets go of the model's progress notice; call while the model still lives.
@@ -44,6 +49,7 @@ class TImportWindow : public QDialog {
   TCorvaneIdfImport& fForm;
   TBinder* fBinder;
   QTabWidget* fPages = nullptr;
+  TPreviewPage* fPreview = nullptr;
   int fShownHeight = -1, fShownPage = -1;
   bool fHeightPending = false;
 };

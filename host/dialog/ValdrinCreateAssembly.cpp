@@ -12,6 +12,7 @@ using namespace CorvaneX_TLB;
 
 void TCorvaneIdfImport::CreateAssembly() {
   FTimes.SetTime(true);
+  FLastAssemblyWritten.clear();
   InitialiseFormSettings();
   if (UseVaultCb.Checked)
     FCreatedPartsPath =
@@ -64,7 +65,10 @@ void TCorvaneIdfImport::CreateAssembly() {
   } else {
     UpDateCaption("Saving Assembly: " + name);
     session->SaveAs(CVVariant(ExtractFileDir(FAssemblyFilename)), name);
-    if (FileExists(FAssemblyFilename)) FFilesWritten.push_back(FAssemblyFilename);
+    if (FileExists(FAssemblyFilename)) {
+      FFilesWritten.push_back(FAssemblyFilename);
+      FLastAssemblyWritten = FAssemblyFilename;
+    }
   }
   ProgressStep();
   ProgressReset();

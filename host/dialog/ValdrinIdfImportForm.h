@@ -99,6 +99,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   int fBoardStage = -1;  // stages of the board's build done; -1 outside it
   // The files this dialog's imports have written, in the order written.
   std::vector<std::string> FFilesWritten;
+  // The assembly file the last build saved; empty while none did (a build that stopped or failed).
+  std::string FLastAssemblyWritten;
 };
 
 // The host dialog's persisted values.

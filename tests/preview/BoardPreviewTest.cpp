@@ -6,8 +6,8 @@
 
 #include "preview/BoardPreviewRenderer.h"
 #include "preview/BoardPreviewWidget.h"
-#include "tests/support/DialogTestSupport.h"
 #include "tests/preview/PreviewTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

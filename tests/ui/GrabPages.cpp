@@ -1,8 +1,10 @@
 // Grabs every page of the import dialog and both editors to PNG files, to look at the layout:
 //   QT_QPA_PLATFORM=offscreen [QT_SCALE_FACTOR=2] ui_grab_pages OUTDIR [BOARD]
+// On an X display (xvfb-run -s -noreset) it also grabs the 3D view after the build.
 // Settings come from an empty store, so every option shows its default.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +16,7 @@
 #include "app/CorvaneIdfCommandLauncher.h"
 #include "ui/HelpWindow.h"
 #include "ui/ImportWindow.h"
+#include "ui/ModelWindow.h"
 #include "ui/QtFrontEnd.h"
 #ifdef IDF_GRAB_WITH_HOST
 #include "corvane/CorvaneServer.h"
@@ -101,6 +104,17 @@ int main(int argc, char** argv) {
       });
       w->findChild<QPushButton*>(QStringLiteral("ImportButton"))->click();
       Save(w, out + QStringLiteral("/after_build.png"));
+      // The 3D view of what the build wrote, where one can be drawn (an X display).
+      if (ui::ModelViewAvailable()) {
+        w->findChild<QPushButton*>(QStringLiteral("ShowModelButton"))->click();
+        if (auto* model = w->findChild<QWidget*>(QStringLiteral("ModelWindow"))) {
+          QElapsedTimer shown;
+          shown.start();
+          while (shown.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+          Save(model, out + QStringLiteral("/model.png"));
+          model->close();
+        }
+      }
       w->close();
     });
   };

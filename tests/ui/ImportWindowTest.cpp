@@ -30,7 +30,7 @@ TEST(ImportCommand, PicksTheBoardInTheFileDialogBuildsAndStaysOpen) {
   CopySample(dir);
   ::setenv("CORVANE_IDF_SETTINGS", (dir.Path() + "registry.reg").c_str(), 1);
   std::string title, phaseTitle;
-  bool progressShown = false;
+  bool progressShown = false, showModelEnabled = false;
   TModalAnswers answers;
   answers
       .Then([&](QWidget* fileDialog) {
@@ -56,7 +56,10 @@ TEST(ImportCommand, PicksTheBoardInTheFileDialogBuildsAndStaysOpen) {
       })
       .Then([&](QWidget* box) {
         Press(box, QMessageBox::Ok);
-        QTimer::singleShot(0, [] { ButtonOf("CancelButton")->click(); });
+        QTimer::singleShot(0, [&] {
+          showModelEnabled = ButtonOf("ShowModelButton")->isEnabled();
+          ButtonOf("CancelButton")->click();
+        });
       });
   EXPECT_EQ(RunImportWindow(gArgc, gArgv, ""), 0);
   ::unsetenv("CORVANE_IDF_SETTINGS");
@@ -66,6 +69,7 @@ TEST(ImportCommand, PicksTheBoardInTheFileDialogBuildsAndStaysOpen) {
   EXPECT_NE(phaseTitle.find("  -  "), std::string::npos) << phaseTitle;
   EXPECT_TRUE(progressShown);
   EXPECT_TRUE(FileExists(dir.Path() + "sample.CV_ASM"));
+  EXPECT_TRUE(showModelEnabled);
   EXPECT_TRUE(DirectoryExists(dir.Path() + "sampleAutoParts"));
   // The options were saved when the import started.
   EXPECT_NE(ReadFileBytes(dir.Path() + "registry.reg").find("ImportAssemblyPath"), std::string::npos);
@@ -93,6 +97,7 @@ TEST_F(UiWindowTest, StopDuringTheBuildEndsItWithTheErrorAdvice) {
   for (const auto& l : d->FImportIDF->ErrorLog.Lines()) stops += l.rfind("Received Stop Request : ", 0) == 0;
   EXPECT_GE(stops, 2);
   EXPECT_FALSE(stop->isVisible());
+  EXPECT_FALSE(Widget<QPushButton>("ShowModelButton")->isEnabled());  // nothing to show of a stopped build
   EXPECT_EQ(window->Pages()->currentIndex(), d->StatusTabSheet.PageIndex);
   EXPECT_TRUE(window->isVisible());  // the dialog stays open
 }
