@@ -15,6 +15,9 @@ bool LastCutWasFast(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 // Part files written by this process are placed without parsing them while unchanged;
 // this makes the next placement parse them (benchmarks and tests).
 void ForgetWrittenFiles();
+// Off, every cut that is not of disjoint round holes takes the general boolean, as cuts did
+// before they were made in the plane; for benchmarks and tests that compare the two.
+void UsePlaneCuts(bool On);
 // Whether the part's body passes OpenCASCADE's shape check; for tests.
 bool BodyIsValid(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 
