@@ -514,8 +514,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
         return true;
       }
       std::sort(pieces.begin(), pieces.end(), [](auto& a, auto& b) { return a.first > b.first; });
-      // Pieces cut off the edge are left to the boolean: built apart, they fail the check.
-      bool plain = pieces.size() == 1;
+      bool plain = !pieces.empty();
       for (auto& [area, f] : pieces) {
         int wires = 0;
         for (TopoDS_Iterator it(f); it.More(); it.Next()) ++wires;

@@ -92,6 +92,17 @@ TEST_F(CutsTest, MouseBitesOnThePanelEdgeAreCutExactly) {
   EXPECT_TRUE(corvane::BodyIsValid(part));
 }
 
+TEST_F(CutsTest, HolesThatCutAPieceOffTheEdgeLeaveItStanding) {
+  // Overlapping holes on a half circle from the edge and back: the piece inside stands alone.
+  auto part = Board(4, 3, 0.16);
+  std::vector<std::array<double, 3>> ring;
+  for (int k = 0; k <= 24; ++k) ring.push_back({2 + 0.8 * std::cos(kPi * k / 24), 0.8 * std::sin(kPi * k / 24), 0.08});
+  ASSERT_FALSE(HasError(CutCircles(part, ring)));
+  EXPECT_TRUE(corvane::LastCutWasFast(part));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  EXPECT_NEAR(Volume(part), SampledArea(ring, 4, 3) * 0.16, 5e-4 * Volume(part));
+}
+
 TEST_F(CutsTest, FiguresThatCannotBeRealNeverReachTheKernel) {
   for (auto [x, y, r] : {std::array<double, 3>{5, 3, 1e200}, {1e200, 1e200, 0.1}, {NAN, 3, 0.1}, {5, 3, INFINITY}}) {
     auto part = Board(10, 5.8, 0.16);
