@@ -181,6 +181,7 @@ void TSection::ReadOutline(const TSearchStringList& lines, int start, int end) {
       continue;
     }
     auto r = std::make_unique<TDataRec>();
+    r->Line = i + 1;
     r->Loop = StrToInt(rec[0]);
     r->X = Len(rec[1]);
     r->Y = Len(rec[2]);
@@ -232,6 +233,7 @@ void TSection::ReadDrilledHoles(const TSearchStringList& lines, int start, int e
       continue;
     }
     auto r = std::make_unique<TDataRec>();
+    r->Line = i + 1;
     r->RecType = rtDRILLED_HOLE;
     r->Loop = 0;
     r->AssocPart = apBOARD;

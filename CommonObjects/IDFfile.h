@@ -30,6 +30,7 @@ class ESectionEndError : public std::runtime_error {
 
 // One data record; only the fields of its kind are meaningful (and Side on outline points).
 struct TDataRec {
+  int Line = 0;  // cleaned line of the file, from 1
   int Loop = 0;
   double X = 0, Y = 0;
   std::string Designator;

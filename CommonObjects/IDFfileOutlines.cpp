@@ -74,10 +74,13 @@ void TIDFfile::SectionToOutlineList(const TSection* Section, TBoardOutlineObject
   const double f = Factor;
   const auto& recs = Section->Records();
 
+  const std::string section = EnumName(Section->SectType);
   auto addHole = [&](const TDataRec& r, int label) {
     const int i = List.Add(std::make_shared<TOutlineObject>(HoleElement(r, f)));
     AddHoleData(List, i, r);
     List.GetRecord(i).FLoopLabel = label;
+    List.GetRecord(i).FSourceSection = section;
+    List.GetRecord(i).FSourceLine = r.Line;
   };
 
   if (recs[0]->RecType == rtDRILLED_HOLE) addHole(*recs[0], 0);
@@ -105,6 +108,8 @@ void TIDFfile::SectionToOutlineList(const TSection* Section, TBoardOutlineObject
     }
     if (e) {
       e->FLoopLabel = r.Loop;
+      e->FSourceSection = section;
+      e->FSourceLine = r.Line;
       List.Add(std::move(e));
     }
   }

@@ -70,6 +70,8 @@ void TOutlineObject::AddProperties(const TOutlineObject& aRec) {
   FPlated = aRec.FPlated;
   fWidthOrHeight = aRec.fWidthOrHeight;
   FHoleSize = aRec.FHoleSize;
+  FSourceSection = aRec.FSourceSection;
+  FSourceLine = aRec.FSourceLine;
   fTextHeight = aRec.fTextHeight;
   fIsTtFont = aRec.fIsTtFont;
   fTextIsBold = aRec.fTextIsBold;

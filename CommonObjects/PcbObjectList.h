@@ -41,6 +41,9 @@ class TOutlineObject {
   double fWidthOrHeight = 0, FHoleSize = 0, fTextHeight = 0;
   bool fIsTtFont = false, fTextIsBold = false, fTextIsItalic = false;
   double fTextWidthFactor = 1.0, fTextHeightFactor = 1.0;
+  // Where the element was read: the section keyword and the record's line (0: not read).
+  std::string FSourceSection;
+  int FSourceLine = 0;
 };
 
 // clang-format off

@@ -20,6 +20,7 @@
 #include <Standard_Version.hxx>
 #include <gp_Pln.hxx>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -282,7 +283,7 @@ class TSketch : public ICVSketch, public std::enable_shared_from_this<TSketch> {
     return std::make_shared<TFigures>(shared_from_this());
   }
   bool Get_IsClosed() override {
-    if (Figures.empty()) return false;
+    if (Figures.empty() || !std::all_of(Figures.begin(), Figures.end(), FigureInRange)) return false;
     std::vector<TLoop> loops;
     return BuildLoops(Figures, kJoinTol, loops);
   }
@@ -290,7 +291,9 @@ class TSketch : public ICVSketch, public std::enable_shared_from_this<TSketch> {
                                                bool degenerate, bool heal, double tol) override {
     Host->Check();
     if (tol < 0) Fail("Analyze: the tolerance must not be negative");
-    TAnalysisCounts c = AnalyzeFigures(Figures, tol, heal);
+    // Figures out of range are left alone here; the extrusion refuses them.
+    TAnalysisCounts c;
+    if (std::all_of(Figures.begin(), Figures.end(), FigureInRange)) c = AnalyzeFigures(Figures, tol, heal);
     if (!disjoint) c.DisjointEnds = 0;
     if (!open) c.OpenLoops = 0;
     if (!overlaps) c.Overlaps = 0;
@@ -476,8 +479,17 @@ class TFeatures : public ICVPartFeatures {
       error = "a boss needs a depth";
     else if (end == CV_TO_DEPTH && depth <= 0)
       error = "the depth must be positive";
+    if (error.empty() && !std::all_of(sketch->Figures.begin(), sketch->Figures.end(), FigureInRange))
+      error = "a figure of the sketch is out of range (not finite, or beyond 10 km)";
     std::vector<TLoop> loops;
     if (error.empty() && !BuildLoops(sketch->Figures, kJoinTol, loops)) error = "the sketch is open";
+    for (const auto& l : loops) {
+      if (!error.empty()) break;
+      if (std::abs(l.SignedArea) <= kJoinTol * kJoinTol)
+        error = "a loop of the sketch encloses no area";
+      else if (LoopCrossesItself(sketch->Figures, l, kJoinTol))
+        error = "a loop of the sketch crosses itself";
+    }
     const int tag = static_cast<int>(Part->Features.size());
     if (error.empty()) {
       try {
@@ -772,6 +784,8 @@ bool LastCutWasFast(const std::shared_ptr<ICVPartSession>& part) {
 }
 
 void ForgetWrittenFiles() { ForgetWrittenParts(); }
+
+void UsePlaneCuts(bool on) { TBodyState::PlaneCuts = on; }
 
 bool BodyIsValid(const std::shared_ptr<ICVPartSession>& part) {
   auto p = std::dynamic_pointer_cast<TPartSession>(part);

@@ -18,6 +18,9 @@ void ForgetWrittenFiles();
 // Writes through OpenCASCADE's translator instead of the host's own STEP writer, for
 // comparisons and benchmarks.
 void UseTranslatorForWriting(bool Translator);
+// Off, every cut that is not of disjoint round holes takes the general boolean, as cuts did
+// before they were made in the plane; for benchmarks and tests that compare the two.
+void UsePlaneCuts(bool On);
 // Whether the part's body passes OpenCASCADE's shape check; for tests.
 bool BodyIsValid(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 

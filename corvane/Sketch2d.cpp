@@ -164,7 +164,38 @@ TPairResult TestPair(const TFigure& a, const TFigure& b, double tol) {
   return TPairResult::None;
 }
 
+// A cell index for a coordinate that may be anything, NaN included.
+int CellOf(double v, int cells) {
+  if (!(v > 0)) return 0;
+  if (v >= cells - 1) return cells - 1;
+  return static_cast<int>(v);
+}
+
 }  // namespace
+
+bool FigureInRange(const TFigure& f) {
+  auto ok = [](double v) { return std::isfinite(v) && std::abs(v) <= kMaxSketchLength; };
+  switch (f.Kind) {
+    case TFigureKind::Circle: return ok(f.C.x) && ok(f.C.y) && ok(f.R);
+    case TFigureKind::Arc:
+      return ok(f.A.x) && ok(f.A.y) && ok(f.B.x) && ok(f.B.y) && ok(f.C.x) && ok(f.C.y) && ok(f.Radius());
+    case TFigureKind::Line: return ok(f.A.x) && ok(f.A.y) && ok(f.B.x) && ok(f.B.y);
+  }
+  return false;
+}
+
+bool LoopCrossesItself(const std::vector<TFigure>& figs, const TLoop& l, double tol) {
+  if (l.Steps.size() < 2) return false;
+  std::vector<TBox2> boxes;
+  boxes.reserve(l.Steps.size());
+  for (auto& st : l.Steps) boxes.push_back(figs[st.Figure].Box());
+  bool crosses = false;
+  ForEachOverlappingPair(boxes, tol, [&](int i, int j) {
+    if (!crosses && TestPair(figs[l.Steps[i].Figure], figs[l.Steps[j].Figure], tol) != TPairResult::None)
+      crosses = true;
+  });
+  return crosses;
+}
 
 double TFigure::Radius() const {
   if (Kind == TFigureKind::Circle) return R;
@@ -203,11 +234,10 @@ void ForEachOverlappingPair(const std::vector<TBox2>& boxes, double pad, const s
   }
   double w = all.x1 - all.x0 + 2 * pad, h = all.y1 - all.y0 + 2 * pad;
   double cell = std::max({std::sqrt(w * h / n), sumDim / n, 1e-9});
-  int gx = std::clamp(static_cast<int>(w / cell) + 1, 1, 2048);
-  int gy = std::clamp(static_cast<int>(h / cell) + 1, 1, 2048);
+  int gx = CellOf(w / cell, 2048) + 1, gy = CellOf(h / cell, 2048) + 1;
   double cx = w / gx, cy = h / gy;
-  auto cellX = [&](double x) { return std::clamp(static_cast<int>((x - all.x0 + pad) / cx), 0, gx - 1); };
-  auto cellY = [&](double y) { return std::clamp(static_cast<int>((y - all.y0 + pad) / cy), 0, gy - 1); };
+  auto cellX = [&](double x) { return CellOf((x - all.x0 + pad) / cx, gx); };
+  auto cellY = [&](double y) { return CellOf((y - all.y0 + pad) / cy, gy); };
 
   // Boxes spanning many cells are tested against everything instead of being binned.
   std::vector<int> big;
@@ -339,7 +369,7 @@ void AppendArcPoints(const TFigure& f, bool reversed, std::vector<TPoint2>& out)
   double r = f.Radius();
   double a0 = StartAngle(f), w = Sweep(f);
   double step = 2 * std::acos(std::max(0.0, 1 - kChordError / std::max(r, kChordError)));
-  int segs = std::clamp(static_cast<int>(std::ceil(w / std::max(step, 1e-3))), 2, 4096);
+  int segs = std::max(2, CellOf(std::ceil(w / std::max(step, 1e-3)), 4097));
   for (int k = 0; k <= segs; ++k) {
     double t = reversed ? 1.0 - double(k) / segs : double(k) / segs;
     if (k == 0)
@@ -454,6 +484,9 @@ std::vector<TRegion> BuildRegions(const std::vector<TLoop>& loops) {
   };
   auto inside = [&](int outer, int inner) {
     if (std::abs(loops[outer].SignedArea) <= std::abs(loops[inner].SignedArea)) return false;
+    // Two circles: exactly; one point on the smaller would count overlapping ones as nested.
+    if (loops[outer].IsCircle() && loops[inner].IsCircle())
+      return Dist(loops[outer].C, loops[inner].C) + loops[inner].R < loops[outer].R;
     if (!loops[outer].Box.Contains(loops[inner].Box)) return false;
     int votes = 0;
     auto pts = samplePoints(loops[inner]);

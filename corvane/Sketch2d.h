@@ -30,6 +30,10 @@ struct TFigure {
   TBox2 Box() const;
 };
 
+// Lengths beyond this (10 km) cannot be real; such figures never reach the modelling kernel.
+constexpr double kMaxSketchLength = 1e6;
+bool FigureInRange(const TFigure& F);
+
 struct TAnalysisCounts {
   int DisjointEnds = 0, OpenLoops = 0, Overlaps = 0, Intersections = 0, Degenerate = 0;
 };
@@ -63,6 +67,9 @@ struct TRegion {
   std::vector<int> Holes;
 };
 std::vector<TRegion> BuildRegions(const std::vector<TLoop>& Loops);
+
+// Whether two figures of the loop cross or overlap anywhere but at the ends they share.
+bool LoopCrossesItself(const std::vector<TFigure>& Figures, const TLoop& L, double Tol);
 
 bool PointInLoop(const TLoop& L, TPoint2 P);
 // Shortest distance from P to the loop's boundary.

@@ -1,4 +1,6 @@
 #include "corvane/Solids.h"
+#include "corvane/SolidsDetail.h"
+#include "host/CorvaneX_TLB.h"
 
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
@@ -36,13 +38,14 @@
 namespace corvane {
 namespace {
 
-// Holes closer than this to each other or to the boundary take the general boolean.
-constexpr double kFastMargin = 1e-4;
-
 const Geom_Surface* SurfaceKey(const TopoDS_Face& f) {
   TopLoc_Location loc;
   return BRep_Tool::Surface(f, loc).get();
 }
+
+}  // namespace
+
+namespace detail {
 
 TopoDS_Vertex MakeVertex(const gp_Pnt& p, double tol) {
   TopoDS_Vertex v;
@@ -50,16 +53,31 @@ TopoDS_Vertex MakeVertex(const gp_Pnt& p, double tol) {
   return v;
 }
 
+bool TStepStop::operator()() {
+  auto now = std::chrono::steady_clock::now();
+  if (now < FNext) return false;
+  FNext = now + std::chrono::milliseconds(50);
+  return CorvaneX_TLB::HostStopRequested();
+}
+
+Standard_Boolean TStopIndicator::UserBreak() {
+  auto now = std::chrono::steady_clock::now();
+  if (!FStopped && now >= FNext) {
+    FNext = now + std::chrono::milliseconds(50);
+    FStopped = CorvaneX_TLB::HostStopRequested();
+  }
+  return FStopped;
+}
+
+}  // namespace detail
+
+namespace {
+using namespace detail;
+
 TPoint2 ArcPoint(const TFigure& f, TPoint2 towards) {
   double r = f.Radius();
   double d = std::hypot(towards.x - f.C.x, towards.y - f.C.y);
   return {f.C.x + r * (towards.x - f.C.x) / d, f.C.y + r * (towards.y - f.C.y) / d};
-}
-
-TopoDS_Wire MakeCircleWire(const gp_Ax3& frame, TPoint2 c, double r, bool ccw) {
-  gp_Circ circ(gp_Ax2(SketchToWorld(frame, c), frame.Direction(), frame.XDirection()), r);
-  TopoDS_Wire w = BRepBuilderAPI_MakeWire(BRepBuilderAPI_MakeEdge(circ).Edge()).Wire();
-  return ccw ? w : TopoDS::Wire(w.Reversed());
 }
 
 // Wire through the loop's figures; arcs keep their circle, lines run between the
@@ -128,6 +146,16 @@ void Extent(const TopoDS_Shape& s, const gp_Pnt& from, const gp_Dir& d, double& 
       }
 }
 
+}  // namespace
+
+namespace detail {
+
+TopoDS_Wire MakeCircleWire(const gp_Ax3& frame, TPoint2 c, double r, bool ccw) {
+  gp_Circ circ(gp_Ax2(SketchToWorld(frame, c), frame.Direction(), frame.XDirection()), r);
+  TopoDS_Wire w = BRepBuilderAPI_MakeWire(BRepBuilderAPI_MakeEdge(circ).Edge()).Wire();
+  return ccw ? w : TopoDS::Wire(w.Reversed());
+}
+
 // The loop in the coordinates of another frame on a parallel plane.
 TLoop MapLoop(const TLoop& l, const gp_Ax3& from, const gp_Ax3& to) {
   TLoop m;
@@ -166,7 +194,9 @@ gp_Dir PlaneNormal(const TopoDS_Face& f) {
   return Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f))->Position().Direction();
 }
 
-}  // namespace
+}  // namespace detail
+
+using namespace detail;
 
 gp_Pnt SketchToWorld(const gp_Ax3& f, TPoint2 p) {
   return f.Location().Translated(gp_Vec(f.XDirection()) * p.x + gp_Vec(f.YDirection()) * p.y);
@@ -281,123 +311,6 @@ void TBodyState::Block(const gp_Ax3& frame, const std::vector<TLoop>& loops, con
   for (auto& r : regions) FSlab.Blocked.push_back(MapLoop(loops[r.Outer], frame, FSlab.Frame));
 }
 
-bool TBodyState::TryFastCut(int tag, const gp_Ax3& frame, const std::vector<TLoop>& loops, const gp_Dir& dir) {
-  auto& S = FSlab;
-  if (!S.Valid || loops.empty() || !SlabOnCutSide(frame, dir)) return false;
-  for (auto& l : loops)
-    if (!l.IsCircle()) return false;
-
-  std::vector<TLoop> added;
-  added.reserve(loops.size());
-  for (auto& l : loops) {
-    TLoop c = MapLoop(l, frame, S.Frame);
-    if (!PointInLoop(S.Outer, c.C) || DistanceToLoop(S.Outer, c.C) <= c.R + kFastMargin) return false;
-    added.push_back(std::move(c));
-  }
-  // Clear of each other and of everything already in the caps.
-  const size_t old = S.Blocked.size();
-  std::vector<TBox2> boxes;
-  boxes.reserve(old + added.size());
-  for (auto& b : S.Blocked) boxes.push_back(b.Box);
-  for (auto& c : added) boxes.push_back(c.Box);
-  bool clear = true;
-  ForEachOverlappingPair(boxes, kFastMargin, [&](int i, int j) {
-    if (!clear || static_cast<size_t>(j) < old) return;  // two old ones
-    const TLoop& b = added[j - old];
-    const TLoop& a = static_cast<size_t>(i) < old ? S.Blocked[i] : added[i - old];
-    if (a.IsCircle()) {
-      if (std::hypot(a.C.x - b.C.x, a.C.y - b.C.y) <= a.R + b.R + kFastMargin) clear = false;
-    } else if (PointInLoop(a, b.C) || DistanceToLoop(a, b.C) <= b.R + kFastMargin) {
-      clear = false;
-    }
-  });
-  if (!clear) return false;
-
-  // One solid of one shell, with one face in each cap plane.
-  TopExp_Explorer solids(FShape, TopAbs_SOLID);
-  if (!solids.More()) return false;
-  TopoDS_Shape oldSolid = solids.Current();
-  solids.Next();
-  if (solids.More()) return false;
-  int shells = 0;
-  for (TopExp_Explorer ex(oldSolid, TopAbs_SHELL); ex.More(); ex.Next()) ++shells;
-  if (shells != 1) return false;
-  const gp_Dir axis(S.Extrusion);
-  const double height = S.Extrusion.Magnitude();
-  TopoDS_Face oldBottom, oldTop;
-  std::vector<TopoDS_Face> kept;
-  for (TopExp_Explorer ex(oldSolid, TopAbs_FACE); ex.More(); ex.Next()) {
-    TopoDS_Face f = TopoDS::Face(ex.Current());
-    Handle(Geom_Plane) pl = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f));
-    if (!pl.IsNull() && pl->Position().Direction().IsParallel(axis, 1e-9)) {
-      double at = gp_Vec(S.Frame.Location(), pl->Location()).Dot(gp_Vec(axis));
-      if (std::abs(at) <= Precision::Confusion()) {
-        if (!oldBottom.IsNull()) return false;
-        oldBottom = f;
-        continue;
-      }
-      if (std::abs(at - height) <= Precision::Confusion()) {
-        if (!oldTop.IsNull()) return false;
-        oldTop = f;
-        continue;
-      }
-    }
-    kept.push_back(f);
-  }
-  if (oldBottom.IsNull() || oldTop.IsNull()) return false;
-
-  TopoDS_Face bottom = CopyCap(oldBottom), top = CopyCap(oldTop);
-  const gp_Dir nBottom = PlaneNormal(bottom), nTop = PlaneNormal(top);
-  BRep_Builder bb;
-  std::vector<TopoDS_Face> walls;
-  walls.reserve(added.size());
-  for (auto& c : added) {
-    const gp_Pnt base = SketchToWorld(S.Frame, c.C);
-    Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(gp_Ax3(base, axis, S.Frame.XDirection()), c.R);
-    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * std::numbers::pi, 0, height, Precision::Confusion());
-    if (!mf.IsDone()) return false;
-    TopoDS_Face wall = mf.Face();
-    // The wall's two circles become the caps' new inner wires; they run counter-clockwise
-    // about the axis, inner wires clockwise about their face's surface normal.
-    TopoDS_Edge lo, hi;
-    for (TopExp_Explorer ex(wall, TopAbs_EDGE); ex.More(); ex.Next()) {
-      TopoDS_Edge e = TopoDS::Edge(ex.Current());
-      if (BRep_Tool::IsClosed(e, wall)) continue;  // the seam
-      gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
-      bool atBase = std::abs(gp_Vec(base, p).Dot(gp_Vec(axis))) < height / 2;
-      (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
-    }
-    if (lo.IsNull() || hi.IsNull()) return false;
-    auto innerWire = [&](const TopoDS_Edge& e, const gp_Dir& n) {
-      TopoDS_Wire w;
-      bb.MakeWire(w);
-      bb.Add(w, axis.Dot(n) > 0 ? TopoDS_Shape(e.Reversed()) : TopoDS_Shape(e));
-      return w;
-    };
-    bb.Add(bottom, innerWire(lo, nBottom));
-    bb.Add(top, innerWire(hi, nTop));
-    // The wall's surface normal points away from the axis, into the material.
-    walls.push_back(TopoDS::Face(wall.Reversed()));
-  }
-  bottom.Orientation(oldBottom.Orientation());
-  top.Orientation(oldTop.Orientation());
-
-  TopoDS_Shell shell;
-  bb.MakeShell(shell);
-  for (auto& f : kept) bb.Add(shell, f);
-  for (auto& f : walls) bb.Add(shell, f);
-  bb.Add(shell, bottom);
-  bb.Add(shell, top);
-  shell.Closed(true);
-  TopoDS_Solid solid;
-  bb.MakeSolid(solid);
-  bb.Add(solid, shell);
-
-  S.Blocked.insert(S.Blocked.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
-  SetShape(solid, tag);
-  return true;
-}
-
 std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFigure>& figs,
                             const std::vector<TLoop>& loops, const std::vector<TRegion>& regions, const gp_Dir& dir,
                             double depth) {
@@ -406,10 +319,14 @@ std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFig
   if (regions.empty()) return "the sketch has no closed region";
   bool nested = false;
   for (auto& r : regions) nested = nested || !r.Holes.empty();
-  if (depth <= 0 && !nested && TryFastCut(tag, frame, loops, dir)) {
-    FLastCutFast = true;
-    return {};
-  }
+  std::string error;
+  if (depth <= 0 && !nested && TryPlaneCut(tag, frame, figs, loops, dir, error)) return error;
+  return GeneralCut(tag, frame, figs, loops, regions, dir, depth);
+}
+
+std::string TBodyState::GeneralCut(int tag, const gp_Ax3& frame, const std::vector<TFigure>& figs,
+                                   const std::vector<TLoop>& loops, const std::vector<TRegion>& regions,
+                                   const gp_Dir& dir, double depth) {
   // A cut right through the slab leaves it a prism of a smaller region.
   const bool keepsSlab = FSlab.Valid && depth <= 0 && SlabOnCutSide(frame, dir);
   double length = depth;
@@ -430,8 +347,11 @@ std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFig
   BRepAlgoAPI_Cut cut;
   cut.SetArguments(args);
   cut.SetTools(tools);
-  cut.Build();
+  Handle(TStopIndicator) stop = new TStopIndicator;
+  cut.Build(stop->Start());
+  if (stop->Stopped()) return "the cut was stopped";
   if (!cut.IsDone() || cut.HasErrors()) return "the cut cannot be made in the body";
+  if (!TopExp_Explorer(cut.Shape(), TopAbs_SOLID).More()) return "the cut would remove the whole body";
   if (keepsSlab)
     Block(frame, loops, regions);
   else

@@ -40,13 +40,22 @@ class TBodyState {
   std::string Cut(int Tag, const gp_Ax3& Frame, const std::vector<TFigure>& Figures, const std::vector<TLoop>& Loops,
                   const std::vector<TRegion>& Regions, const gp_Dir& Direction, double Depth);
 
+  // Off: only disjoint round holes are cut in the plane (benchmarks compare the two).
+  static inline bool PlaneCuts = true;
   // How the last cut was made; for benchmarks and tests.
   bool LastCutWasFast() const { return FLastCutFast; }
 
  private:
   // Faces keep the tag of the surface they lie on; faces on new surfaces get NewTag.
   void SetShape(const TopoDS_Shape& S, int NewTag);
-  bool TryFastCut(int Tag, const gp_Ax3& Frame, const std::vector<TLoop>& Loops, const gp_Dir& Direction);
+  // One boolean of the body with the sketch's regions.
+  std::string GeneralCut(int Tag, const gp_Ax3& Frame, const std::vector<TFigure>& Figures,
+                         const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions, const gp_Dir& Direction,
+                         double Depth);
+  // Round holes through the slab, cut in the plane (PlaneCut.cpp). False when the cut is not
+  // of that kind; else Error tells whether it was made.
+  bool TryPlaneCut(int Tag, const gp_Ax3& Frame, const std::vector<TFigure>& Figures, const std::vector<TLoop>& Loops,
+                   const gp_Dir& Direction, std::string& Error);
 
   TopoDS_Shape FShape;
   std::unordered_map<const Geom_Surface*, int> FTags;
@@ -55,9 +64,10 @@ class TBodyState {
   bool FLastCutFast = false;
 
   // While the body between its two cap planes is a straight prism (bosses only stand on
-  // the caps, facing away; cuts go right through), round holes clear of everything already
-  // in the caps are drilled by giving each cap another inner wire and the shell a cylinder
-  // wall, with no boolean at all.
+  // the caps, facing away; cuts go right through), round holes are cut in the plane: each
+  // group of overlapping holes clear of everything already in the caps becomes another inner
+  // wire of both caps and a wall of cylinder pieces, holes over the outline reshape the outer
+  // wire and its walls; only holes that meet openings or bosses take a boolean.
   struct TSlab {
     bool Valid = false;
     gp_Ax3 Frame;                // the base cap's plane

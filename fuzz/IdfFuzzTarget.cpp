@@ -2,6 +2,7 @@
 
 #include "CommonObjects/IDFfile.h"
 #include "CommonObjects/PcbObjectList.h"
+#include "host/dialog/FigureChecks.h"
 
 int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -37,10 +38,19 @@ int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
           f.DrilledHolesSectionToOutlineList(s.get(), h, p, (static_cast<int>(h) + static_cast<int>(p)) % 2 == 0,
                                              p == psPTH, 0.05, holes);
           holes.MakeListWithTolerance(holes, 0.0001, 0.0001);
+          // What a hole sketch would be given.
+          TBoardOutlineObjectList kept;
+          std::vector<std::string> problems;
+          figurechecks::SketchableFigures(holes, 0.0001, "CM", kept, problems);
         }
     } else if (s->SectType != stHEADER && s->SectType != stNOTES && s->SectType != stPLACEMENT) {
       TBoardOutlineObjectList raw;
       f.SectionToOutlineList(s.get(), raw, 1.0);
+      // The loops a board or feature sketch would be given.
+      TBoardOutlineObjectList buildable, sketchable;
+      std::vector<std::string> problems;
+      figurechecks::BuildableBoardLoops(raw, 0.0001, "CM", buildable, problems);
+      figurechecks::SketchableFigures(raw, 0.0001, "CM", sketchable, problems);
       TBoardOutlineObjectList loops;
       loops.MakeListWithTolerance(raw, 0.0001, 0.0001);
       loops.Mirror(true, false, true);

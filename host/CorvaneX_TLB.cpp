@@ -42,6 +42,17 @@ void RegisterAutomationServer(TAutomationServerFactory Factory) {
   r.Running.reset();
 }
 
+namespace {
+THostStopPoll& StopPoll() {
+  static THostStopPoll poll;
+  return poll;
+}
+}  // namespace
+
+void SetHostStopPoll(THostStopPoll Poll) { StopPoll() = std::move(Poll); }
+
+bool HostStopRequested() { return StopPoll() && StopPoll()(); }
+
 bool AutomationServerRegistered() {
   auto& r = Registry();
   std::lock_guard g(r.Lock);

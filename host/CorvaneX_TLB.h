@@ -271,6 +271,12 @@ using TAutomationServerFactory = std::function<std::shared_ptr<IAutomationHook>(
 void RegisterAutomationServer(TAutomationServerFactory Factory);
 bool AutomationServerRegistered();
 
+// A long host call (a cut or boss over many figures) asks this between its steps whether the
+// user wants to stop, and then ends with a feature error. The client sets it for such calls.
+using THostStopPoll = std::function<bool()>;
+void SetHostStopPoll(THostStopPoll Poll);
+bool HostStopRequested();
+
 enum TConnectKind { ckRunningOrNew, ckNewInstance };
 
 // Client side of the connection: DefaultInterface connects on first use.

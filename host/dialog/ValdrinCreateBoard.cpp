@@ -5,6 +5,7 @@
 #include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFeatureUtils.h"
 #include "host/CorvaneFileUtils.h"
+#include "host/dialog/FigureChecks.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
 
 using namespace CorvaneX_TLB;
@@ -16,6 +17,12 @@ constexpr int32_t kBoardColourBeforeFeatures = 65280;
 constexpr int32_t kBoardColour = 16711680;
 // The board's own bar: outline, PCB features, holes, other outlines, saving.
 constexpr int kBoardStages = 5;
+const std::string kBoardSection = "BOARD_OUTLINE";
+
+std::string FeatureError(const TCorvaneIdfImport::TExtrusionPtr& feature) {
+  auto f = std::dynamic_pointer_cast<ICVPartFeature>(feature);
+  return f && f->Get_HasError() ? f->Get_ErrorText() : std::string();
+}
 }  // namespace
 
 void TCorvaneIdfImport::ShowBoardStage() {
@@ -29,6 +36,25 @@ void TCorvaneIdfImport::ShowBoardStage() {
   ProgressBar1.Step = 1;
   ProgressBar1.Position = fBoardStage - 1;
   ProgressStep();
+}
+
+bool TCorvaneIdfImport::BuildBoardLoops(const TBoardOutlineObjectList& List, TBoardOutlineObjectList& Loops) {
+  Loops.AddListProperties(List);
+  std::vector<std::string> problems;
+  const bool ok =
+      figurechecks::BuildableBoardLoops(List, fu::kSketchTolerance, EnumName(FImportIDF->OutputUnits), Loops, problems);
+  for (const auto& p : problems) FImportIDF->ErrorLog.Add(p);
+  if (!ok) FImportIDF->ErrorLog.Add(kBoardSection + ": the outer loop cannot be built | the board part has no solid");
+  return ok;
+}
+
+std::shared_ptr<ICVBody> TCorvaneIdfImport::BoardBody(const TPartPtr& Part, const TExtrusionPtr& Feature) {
+  // A board without volume is no board; the features and holes would only hide that.
+  auto body = fu::GetFirstBody(Part);
+  const std::string why = FeatureError(Feature);
+  if (body && why.empty() && body->Get_Volume() > 0) return body;
+  FImportIDF->ErrorLog.Add(kBoardSection + ": the board outline gives no solid" + (why.empty() ? "" : " | " + why));
+  return nullptr;
 }
 
 void TCorvaneIdfImport::GetBoardOutlineFromIdf(TBoardOutlineObjectList& List) {
@@ -59,13 +85,16 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
       const std::string partName = RemoveExt(ExtractFileName(FBoardPartFilename));
       if (auto part = CreatePart(host.Root, partName)) {
         GetBoardOutlineFromIdf(list);
-        if (!list.Empty()) {
+        TBoardOutlineObjectList loops;
+        if (list.Empty()) {
+          FImportIDF->ErrorLog.Add(kBoardSection + ": the board outline is empty | the board part has no solid");
+        } else if (BuildBoardLoops(list, loops)) {
           // Board extrusion: all loops in one sketch, so cut-outs become openings.
           part->Set_Color(kBoardColourBeforeFeatures);
           UpDateCaption("Extruding: " + FBoardOutlineFeature);
-          list.fBodyHeight = FImportIDF->BoardThickness * fCorvaneFactor;
-          if (auto feature = CreateBaseExtrude(part, FBoardOutlineFeature, list, true, true)) {
-            fBoardOutlineBody = fu::GetFirstBody(part);
+          loops.fBodyHeight = FImportIDF->BoardThickness * fCorvaneFactor;
+          if (auto feature = CreateBaseExtrude(part, FBoardOutlineFeature, loops, true, true)) {
+            fBoardOutlineBody = BoardBody(part, feature);
             auto stage = [this](int done) {
               fBoardStage = done;
               ShowBoardStage();
@@ -78,10 +107,12 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
               if (!StopCheck()) ProcessDrilledHoles(part);
               stage(3);
               if (!StopCheck()) ProcessMiscOutlines(part);
+              FImportIDF->VerifyLog.Add("Board Outline feature created");
             }
             stage(4);
             UpDateCaption("");
-            FImportIDF->VerifyLog.Add("Board Outline feature created");
+          } else {
+            FImportIDF->ErrorLog.Add(kBoardSection + ": the board outline could not be extruded");
           }
         }
         auto session = std::dynamic_pointer_cast<ICVSession>(part);
@@ -160,6 +191,7 @@ void TCorvaneIdfImport::ProcessDrilledHoles(const TPartPtr& PartSession) {
     if (list->Empty()) continue;
     list->ApplyFactor(fCorvaneFactor);
     SketchAndCutHoles(PartSession, face, *list);
+    if (StopCheck()) break;
   }
   AddHoleFilterDataToLog();
 }
@@ -169,14 +201,20 @@ void TCorvaneIdfImport::SketchAndCutHoles(const TPartPtr& PartSession, const std
   if (!RefFace || !PartSession) return;
   auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, RefFace, List.fListName + FSketchStr);
   if (!sketch) return;
-  AddOutlineToSketch(sketch, List, true, false);
+  const int drawn = AddOutlineToSketch(sketch, List, true, false);
   ShowBoardStage();  // the sketch's own bar is done; the cut shows where the board stands
-  if (sketch->Get_IsClosed()) {
+  if (drawn == 0) {
+    // Every hole of the list was refused and reported.
+  } else if (sketch->Get_IsClosed()) {
     UpDateCaption("Cutting: " + List.fListName);
-    if (LocalCutSketch(PartSession->Get_Features(), sketch, List.fListName))
-      FImportIDF->VerifyLog.Add("Added " + std::to_string(List.Count()) + " holes to " + List.fListName);
-    else
+    auto cut = LocalCutSketch(PartSession->Get_Features(), sketch, List.fListName);
+    const std::string why = FeatureError(cut);
+    if (!cut)
       FImportIDF->ErrorLog.Add("Cut Extrude failed for " + List.fListName);
+    else if (!why.empty())
+      FImportIDF->ErrorLog.Add("Cut Extrude failed for " + List.fListName + " | " + why);
+    else
+      FImportIDF->VerifyLog.Add("Added " + std::to_string(drawn) + " holes to " + List.fListName);
   } else {
     FImportIDF->ErrorLog.Add("Cut Extrude failed for " + List.fListName + " | Sketch is Open");
   }

@@ -40,7 +40,8 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   using TPartPtr = std::shared_ptr<CorvaneX_TLB::ICVPartSession>;
   using TAssemblyPtr = std::shared_ptr<CorvaneX_TLB::ICVAssemblySession>;
   using TOccurrencePtr = std::shared_ptr<CorvaneX_TLB::ICVOccurrence>;
-  void AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List, bool Progress, bool Heal);
+  // Returns the number of figures drawn; figures unfit for a sketch are reported and left out.
+  int AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List, bool Progress, bool Heal);
   TExtrusionPtr LocalExtrudeSketch(const TFeaturesPtr& Features, const TSketchPtr& Sketch, bool Reverse,
                                    double Thickness, const std::string& Name);
   TExtrusionPtr LocalCutSketch(const TFeaturesPtr& Features, const TSketchPtr& Sketch, const std::string& Name);
@@ -56,6 +57,10 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   // Puts the board's bar back after a sketch showed its own (nothing outside the board's build).
   void ShowBoardStage();
   void GetBoardOutlineFromIdf(TBoardOutlineObjectList& List);
+  // The loops of List that can be built into Loops, the others reported; false without an outer loop.
+  bool BuildBoardLoops(const TBoardOutlineObjectList& List, TBoardOutlineObjectList& Loops);
+  // The board's body after the base extrusion, or nil (reported) when it has no volume.
+  std::shared_ptr<CorvaneX_TLB::ICVBody> BoardBody(const TPartPtr& Part, const TExtrusionPtr& Feature);
   void ProcessPcbFeatureOutlines(const TPartPtr& PartSession);
   void ProcessMiscOutlines(const TPartPtr& PartSession);
   void ProcessDrilledHoles(const TPartPtr& PartSession);

@@ -1,23 +1,29 @@
 // Outline lists into host sketches, and the extrusions made from them.
 #include "CommonObjects/ScopeExit.h"
 #include "host/CorvaneFeatureUtils.h"
+#include "host/dialog/FigureChecks.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
+#include "platform/Platform.h"
 
 using namespace CorvaneX_TLB;
 namespace fu = CorvaneFeatureUtils;
 
-void TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List, bool Progress,
-                                           bool Heal) {
+int TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoardOutlineObjectList& List, bool Progress,
+                                          bool Heal) {
   Sketch->BeginChange();
   TScopeExit endChange([&] { Sketch->EndChange(); });
   std::vector<std::string> analysis;
+  int lines = 0, arcs = 0, circles = 0, rectangles = 0;
   {
+    TBoardOutlineObjectList figures;
+    std::vector<std::string> refused;
+    figurechecks::SketchableFigures(List, fu::kSketchTolerance, EnumName(FImportIDF->OutputUnits), figures, refused);
+    for (const auto& line : refused) FImportIDF->ErrorLog.Add(line);
     if (Progress) {
       UpDateCaption(Sketch->Get_Name());
-      ProgressInit(List.Count());
+      ProgressInit(figures.Count());
     }
-    int lines = 0, arcs = 0, circles = 0, rectangles = 0;
-    for (const auto& element : List) {
+    for (const auto& element : figures) {
       const TOutlineObject& e = *element;
       switch (e.FElement) {
         case etLine:
@@ -59,11 +65,27 @@ void TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoar
     }
     for (const auto& line : analysis) FImportIDF->VerifyLog.Add(line);
   }
+  return lines + arcs + circles + rectangles;
 }
+
+namespace {
+// While a host extrusion runs, the host asks for the Stop button and Ctrl-C between its steps.
+class TStopPollScope {
+ public:
+  explicit TStopPollScope(THostStopPoll poll) { SetHostStopPoll(std::move(poll)); }
+  ~TStopPollScope() { SetHostStopPoll({}); }
+  TStopPollScope(const TStopPollScope&) = delete;
+  TStopPollScope& operator=(const TStopPollScope&) = delete;
+};
+}  // namespace
 
 TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::LocalExtrudeSketch(const TFeaturesPtr& Features,
                                                                        const TSketchPtr& Sketch, bool Reverse,
                                                                        double Thickness, const std::string& Name) {
+  TStopPollScope stop([this] {
+    platform::Services().ProcessMessages();
+    return fStopRequest;
+  });
   try {
     return Features->AddExtrudedBoss(Sketch, CVVariant(Thickness), CV_TO_DEPTH, nullptr, nullptr, 0.0, 0, nullptr,
                                      nullptr, Reverse, CVVariant(int32_t(0)), false, Name, "", "");
@@ -75,6 +97,10 @@ TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::LocalExtrudeSketch(const TFe
 
 TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::LocalCutSketch(const TFeaturesPtr& Features,
                                                                    const TSketchPtr& Sketch, const std::string& Name) {
+  TStopPollScope stop([this] {
+    platform::Services().ProcessMessages();
+    return fStopRequest;
+  });
   try {
     return Features->AddExtrudedCutout(Sketch, CVVariant(int32_t(1)), CV_THROUGH_ALL, nullptr, nullptr, 0.0, 0, nullptr,
                                        nullptr, true, CVVariant(int32_t(0)), false, Name, "", "");

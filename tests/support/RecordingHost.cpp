@@ -453,7 +453,7 @@ class RBody : public RObject, public ICVBody {
   }
   double Get_Volume() override {
     Rec("Get_Volume");
-    return 0;
+    return Host->Script.BodyVolume;
   }
 };
 

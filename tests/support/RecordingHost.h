@@ -51,6 +51,7 @@ struct TScript {
   bool AnalyzeGivesNil = false;
   int DisjointEnds = 0, OpenLoops = 0, OverLaps = 0, Intersections = 0, DegenerateFigures = 0;
   int BodyCount = 1;
+  double BodyVolume = 1.0;  // what every body reports
   // A board: the top face (+Z at z = 0) and the bottom face (-Z at z = -t) among its sides.
   std::vector<TScriptedFace> Faces = {
       {1, 0, 0, false, 0}, {0, 0, 1, false, 0}, {0, 0, 1, true, -0.16}, {0, 1, 0, false, 0}};

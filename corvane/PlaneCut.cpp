@@ -1,0 +1,715 @@
+// Through-all cuts of round holes in the slab, made in the plane: the caps get new wires and
+// the shell new walls, so the cost grows with the holes, not with holes times body.
+#include "corvane/CircleUnion.h"
+#include "corvane/Solids.h"
+#include "corvane/SolidsDetail.h"
+
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepAlgoAPI_Cut.hxx>
+#include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepPrimAPI_MakePrism.hxx>
+#include <BRepTools.hxx>
+#include <BRepTools_WireExplorer.hxx>
+#include <BRep_Builder.hxx>
+#include <BRep_Tool.hxx>
+#include <Bnd_Box.hxx>
+#include <Geom_CylindricalSurface.hxx>
+#include <Geom_Plane.hxx>
+#include <Precision.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedDataMapOfShapeListOfShape.hxx>
+#include <TopTools_ListOfShape.hxx>
+#include <TopTools_MapOfShape.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Compound.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <TopoDS_Shell.hxx>
+#include <TopoDS_Solid.hxx>
+#include <gp_Circ.hxx>
+#include <gp_Pln.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <numeric>
+#include <unordered_map>
+
+namespace corvane {
+namespace {
+using namespace detail;
+
+// Holes closer than this to each other, to the outline or to an opening count as touching.
+constexpr double kMargin = 1e-4;
+
+struct TGroups {
+  std::vector<int> P;
+  explicit TGroups(size_t n) : P(n) { std::iota(P.begin(), P.end(), 0); }
+  int Find(int i) { return P[i] == i ? i : P[i] = Find(P[i]); }
+  void Join(int a, int b) { P[Find(a)] = Find(b); }
+};
+
+void FinishLoop(TLoop& l) {
+  double a = 0;
+  l.Box = {l.Polygon[0].x, l.Polygon[0].y, l.Polygon[0].x, l.Polygon[0].y};
+  for (size_t k = 0; k < l.Polygon.size(); ++k) {
+    auto p = l.Polygon[k], q = l.Polygon[(k + 1) % l.Polygon.size()];
+    a += p.x * q.y - p.y * q.x;
+    l.Box.x0 = std::min(l.Box.x0, p.x);
+    l.Box.y0 = std::min(l.Box.y0, p.y);
+    l.Box.x1 = std::max(l.Box.x1, p.x);
+    l.Box.y1 = std::max(l.Box.y1, p.y);
+  }
+  l.SignedArea = a / 2;
+}
+
+// The wire as a polygon in frame coordinates, in walking order.
+TLoop LoopOfWire(const TopoDS_Wire& w, const gp_Ax3& frame) {
+  TLoop l;
+  for (BRepTools_WireExplorer ex(w); ex.More(); ex.Next()) {
+    BRepAdaptor_Curve c(ex.Current());
+    double t0 = c.FirstParameter(), t1 = c.LastParameter();
+    int n = 1;
+    if (c.GetType() != GeomAbs_Line) {
+      double r = c.GetType() == GeomAbs_Circle ? c.Circle().Radius() : 1.0;
+      double step = 2 * std::acos(std::max(0.0, 1 - 1e-5 / std::max(r, 1e-5)));
+      n = std::clamp(static_cast<int>(std::ceil((t1 - t0) / std::max(step, 1e-3))), 2, 4096);
+    }
+    const bool rev = ex.Orientation() == TopAbs_REVERSED;
+    for (int k = 0; k < n; ++k) {
+      double t = rev ? t1 - (t1 - t0) * k / n : t0 + (t1 - t0) * k / n;
+      l.Polygon.push_back(WorldToSketch(frame, c.Value(t)));
+    }
+  }
+  if (!l.Polygon.empty()) FinishLoop(l);
+  return l;
+}
+
+// The wire turned to run counter-clockwise (or clockwise) about N.
+TopoDS_Wire Oriented(const TopoDS_Wire& w, const gp_Ax3& frame, const gp_Dir& n, bool ccw) {
+  bool isCcw = (LoopOfWire(w, frame).SignedArea > 0) == (n.Dot(frame.Direction()) > 0);
+  return isCcw == ccw ? w : TopoDS::Wire(w.Reversed());
+}
+
+// A wire of exact arcs, counter-clockwise about the frame's normal.
+TopoDS_Wire UnionWire(const gp_Ax3& frame, const std::vector<TCircle>& circles, const TUnionLoop& l) {
+  if (l.Arcs.size() == 1 && l.Arcs[0].Full) {
+    const TCircle& c = circles[l.Arcs[0].Circle];
+    return MakeCircleWire(frame, c.C, c.R, true);
+  }
+  const size_t m = l.Arcs.size();
+  std::vector<TopoDS_Vertex> v(m);
+  for (size_t k = 0; k < m; ++k) {
+    TPoint2 a = l.Arcs[k].P0, b = l.Arcs[(k + m - 1) % m].P1;
+    TPoint2 p{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    v[k] = MakeVertex(SketchToWorld(frame, p), 1.5 * std::hypot(a.x - b.x, a.y - b.y) + 1e-9);
+  }
+  BRepBuilderAPI_MakeWire mw;
+  for (size_t k = 0; k < m; ++k) {
+    const TCircle& c = circles[l.Arcs[k].Circle];
+    gp_Circ circ(gp_Ax2(SketchToWorld(frame, c.C), frame.Direction(), frame.XDirection()), c.R);
+    BRepBuilderAPI_MakeEdge me(circ, v[k], v[(k + 1) % m]);
+    if (!me.IsDone()) return {};
+    mw.Add(me.Edge());
+    if (!mw.IsDone()) return {};
+  }
+  return mw.Wire();
+}
+
+// The sides of a prism of F, as they face out of it, with its end wires.
+struct TPrismSides {
+  std::vector<TopoDS_Face> Sides;
+  TopoDS_Wire Bottom, Top;
+};
+
+bool PrismSides(const TopoDS_Face& f, const gp_Vec& ext, TPrismSides& out) {
+  BRepPrimAPI_MakePrism mp(f, ext, false, false);
+  if (!mp.IsDone()) return false;
+  // The ends as they are in the prism's own shell, so that the wires share the sides' edges.
+  const TopoDS_Shape first = mp.FirstShape(), last = mp.LastShape();
+  for (TopExp_Explorer ex(mp.Shape(), TopAbs_FACE); ex.More(); ex.Next()) {
+    const TopoDS_Face& face = TopoDS::Face(ex.Current());
+    if (face.IsSame(first))
+      out.Bottom = BRepTools::OuterWire(face);
+    else if (face.IsSame(last))
+      out.Top = BRepTools::OuterWire(face);
+    else
+      out.Sides.push_back(face);
+  }
+  return !out.Sides.empty() && !out.Bottom.IsNull() && !out.Top.IsNull();
+}
+
+// The faces of the walls that run along the wire from the cap.
+TopTools_MapOfShape WallsAlong(const TopoDS_Wire& w, const TopoDS_Face& cap,
+                               const TopTools_IndexedDataMapOfShapeListOfShape& faces) {
+  TopTools_MapOfShape walls;
+  for (TopExp_Explorer ex(w, TopAbs_EDGE); ex.More(); ex.Next())
+    if (const TopTools_ListOfShape* l = faces.Seek(ex.Current()))
+      for (const TopoDS_Shape& f : *l)
+        if (!f.IsSame(cap)) walls.Add(f);
+  return walls;
+}
+
+}  // namespace
+
+bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFigure>& figs,
+                             const std::vector<TLoop>& loops, const gp_Dir& dir, std::string& error) {
+  auto& S = FSlab;
+  if (!S.Valid || loops.empty() || !SlabOnCutSide(frame, dir)) return false;
+  for (auto& l : loops)
+    if (!l.IsCircle()) return false;
+  const int n = static_cast<int>(loops.size());
+  std::vector<TCircle> c(n);
+  for (int i = 0; i < n; ++i) {
+    TLoop m = MapLoop(loops[i], frame, S.Frame);
+    c[i] = {m.C, m.R};
+  }
+
+  // Where each hole stands: clear inside the outline, over it, or clear outside.
+  enum : char { kInside, kOver, kOutside };
+  std::vector<char> where(n);
+  for (int i = 0; i < n; ++i) {
+    bool clear = DistanceToLoop(S.Outer, c[i].C) > c[i].R + kMargin;
+    where[i] = !clear ? kOver : PointInLoop(S.Outer, c[i].C) ? kInside : kOutside;
+  }
+  // Groups of touching holes, and the holes that touch what the caps already hold.
+  const size_t old = S.Blocked.size();
+  std::vector<TBox2> boxes;
+  boxes.reserve(old + n);
+  for (auto& b : S.Blocked) boxes.push_back(b.Box);
+  for (auto& h : c) boxes.push_back({h.C.x - h.R, h.C.y - h.R, h.C.x + h.R, h.C.y + h.R});
+  TGroups groups(n);
+  std::vector<char> meetsOld(n, 0);
+  std::vector<std::pair<int, int>> pairs, near;
+  ForEachOverlappingPair(boxes, kMargin, [&](int i, int j) {
+    if (static_cast<size_t>(j) < old) return;
+    const int b = j - static_cast<int>(old);
+    if (static_cast<size_t>(i) < old) {
+      const TLoop& a = S.Blocked[i];
+      bool meets = a.IsCircle() ? std::hypot(a.C.x - c[b].C.x, a.C.y - c[b].C.y) <= a.R + c[b].R + kMargin
+                                : PointInLoop(a, c[b].C) || DistanceToLoop(a, c[b].C) <= c[b].R + kMargin;
+      if (meets) meetsOld[b] = 1;
+      return;
+    }
+    const int a = i - static_cast<int>(old);
+    // Holes further apart than the union's tolerance get walls of their own.
+    const double d = std::hypot(c[a].C.x - c[b].C.x, c[a].C.y - c[b].C.y);
+    if (d <= c[a].R + c[b].R + kApartTol) {
+      groups.Join(a, b);
+      pairs.emplace_back(a, b);
+    } else if (d <= c[a].R + c[b].R + kMargin) {
+      near.emplace_back(a, b);
+    }
+  });
+  std::unordered_map<int, std::vector<int>> members;
+  for (int i = 0; i < n; ++i) members[groups.Find(i)].push_back(i);
+  if (!PlaneCuts) {
+    bool disjoint = std::none_of(meetsOld.begin(), meetsOld.end(), [](char m) { return m; }) &&
+                    std::all_of(where.begin(), where.end(), [](char w) { return w == kInside; }) &&
+                    members.size() == static_cast<size_t>(n);
+    if (!disjoint) return false;
+  }
+  std::unordered_map<int, std::vector<std::pair<int, int>>> groupPairs;
+  for (auto& p : pairs) groupPairs[groups.Find(p.first)].push_back(p);
+
+  std::vector<int> rest, over, singles, unionMembers;
+  struct TOpening {
+    std::vector<TCircle> Circles;
+    TUnionLoop Loop;
+    std::vector<TUnionLoop> Islands;           // material the group rings, a piece of its own
+    std::vector<std::vector<TCircle>> Inside;  // holes inside each island
+    std::vector<int> Members;
+  };
+  std::vector<TOpening> unions;
+  for (auto& [root, idx] : members) {
+    bool anyOld = false, anyOver = false, anyIn = false, anyOut = false;
+    for (int i : idx) {
+      anyOld = anyOld || meetsOld[i];
+      anyOver = anyOver || where[i] == kOver;
+      anyIn = anyIn || where[i] == kInside;
+      anyOut = anyOut || where[i] == kOutside;
+    }
+    if (anyOld || (anyIn && anyOut && !anyOver)) {
+      rest.insert(rest.end(), idx.begin(), idx.end());
+    } else if (anyOver) {
+      over.insert(over.end(), idx.begin(), idx.end());
+    } else if (anyOut) {
+      // Clear of the board: nothing to cut.
+    } else if (idx.size() == 1) {
+      singles.push_back(idx[0]);
+    } else {
+      std::unordered_map<int, int> local;
+      TOpening o;
+      for (int i : idx) {
+        local[i] = static_cast<int>(o.Circles.size());
+        o.Circles.push_back(c[i]);
+      }
+      std::vector<std::pair<int, int>> lp;
+      for (auto [a, b] : groupPairs[root]) lp.emplace_back(local[a], local[b]);
+      std::vector<TUnionLoop> traced;
+      bool ok = TraceCircleUnion(o.Circles, lp, traced);
+      int outlines = 0;
+      for (auto& l : traced) outlines += l.SignedArea > 0 ? 1 : 0;
+      if (ok && outlines == 1) {
+        for (auto& l : traced) (l.SignedArea > 0 ? o.Loop : o.Islands.emplace_back()) = std::move(l);
+        o.Members = idx;
+        unions.push_back(std::move(o));
+      } else {
+        rest.insert(rest.end(), idx.begin(), idx.end());  // too close to call
+      }
+    }
+  }
+
+  // A group next to holes the boolean or the outline cut takes joins them: the edges those
+  // make may carry tolerances wider than the gap.
+  for (int pass = 0; pass < 4 && !near.empty(); ++pass) {
+    std::vector<char> kind(n, 0);  // 1 rest, 2 over
+    for (int i : rest) kind[i] = 1;
+    for (int i : over) kind[i] = 2;
+    std::vector<int> moveTo(n, 0);
+    bool moved = false;
+    for (auto [a, b] : near) {
+      if (kind[a] == kind[b]) continue;
+      int to = std::max(kind[a], kind[b]) == 1 || std::min(kind[a], kind[b]) == 1 ? 1 : 2;
+      for (int i : {a, b})
+        if (kind[i] != to) moveTo[groups.Find(i)] = std::max(moveTo[groups.Find(i)], to), moved = true;
+    }
+    if (!moved) break;
+    auto drop = [&](std::vector<int>& v) {
+      v.erase(std::remove_if(v.begin(), v.end(), [&](int i) { return moveTo[groups.Find(i)] != 0; }), v.end());
+    };
+    drop(singles);
+    drop(rest);
+    drop(over);
+    std::vector<TOpening> keep;
+    for (auto& o : unions)
+      if (moveTo[groups.Find(o.Members[0])] == 0) keep.push_back(std::move(o));
+    unions.swap(keep);
+    for (int i = 0; i < n; ++i) {
+      int m = moveTo[groups.Find(i)];
+      if (m == 1) rest.push_back(i);
+      if (m == 2) over.push_back(i);
+    }
+  }
+
+  // An island is cut out as a piece of its own; holes inside it are cut from that piece by a
+  // boolean of its own, which stays small. An opening made earlier inside it is left to the
+  // general boolean.
+  {
+    std::vector<TBox2> b;
+    std::vector<std::pair<int, int>> owner;  // (opening, island) per island box
+    std::vector<TLoop> polys;
+    for (size_t u = 0; u < unions.size(); ++u)
+      for (size_t k = 0; k < unions[u].Islands.size(); ++k) {
+        polys.push_back(UnionLoopPolygon(unions[u].Circles, unions[u].Islands[k]));
+        b.push_back(polys.back().Box);
+        owner.emplace_back(static_cast<int>(u), static_cast<int>(k));
+      }
+    const size_t islands = b.size();
+    if (islands > 0) {
+      for (auto& h : c) b.push_back({h.C.x - h.R, h.C.y - h.R, h.C.x + h.R, h.C.y + h.R});
+      for (auto& l : S.Blocked) b.push_back(l.Box);
+      std::vector<char> spoilt(unions.size(), 0), taken(n, 0);
+      for (auto& o : unions) o.Inside.assign(o.Islands.size(), {});
+      ForEachOverlappingPair(b, 0, [&](int i, int j) {
+        if (static_cast<size_t>(i) >= islands || static_cast<size_t>(j) < islands) return;
+        const bool hole = static_cast<size_t>(j) < islands + c.size();
+        TPoint2 p = hole ? c[j - islands].C : [&] {
+          const TLoop& l = S.Blocked[j - islands - c.size()];
+          return l.IsCircle() ? l.C : l.Polygon[0];
+        }();
+        if (!polys[i].Box.Contains(b[j]) || !PointInLoop(polys[i], p)) return;
+        auto [u, k] = owner[i];
+        if (!hole) {
+          spoilt[u] = 1;
+          return;
+        }
+        unions[u].Inside[k].push_back(c[j - islands]);
+        taken[j - islands] = 1;
+      });
+      // Groups inside an island go with the island's piece.
+      auto untaken = [&](std::vector<int>& v) {
+        v.erase(std::remove_if(v.begin(), v.end(), [&](int i) { return taken[i]; }), v.end());
+      };
+      untaken(rest);
+      untaken(over);
+      untaken(singles);
+      std::vector<TOpening> keep;
+      for (size_t u = 0; u < unions.size(); ++u)
+        if (taken[unions[u].Members[0]])
+          continue;
+        else if (spoilt[u])
+          rest.insert(rest.end(), unions[u].Members.begin(), unions[u].Members.end());
+        else
+          keep.push_back(std::move(unions[u]));
+      unions.swap(keep);
+    }
+  }
+  for (auto& o : unions) unionMembers.insert(unionMembers.end(), o.Members.begin(), o.Members.end());
+  TStepStop stop;
+  bool general = false;
+  auto generalFor = [&](std::vector<int> idx) {
+    general = general || !idx.empty();
+    std::vector<TRegion> regions;
+    for (int i : idx) regions.push_back({i, {}});
+    return regions.empty() ? std::string() : GeneralCut(tag, frame, figs, loops, regions, dir, 0);
+  };
+  auto remaining = [&] {
+    std::vector<int> idx = over;
+    idx.insert(idx.end(), singles.begin(), singles.end());
+    idx.insert(idx.end(), unionMembers.begin(), unionMembers.end());
+    return idx;
+  };
+
+  // The holes the plane cannot take go first, by one boolean on the slab while it is simple.
+  if (!rest.empty()) {
+    error = generalFor(rest);
+    if (!error.empty()) return true;
+    rest.clear();
+  }
+  auto finish = [&] {
+    error = generalFor(rest);
+    if (error.empty()) FLastCutFast = !general;
+    return true;
+  };
+  if (stop()) {
+    error = "the cut was stopped";
+    return true;
+  }
+
+  // The slab's two caps and everything else of its one shell.
+  std::vector<TopoDS_Shape> others;
+  std::vector<TopoDS_Face> smallCaps;
+  auto findCaps = [&](TopoDS_Face& bottom, TopoDS_Face& top, std::vector<TopoDS_Face>& kept, TopoDS_Shape& solid) {
+    solid.Nullify();
+    if (!S.Valid) return false;
+    // The slab is the solid of the largest extent; islands cut free earlier stay as they are.
+    others.clear();
+    double best = -1;
+    for (TopExp_Explorer ex(FShape, TopAbs_SOLID); ex.More(); ex.Next()) {
+      Bnd_Box box;
+      BRepBndLib::Add(ex.Current(), box);
+      double size = box.IsVoid() ? 0 : box.SquareExtent();
+      if (size > best) {
+        if (!solid.IsNull()) others.push_back(solid);
+        solid = ex.Current();
+        best = size;
+      } else {
+        others.push_back(ex.Current());
+      }
+    }
+    if (solid.IsNull()) return false;
+    int shells = 0;
+    for (TopExp_Explorer ex(solid, TopAbs_SHELL); ex.More(); ex.Next()) ++shells;
+    if (shells != 1) return false;
+    const gp_Dir axis(S.Extrusion);
+    const double height = S.Extrusion.Magnitude();
+    kept.clear();
+    smallCaps.clear();
+    bottom.Nullify();
+    top.Nullify();
+    // Pieces that hang on by an edge may give a cap plane more faces: the largest is the cap.
+    double bottomArea = -1, topArea = -1;
+    auto take = [&](TopoDS_Face& cap, double& capArea, const TopoDS_Face& f) {
+      double a = std::abs(LoopOfWire(BRepTools::OuterWire(f), S.Frame).SignedArea);
+      if (a <= capArea) {
+        kept.push_back(f);
+        smallCaps.push_back(f);
+        return;
+      }
+      if (!cap.IsNull()) {
+        kept.push_back(cap);
+        smallCaps.push_back(cap);
+      }
+      cap = f;
+      capArea = a;
+    };
+    for (TopExp_Explorer ex(solid, TopAbs_FACE); ex.More(); ex.Next()) {
+      TopoDS_Face f = TopoDS::Face(ex.Current());
+      Handle(Geom_Plane) pl = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f));
+      if (!pl.IsNull() && pl->Position().Direction().IsParallel(axis, 1e-9)) {
+        double at = gp_Vec(S.Frame.Location(), pl->Location()).Dot(gp_Vec(axis));
+        if (std::abs(at) <= Precision::Confusion()) {
+          take(bottom, bottomArea, f);
+          continue;
+        }
+        if (std::abs(at - height) <= Precision::Confusion()) {
+          take(top, topArea, f);
+          continue;
+        }
+      }
+      kept.push_back(f);
+    }
+    if (bottom.IsNull() || top.IsNull()) return false;
+    // New holes must not fall in the small pieces.
+    for (auto& f : smallCaps) {
+      TLoop l = LoopOfWire(BRepTools::OuterWire(f), S.Frame);
+      auto inside = [&](TPoint2 p) { return l.Box.Contains({p.x, p.y, p.x, p.y}) && PointInLoop(l, p); };
+      for (int i : singles)
+        if (inside(c[i].C)) return false;
+      for (auto& o : unions)
+        if (inside(o.Circles[0].C)) return false;
+      for (int i : over)
+        if (inside(c[i].C)) return false;
+    }
+    return true;
+  };
+  TopoDS_Face oldBottom, oldTop;
+  std::vector<TopoDS_Face> kept;
+  TopoDS_Shape oldSolid;
+  if (!findCaps(oldBottom, oldTop, kept, oldSolid)) {
+    error = generalFor(remaining());
+    if (!error.empty()) return true;
+    return finish();
+  }
+
+  const gp_Dir axis(S.Extrusion);
+  const double height = S.Extrusion.Magnitude();
+  const gp_Pln base(S.Frame);
+  BRep_Builder bb;
+
+  // Holes over the outline: the region inside it less those holes, worked out in the plane,
+  // gives the new outer wire and its walls.
+  TopoDS_Wire outerBottom, outerTop, newOuterBottom, newOuterTop;
+  std::vector<TopoDS_Face> outerWalls;
+  std::vector<TopoDS_Shape> cutOff;
+  TLoop newOuter;
+  if (!over.empty()) {
+    outerBottom = BRepTools::OuterWire(oldBottom);
+    outerTop = BRepTools::OuterWire(oldTop);
+    TopTools_IndexedDataMapOfShapeListOfShape faces;
+    TopExp::MapShapesAndAncestors(oldSolid, TopAbs_EDGE, TopAbs_FACE, faces);
+    TopTools_MapOfShape wb = WallsAlong(outerBottom, oldBottom, faces), wt = WallsAlong(outerTop, oldTop, faces);
+    bool simple = wb.Extent() == wt.Extent() && wb.Extent() > 0;
+    for (TopTools_MapOfShape::Iterator it(wb); it.More(); it.Next()) simple = simple && wt.Contains(it.Key());
+    TopoDS_Face region;
+    if (simple) {
+      BRepBuilderAPI_MakeFace mf(base, Oriented(outerBottom, S.Frame, S.Frame.Direction(), true), true);
+      TopTools_ListOfShape args, tools;
+      args.Append(mf.Face());
+      for (int i : over)
+        tools.Append(BRepBuilderAPI_MakeFace(base, MakeCircleWire(S.Frame, c[i].C, c[i].R, true), true).Face());
+      BRepAlgoAPI_Cut cut;
+      cut.SetArguments(args);
+      cut.SetTools(tools);
+      Handle(TStopIndicator) ind = new TStopIndicator;
+      cut.Build(ind->Start());
+      if (ind->Stopped()) {
+        error = "the cut was stopped";
+        return true;
+      }
+      // The largest piece stays the board; pieces the holes cut off the edge stand alone,
+      // unless other holes lie in them.
+      std::vector<std::pair<double, TopoDS_Face>> pieces;
+      if (cut.IsDone() && !cut.HasErrors())
+        for (TopExp_Explorer ex(cut.Shape(), TopAbs_FACE); ex.More(); ex.Next()) {
+          TopoDS_Face f = TopoDS::Face(ex.Current());
+          pieces.emplace_back(std::abs(LoopOfWire(BRepTools::OuterWire(f), S.Frame).SignedArea), f);
+        }
+      if (cut.IsDone() && !cut.HasErrors() && pieces.empty()) {
+        error = "the cut would remove the whole body";
+        return true;
+      }
+      std::sort(pieces.begin(), pieces.end(), [](auto& a, auto& b) { return a.first > b.first; });
+      bool plain = !pieces.empty();
+      for (auto& [area, f] : pieces) {
+        int wires = 0;
+        for (TopoDS_Iterator it(f); it.More(); it.Next()) ++wires;
+        plain = plain && wires == 1;
+      }
+      for (size_t k = 1; k < pieces.size() && plain; ++k) {
+        TLoop l = LoopOfWire(BRepTools::OuterWire(pieces[k].second), S.Frame);
+        auto inside = [&](TPoint2 p) { return l.Box.Contains({p.x, p.y, p.x, p.y}) && PointInLoop(l, p); };
+        for (int i : singles) plain = plain && !inside(c[i].C);
+        for (auto& o : unions) plain = plain && !inside(o.Circles[0].C);
+        for (auto& b : S.Blocked) plain = plain && !inside(b.IsCircle() ? b.C : b.Polygon[0]);
+        if (plain) {
+          // A fresh face on the base plane, whatever orientation the boolean gave the piece.
+          BRepBuilderAPI_MakeFace pf(
+              base, Oriented(BRepTools::OuterWire(pieces[k].second), S.Frame, S.Frame.Direction(), true), true);
+          if (!pf.IsDone()) {
+            plain = false;
+            break;
+          }
+          BRepPrimAPI_MakePrism piece(pf.Face(), S.Extrusion);
+          if (piece.IsDone()) cutOff.push_back(piece.Shape());
+          plain = piece.IsDone();
+        }
+      }
+      if (plain)
+        region = pieces[0].second;
+      else
+        cutOff.clear();
+    }
+    TPrismSides sides;
+    if (!region.IsNull() && PrismSides(region, S.Extrusion, sides)) {
+      outerWalls = sides.Sides;
+      newOuterBottom = sides.Bottom;
+      newOuterTop = sides.Top;
+      newOuter = LoopOfWire(newOuterBottom, S.Frame);
+      kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const TopoDS_Face& f) { return wb.Contains(f); }),
+                 kept.end());
+    } else {
+      // An outline too involved to reshape in the plane: the boolean does these holes.
+      error = generalFor(over);
+      if (!error.empty()) return true;
+      over.clear();
+      if (!findCaps(oldBottom, oldTop, kept, oldSolid)) {
+        error = generalFor(remaining());
+        if (!error.empty()) return true;
+        return finish();
+      }
+    }
+  }
+  if (stop()) {
+    error = "the cut was stopped";
+    return true;
+  }
+
+  auto newCap = [&](const TopoDS_Face& cap, const TopoDS_Wire& oldOuter, const TopoDS_Wire& outer) {
+    if (outer.IsNull()) return CopyCap(cap);
+    TopoDS_Face plain = cap;
+    plain.Location(TopLoc_Location());
+    plain.Orientation(TopAbs_FORWARD);
+    TopoDS_Face copy = TopoDS::Face(plain.EmptyCopied());
+    for (TopoDS_Iterator it(plain, false, false); it.More(); it.Next())
+      if (it.Value().TShape() != oldOuter.TShape()) bb.Add(copy, it.Value());
+    bb.Add(copy, Oriented(outer, S.Frame, PlaneNormal(copy), true).Moved(cap.Location().Inverted()));
+    copy.Location(cap.Location());
+    return copy;
+  };
+  TopoDS_Face bottom = newCap(oldBottom, outerBottom, newOuterBottom);
+  TopoDS_Face top = newCap(oldTop, outerTop, newOuterTop);
+  const gp_Dir nBottom = PlaneNormal(bottom), nTop = PlaneNormal(top);
+  std::vector<TopoDS_Face> walls;
+  walls.reserve(singles.size() + unions.size());
+  // Wires in world place go into the cap copy, which takes the cap's place afterwards.
+  auto addInner = [&](TopoDS_Face& cap, const TopoDS_Face& old, const TopoDS_Shape& w) {
+    (void)old;
+    bb.Add(cap, w);
+  };
+
+  // Single holes: a cylinder wall whose two circles become the caps' inner wires.
+  for (int i : singles) {
+    const gp_Pnt at = SketchToWorld(S.Frame, c[i].C);
+    Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(gp_Ax3(at, axis, S.Frame.XDirection()), c[i].R);
+    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * std::numbers::pi, 0, height, Precision::Confusion());
+    if (!mf.IsDone()) return error = "a hole wall cannot be built", true;
+    TopoDS_Face wall = mf.Face();
+    // The wall's circles run counter-clockwise about the axis, inner wires clockwise about
+    // their face's surface normal.
+    TopoDS_Edge lo, hi;
+    for (TopExp_Explorer ex(wall, TopAbs_EDGE); ex.More(); ex.Next()) {
+      TopoDS_Edge e = TopoDS::Edge(ex.Current());
+      if (BRep_Tool::IsClosed(e, wall)) continue;  // the seam
+      gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
+      bool atBase = std::abs(gp_Vec(at, p).Dot(gp_Vec(axis))) < height / 2;
+      (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
+    }
+    if (lo.IsNull() || hi.IsNull()) return error = "a hole wall cannot be built", true;
+    auto innerWire = [&](const TopoDS_Edge& e, const gp_Dir& nrm) {
+      TopoDS_Wire w;
+      bb.MakeWire(w);
+      bb.Add(w, axis.Dot(nrm) > 0 ? TopoDS_Shape(e.Reversed()) : TopoDS_Shape(e));
+      return w;
+    };
+    addInner(bottom, oldBottom, innerWire(lo, nBottom));
+    addInner(top, oldTop, innerWire(hi, nTop));
+    // The surface normal points away from the axis, into the material.
+    walls.push_back(TopoDS::Face(wall.Reversed()));
+  }
+
+  // Groups of overlapping holes: one wire of exact arcs round each, with its prism's sides.
+  // Whether the prisms' end wires run counter-clockwise about the frame's normal; the same for
+  // every prism, so found once.
+  int bottomCcw = -1, topCcw = -1;
+  for (size_t k = 0; k < unions.size(); ++k) {
+    if (k % 256 == 255 && stop()) return error = "the cut was stopped", true;
+    const TOpening& o = unions[k];
+    TopoDS_Wire w = UnionWire(S.Frame, o.Circles, o.Loop);
+    if (w.IsNull()) return error = "a hole group's outline cannot be built", true;
+    BRepBuilderAPI_MakeFace mf(base, w, true);
+    TPrismSides sides;
+    if (!mf.IsDone() || !PrismSides(mf.Face(), S.Extrusion, sides))
+      return error = "a hole group's wall cannot be built", true;
+    if (bottomCcw < 0) bottomCcw = LoopOfWire(sides.Bottom, S.Frame).SignedArea > 0;
+    if (topCcw < 0) topCcw = LoopOfWire(sides.Top, S.Frame).SignedArea > 0;
+    // Inner wires run clockwise about their cap's normal.
+    auto inner = [&](const TopoDS_Wire& e, int ccw, const gp_Dir& nrm) {
+      return (ccw == 1) == (nrm.Dot(S.Frame.Direction()) > 0) ? TopoDS::Wire(e.Reversed()) : e;
+    };
+    addInner(bottom, oldBottom, inner(sides.Bottom, bottomCcw, nBottom));
+    addInner(top, oldTop, inner(sides.Top, topCcw, nTop));
+    for (size_t k = 0; k < o.Islands.size(); ++k) {
+      const TUnionLoop& island = o.Islands[k];
+      // Counter-clockwise, the island's wire bounds the piece.
+      TopoDS_Wire iw = UnionWire(S.Frame, o.Circles, island);
+      if (iw.IsNull()) return error = "a hole group's island cannot be built", true;
+      BRepBuilderAPI_MakeFace pf(base, Oriented(iw, S.Frame, S.Frame.Direction(), true), true);
+      if (!pf.IsDone()) return error = "a hole group's island cannot be built", true;
+      BRepPrimAPI_MakePrism piece(pf.Face(), S.Extrusion);
+      if (!piece.IsDone()) return error = "a hole group's island cannot be built", true;
+      TopoDS_Shape cut = piece.Shape();
+      if (k < o.Inside.size() && !o.Inside[k].empty()) {
+        TopTools_ListOfShape args, tools;
+        args.Append(cut);
+        const gp_Pln below(S.Frame.Translated(-0.5 * S.Extrusion));
+        for (auto& h : o.Inside[k]) {
+          TopoDS_Face f = BRepBuilderAPI_MakeFace(
+                              below, MakeCircleWire(S.Frame.Translated(-0.5 * S.Extrusion), h.C, h.R, true), true)
+                              .Face();
+          tools.Append(BRepPrimAPI_MakePrism(f, 2 * S.Extrusion).Shape());
+        }
+        BRepAlgoAPI_Cut local;
+        local.SetArguments(args);
+        local.SetTools(tools);
+        local.Build();
+        if (!local.IsDone() || local.HasErrors()) return error = "the holes inside a hole group cannot be cut", true;
+        cut = local.Shape();
+        general = true;
+      }
+      for (TopExp_Explorer ex(cut, TopAbs_SOLID); ex.More(); ex.Next()) others.push_back(ex.Current());
+    }
+    for (auto& f : sides.Sides) walls.push_back(TopoDS::Face(f.Reversed()));
+  }
+  bottom.Orientation(oldBottom.Orientation());
+  top.Orientation(oldTop.Orientation());
+
+  TopoDS_Shell shell;
+  bb.MakeShell(shell);
+  for (auto& f : kept) bb.Add(shell, f);
+  for (auto& f : outerWalls) bb.Add(shell, f);
+  for (auto& f : walls) bb.Add(shell, f);
+  bb.Add(shell, bottom);
+  bb.Add(shell, top);
+  shell.Closed(true);
+  TopoDS_Solid solid;
+  bb.MakeSolid(solid);
+  bb.Add(solid, shell);
+
+  others.insert(others.end(), cutOff.begin(), cutOff.end());
+  TopoDS_Shape result = solid;
+  if (!others.empty()) {
+    TopoDS_Compound all;
+    bb.MakeCompound(all);
+    bb.Add(all, solid);
+    for (auto& o : others) bb.Add(all, o);
+    result = all;
+  }
+  if (!newOuter.Polygon.empty()) S.Outer = std::move(newOuter);
+  for (int i : singles) {
+    TLoop l;
+    l.C = c[i].C;
+    l.R = c[i].R;
+    l.Box = {l.C.x - l.R, l.C.y - l.R, l.C.x + l.R, l.C.y + l.R};
+    S.Blocked.push_back(std::move(l));
+  }
+  for (auto& o : unions) S.Blocked.push_back(UnionLoopPolygon(o.Circles, o.Loop));
+  SetShape(result, tag);
+  return finish();
+}
+
+}  // namespace corvane

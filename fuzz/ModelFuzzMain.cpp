@@ -1,0 +1,3 @@
+#include "fuzz/ModelFuzzTarget.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { return ModelFuzzOne(data, size); }

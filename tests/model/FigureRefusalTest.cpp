@@ -1,0 +1,95 @@
+// Figures that cannot be real, degenerate holes and bad loops cost only themselves, and a
+// board outline that gives no board is an error; against the recording host.
+#include "tests/model/ModelTestSupport.h"
+
+namespace {
+const std::string kHoles =
+    ".DRILLED_HOLES\n"
+    "3.0 10 10 NPTH BOARD MTG ECAD\n"
+    "0.0 20 10 NPTH BOARD MTG ECAD\n"
+    "-1.0 25 10 NPTH BOARD MTG ECAD\n"
+    "1e200 30 10 NPTH BOARD MTG ECAD\n"
+    "3.0 1e200 1e200 NPTH BOARD MTG ECAD\n"
+    "4.0 40 10 NPTH BOARD MTG ECAD\n"
+    ".END_DRILLED_HOLES\n";
+
+int StartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
+  return static_cast<int>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+}
+}  // namespace
+
+TEST_F(ModelTest, BadHolesAreNamedAndLeftOutWhileTheOthersAreCut) {
+  auto d = Show(BoardText(kHoles));
+  d->NonPlatedMountingCB.Checked = true;
+  d->CreatePcbPartNew(true);
+  // The two good holes reach the sketch and the cut; nothing absurd does.
+  EXPECT_EQ(Only({"AddCircle"}),
+            (std::vector<std::string>{"Figures[NonPlatedMountingHolesSketch].AddCircle(1, 1, real:0.15)",
+                                      "Figures[NonPlatedMountingHolesSketch].AddCircle(4, 1, real:0.2)"}));
+  EXPECT_EQ(host->CountOf("AddExtrudedCutout"), 1);
+  EXPECT_TRUE(Has(d->FImportIDF->VerifyLog, "Added 2 holes to NonPlatedMountingHoles"));
+  const auto& errors = d->FImportIDF->ErrorLog.Lines();
+  // Lines 15 and 16 of the cleaned file: zero and negative diameter; 17 and 18: out of range.
+  EXPECT_TRUE(
+      Has(d->FImportIDF->ErrorLog,
+          "Figure left out: DRILLED_HOLES line 15: hole at (2, 1) diameter 0 CM | diameter is zero or negative"));
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
+                  "Figure left out: DRILLED_HOLES line 16: hole at (2.5, 1) diameter -0.1 CM | diameter is zero or "
+                  "negative"));
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
+                  "Figure left out: DRILLED_HOLES line 17: hole at (3, 1) diameter 1e+199 CM | position or size out of "
+                  "range"));
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
+                  "Figure left out: DRILLED_HOLES line 18: hole at (1e+199, 1e+199) diameter 0.3 CM | position or size "
+                  "out of range"));
+  EXPECT_EQ(StartingWith(errors, "Figure left out: "), 4);
+  EXPECT_EQ(StartingWith(errors, "Cut Extrude failed"), 0);
+}
+
+TEST_F(ModelTest, ABadCutOutLoopIsNamedAndTheBoardIsBuiltWithoutIt) {
+  // Loop 1 is a good square cut-out; loop 2 ends in an arc of 720 degrees, loop 3 in one of
+  // 1e-12 degrees (its centre lies absurdly far away), loop 4 does not close.
+  const std::string outline =
+      "0 0 0 0\n0 100 0 0\n0 100 50 0\n0 0 50 0\n0 0 0 0\n"
+      "1 10 10 0\n1 20 10 0\n1 20 20 0\n1 10 20 0\n1 10 10 0\n"
+      "2 30 10 0\n2 40 10 0\n2 30 10 720\n"
+      "3 50 10 0\n3 60 10 0\n3 50 10 1e-12\n"
+      "4 70 10 0\n4 80 10 0\n4 80 20 0\n";
+  auto d = Show(BoardText("", outline));
+  d->CreatePcbPartNew(true);
+  EXPECT_EQ(host->CountOf("AddExtrudedBoss"), 1);
+  EXPECT_EQ(host->CountOf("AddLine"), 8);  // the outer loop and the square cut-out
+  EXPECT_TRUE(Has(d->FImportIDF->VerifyLog, "Board Outline feature created"));
+  const auto& errors = d->FImportIDF->ErrorLog.Lines();
+  EXPECT_EQ(StartingWith(errors, "Cut-out loop 2 left out: BOARD_OUTLINE line "), 1);
+  EXPECT_EQ(StartingWith(errors, "Cut-out loop 3 left out: BOARD_OUTLINE line "), 1);
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
+                  "Cut-out loop 4 left out: BOARD_OUTLINE line 24: line from (7, 1) to (8, 1) CM | the loop does not "
+                  "close"));
+}
+
+TEST_F(ModelTest, AnOutlineThatGivesNoBoardIsAnError) {
+  // Empty: no outline points at all.
+  auto d = Show(BoardText("", "0 0 0 0\n"));
+  d->CreatePcbPartNew(true);
+  EXPECT_EQ(host->CountOf("AddExtrudedBoss"), 0);
+  EXPECT_EQ(StartingWith(d->FImportIDF->ErrorLog.Lines(), "BOARD_OUTLINE: "), 1);
+
+  // A cut-out larger than the board would remove it: left out, named.
+  d = Show(BoardText("",
+                     "0 0 0 0\n0 100 0 0\n0 100 50 0\n0 0 50 0\n0 0 0 0\n"
+                     "1 -10 -10 0\n1 200 -10 0\n1 200 200 0\n1 -10 200 0\n1 -10 -10 0\n"));
+  d->CreatePcbPartNew(true);
+  EXPECT_EQ(host->CountOf("AddLine"), 4);
+  EXPECT_EQ(StartingWith(d->FImportIDF->ErrorLog.Lines(), "Cut-out loop 1 left out: "), 1);
+
+  // The host builds no solid (as for a bow-tie): an error naming the section, no holes.
+  d = Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n"));
+  d->NonPlatedMountingCB.Checked = true;
+  host->Script.BodyVolume = 0;
+  d->CreatePcbPartNew(true);
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog, "BOARD_OUTLINE: the board outline gives no solid"));
+  EXPECT_EQ(host->CountOf("AddExtrudedCutout"), 0);
+  EXPECT_FALSE(Has(d->FImportIDF->VerifyLog, "Board Outline feature created"));
+}
