@@ -14,6 +14,7 @@
 #include <Geom_Plane.hxx>
 #include <Geom_RectangularTrimmedSurface.hxx>
 #include <Geom_SphericalSurface.hxx>
+#include <Geom_SurfaceOfLinearExtrusion.hxx>
 #include <Geom_ToroidalSurface.hxx>
 #include <Geom_TrimmedCurve.hxx>
 #include <TopExp.hxx>
@@ -180,6 +181,28 @@ class TBrepWriter {
     return id;
   }
 
+  // A swept line is a plane, a circle swept along its axis a cylinder; the frame is chosen so that
+  // the normal stays the sweep's own (the curve's tangent crossed with the sweep direction).
+  static Handle(Geom_Surface) CanonicalSweep(const Handle(Geom_SurfaceOfLinearExtrusion) & x) {
+    Handle(Geom_Curve) c = x->BasisCurve();
+    if (auto tr = Handle(Geom_TrimmedCurve)::DownCast(c)) c = tr->BasisCurve();
+    const gp_Dir v = x->Direction();
+    if (auto l = Handle(Geom_Line)::DownCast(c)) {
+      const gp_Dir d = l->Position().Direction();
+      if (d.IsParallel(v, 1e-9)) throw EUncovered("a line swept along itself");
+      return new Geom_Plane(gp_Ax3(l->Position().Location(), d.Crossed(v), d));
+    }
+    if (auto k = Handle(Geom_Circle)::DownCast(c)) {
+      const gp_Ax2& a = k->Position();
+      if (!a.Direction().IsParallel(v, 1e-9)) throw EUncovered("a circle swept off its axis");
+      // Against the axis the sweep's normal points inwards: a left-handed frame says so.
+      gp_Ax3 frame(a);
+      if (a.Direction().IsOpposite(v, 1e-9)) frame.ZReverse();
+      return new Geom_CylindricalSurface(frame, k->Radius());
+    }
+    throw EUncovered(std::string("a sweep of a curve of type ") + c->DynamicType()->Name());
+  }
+
   // The surface, and whether its normal is opposite to OpenCASCADE's for the same surface.
   int Surface(const TopoDS_Face& f, bool& flipped) {
     TopLoc_Location loc;
@@ -187,6 +210,8 @@ class TBrepWriter {
     if (s.IsNull()) throw EUncovered("a face without a surface");
     if (auto tr = Handle(Geom_RectangularTrimmedSurface)::DownCast(s)) s = tr->BasisSurface();
     if (!loc.IsIdentity()) s = Handle(Geom_Surface)::DownCast(s->Transformed(loc.Transformation()));
+    // Walls extruded from a plane region come as swept lines and arcs: the same plane or cylinder.
+    if (auto x = Handle(Geom_SurfaceOfLinearExtrusion)::DownCast(s)) s = CanonicalSweep(x);
     auto axis = [&](const gp_Ax3& a) {
       // The exchange format's placements are right-handed; a left-handed frame keeps its
       // main direction and turns the surface's normal round.

@@ -87,7 +87,9 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
         GetBoardOutlineFromIdf(list);
         TBoardOutlineObjectList loops;
         if (list.Empty()) {
-          FImportIDF->ErrorLog.Add(kBoardSection + ": the board outline is empty | the board part has no solid");
+          // A missing or rejected section has its line from the analysis already.
+          if (FImportIDF->FindFirstSection(stBOARD_OUTLINE))
+            FImportIDF->ErrorLog.Add(kBoardSection + ": the board outline is empty | the board part has no solid");
         } else if (BuildBoardLoops(list, loops)) {
           // Board extrusion: all loops in one sketch, so cut-outs become openings.
           part->Set_Color(kBoardColourBeforeFeatures);
