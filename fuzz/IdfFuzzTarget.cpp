@@ -4,6 +4,15 @@
 #include "CommonObjects/PcbObjectList.h"
 #include "host/dialog/FigureChecks.h"
 
+void PrepareFuzzFileSet(TIDFfile& F, const std::string& Board) {
+  platform::SetDecimalSeparator('.');
+  F.OutputUnits = utCM;
+  F.IgnoreRegionalDecPoint = true;
+  F.SetDecimalSep();
+  F.BoardFile = TFilePath::Split("/fuzz/board.emn");
+  F.BoardStrings.SetText(Board);
+}
+
 int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::string board = input, library;
@@ -12,14 +21,9 @@ int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
     board = input.substr(0, cut);
     library = input.substr(cut + kFuzzLibrarySeparator.size());
   }
-  platform::SetDecimalSeparator('.');
   TIDFfile f;
-  f.OutputUnits = utCM;
-  f.IgnoreRegionalDecPoint = true;
-  f.SetDecimalSep();
-  f.BoardFile = TFilePath::Split("/fuzz/board.emn");
+  PrepareFuzzFileSet(f, board);
   f.LibFile = TFilePath::Split(library.empty() ? std::string() : "/fuzz/board.emp");
-  f.BoardStrings.SetText(board);
   if (!library.empty()) f.LibStrings.SetText(library);
   try {
     if (f.PreFormatIdfData()) f.LoadIdfData();

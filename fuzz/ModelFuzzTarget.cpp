@@ -45,13 +45,8 @@ std::shared_ptr<ICVFace> TopFace(const std::shared_ptr<ICVPartSession>& part) {
 int ModelFuzzOne(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::string board = input.substr(0, input.find(kFuzzLibrarySeparator));
-  platform::SetDecimalSeparator('.');
   TIDFfile f;
-  f.OutputUnits = utCM;
-  f.IgnoreRegionalDecPoint = true;
-  f.SetDecimalSep();
-  f.BoardFile = TFilePath::Split("/fuzz/board.emn");
-  f.BoardStrings.SetText(board);
+  PrepareFuzzFileSet(f, board);
   try {
     if (!f.PreFormatIdfData() || !f.LoadIdfData()) return 0;
   } catch (const EListIndexError&) {
