@@ -1,5 +1,7 @@
 #include "bench/idf/IdfGenerator.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -12,6 +14,12 @@ void Append(std::string& s, const char* fmt, double a, double b, double c) {
   s.append(buf, static_cast<std::size_t>(n));
 }
 }  // namespace
+
+void ScaleToHoles(TIdfGeneratorOptions& o) {
+  const double scale = std::max(1.0, std::sqrt(o.Holes / 1000.0));
+  o.Width *= scale;
+  o.Height *= scale;
+}
 
 std::string GenerateIdfBoard(const TIdfGeneratorOptions& o, std::string& library) {
   std::mt19937 rng(o.Seed);
@@ -26,12 +34,22 @@ std::string GenerateIdfBoard(const TIdfGeneratorOptions& o, std::string& library
   Append(b, "0 %.3f %.3f %.1f\n", 0, o.Height, 0);
   Append(b, "0 %.3f %.3f %.1f\n", 0, 0, 0);
   b += ".END_BOARD_OUTLINE\n.DRILLED_HOLES\n";
+  const int cols = std::max(1, static_cast<int>(std::ceil(std::sqrt(o.Holes * o.Width / o.Height))));
+  const int rows = std::max(1, (o.Holes + cols - 1) / cols);
+  const double cw = (o.Width - 4) / cols, ch = (o.Height - 4) / rows;
+  std::mt19937 gridRng(7);
+  std::uniform_real_distribution<double> jitter(-0.15, 0.15);
   static const char* kinds[] = {"PTH %s PIN ECAD",     "PTH BOARD VIA ECAD", "NPTH BOARD MTG MCAD",
                                 "PTH BOARD TOOL MCAD", "NPTH %s PIN ECAD",   "PTH BOARD OTHER MCAD"};
   for (int i = 0; i < o.Holes; ++i) {
-    // Hole sizes stay small and positions on a jittered grid, so holes rarely touch.
+    // Hole sizes stay small; random positions drawn either way keep the placements the same.
     const double dia = (i % 7 == 0) ? 0.8 : 0.3;
-    Append(b, "%.3f %.4f %.4f ", dia, ux(rng), uy(rng));
+    double x = ux(rng), y = uy(rng);
+    if (o.Grid) {
+      y = 2 + ch * (i / cols + 0.5 + jitter(gridRng));
+      x = 2 + cw * (i % cols + 0.5 + jitter(gridRng));
+    }
+    Append(b, "%.3f %.4f %.4f ", dia, x, y);
     char tail[64];
     const int k = (i % 10 < 6) ? 1 : (i % 10 < 8) ? 0 : (i % 10 == 8) ? 4 : (i % 3 == 0 ? 2 : (i % 3 == 1 ? 3 : 5));
     std::snprintf(tail, sizeof tail, kinds[k], ("U" + std::to_string(i % 997 + 1)).c_str());

@@ -57,36 +57,6 @@ class TBenchImport : public TCorvaneIdfImport {
   }
 };
 
-// The generator's random hole positions let some holes overlap, which no board file would
-// have and which sends the cut down the general boolean; the holes go on a jittered grid instead.
-void SpreadHoles(const std::string& board, double width, double height) {
-  std::ifstream in(board);
-  std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  auto first = std::find(lines.begin(), lines.end(), ".DRILLED_HOLES");
-  auto last = std::find(lines.begin(), lines.end(), ".END_DRILLED_HOLES");
-  if (first == lines.end() || last == lines.end()) return;
-  const long n = last - first - 1;
-  const int cols = static_cast<int>(std::ceil(std::sqrt(n * width / height)));
-  const int rows = static_cast<int>((n + cols - 1) / cols);
-  const double cw = (width - 4) / cols, ch = (height - 4) / rows;
-  std::mt19937 rng(7);
-  std::uniform_real_distribution<double> jitter(-0.15, 0.15);
-  long i = 0;
-  for (auto it = first + 1; it != last; ++it, ++i) {
-    std::istringstream f(*it);
-    std::string dia, x, y, rest;
-    f >> dia >> x >> y;
-    std::getline(f, rest);
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%s %.4f %.4f", dia.c_str(), 2 + cw * (i % cols + 0.5 + jitter(rng)),
-                  2 + ch * (i / cols + 0.5 + jitter(rng)));
-    *it = buf + rest;
-  }
-  std::ofstream out(board, std::ios::trunc);
-  for (auto& l : lines) out << l << "\n";
-}
-
 void RunOne(const std::string& label, const std::string& board, const std::string& out) {
   auto services = std::make_shared<TBenchPlatform>(board);
   auto saved = platform::SetServices(services);
@@ -166,13 +136,11 @@ int main(int argc, char** argv) {
     TIdfGeneratorOptions o;
     o.Holes = holes;
     o.Placements = placements;
-    // Larger boards spread out, so hole density stays that of a real board.
-    const double scale = std::max(1.0, std::sqrt(holes / 1000.0));
-    o.Width *= scale;
-    o.Height *= scale;
+    ScaleToHoles(o);
+    // Random positions let some holes overlap, which no board file would have.
+    o.Grid = !overlapping;
     const std::string name = "gen" + std::to_string(holes);
     const std::string board = WriteIdfPair(o, dir, name);
-    if (!overlapping) SpreadHoles(board, o.Width, o.Height);
     const std::string out = dir + "/" + name + "-out/";
     fs::remove_all(out);
     RunOne(std::to_string(holes) + "/" + std::to_string(placements), board, out);
