@@ -383,9 +383,40 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   // The slab's two caps and everything else of its one shell.
   std::vector<TopoDS_Shape> others;
   std::vector<TopoDS_Face> smallCaps;
+  TopoDS_Wire knownOuterBottom, knownOuterTop;
+  // The small pieces of cap the new holes must keep out of.
+  auto clearOfSmallCaps = [&] {
+    for (auto& f : smallCaps) {
+      TLoop l = LoopOfWire(BRepTools::OuterWire(f), S.Frame);
+      auto inside = [&](TPoint2 p) { return l.Box.Contains({p.x, p.y, p.x, p.y}) && PointInLoop(l, p); };
+      for (int i : singles)
+        if (inside(c[i].C)) return false;
+      for (auto& o : unions)
+        if (inside(o.Circles[0].C)) return false;
+      for (int i : over)
+        if (inside(c[i].C)) return false;
+    }
+    return true;
+  };
   auto findCaps = [&](TopoDS_Face& bottom, TopoDS_Face& top, std::vector<TopoDS_Face>& kept, TopoDS_Shape& solid) {
     solid.Nullify();
+    knownOuterBottom.Nullify();
+    knownOuterTop.Nullify();
     if (!S.Valid) return false;
+    if (!FCaps.Body.IsNull() && FCaps.Body.IsSame(FShape)) {
+      // Taken, not copied: a cut that fails half-way leaves the body as it was, to be searched.
+      TCaps caps = std::move(FCaps);
+      FCaps = {};
+      solid = caps.Solid;
+      bottom = caps.Bottom;
+      top = caps.Top;
+      knownOuterBottom = caps.OuterBottom;
+      knownOuterTop = caps.OuterTop;
+      kept = std::move(caps.Kept);
+      smallCaps = std::move(caps.Small);
+      others = std::move(caps.Others);
+      return clearOfSmallCaps();
+    }
     // The slab is the solid of the largest extent; islands cut free earlier stay as they are.
     others.clear();
     double best = -1;
@@ -444,18 +475,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
       kept.push_back(f);
     }
     if (bottom.IsNull() || top.IsNull()) return false;
-    // New holes must not fall in the small pieces.
-    for (auto& f : smallCaps) {
-      TLoop l = LoopOfWire(BRepTools::OuterWire(f), S.Frame);
-      auto inside = [&](TPoint2 p) { return l.Box.Contains({p.x, p.y, p.x, p.y}) && PointInLoop(l, p); };
-      for (int i : singles)
-        if (inside(c[i].C)) return false;
-      for (auto& o : unions)
-        if (inside(o.Circles[0].C)) return false;
-      for (int i : over)
-        if (inside(c[i].C)) return false;
-    }
-    return true;
+    return clearOfSmallCaps();
   };
   TopoDS_Face oldBottom, oldTop;
   std::vector<TopoDS_Face> kept;
@@ -478,8 +498,8 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   std::vector<TopoDS_Shape> cutOff;
   TLoop newOuter;
   if (!over.empty()) {
-    outerBottom = BRepTools::OuterWire(oldBottom);
-    outerTop = BRepTools::OuterWire(oldTop);
+    outerBottom = knownOuterBottom.IsNull() ? BRepTools::OuterWire(oldBottom) : knownOuterBottom;
+    outerTop = knownOuterTop.IsNull() ? BRepTools::OuterWire(oldTop) : knownOuterTop;
     TopTools_IndexedDataMapOfShapeListOfShape faces;
     TopExp::MapShapesAndAncestors(oldSolid, TopAbs_EDGE, TopAbs_FACE, faces);
     TopTools_MapOfShape wb = WallsAlong(outerBottom, oldBottom, faces), wt = WallsAlong(outerTop, oldTop, faces);
@@ -557,6 +577,8 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
       error = generalFor(over);
       if (!error.empty()) return true;
       over.clear();
+      outerBottom.Nullify();
+      outerTop.Nullify();
       if (!findCaps(oldBottom, oldTop, kept, oldSolid)) {
         error = generalFor(remaining());
         if (!error.empty()) return true;
@@ -709,6 +731,25 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   }
   for (auto& o : unions) S.Blocked.push_back(UnionLoopPolygon(o.Circles, o.Loop));
   SetShape(result, tag);
+
+  // The outer wire as the face hands it out, found by the wire that went in.
+  auto outerOf = [](const TopoDS_Face& cap, const TopoDS_Wire& added, const TopoDS_Wire& old) {
+    if (added.IsNull()) return old;
+    for (TopExp_Explorer ex(cap, TopAbs_WIRE); ex.More(); ex.Next())
+      if (ex.Current().TShape() == added.TShape()) return TopoDS::Wire(ex.Current());
+    return TopoDS_Wire();
+  };
+  FCaps.Body = result;
+  FCaps.Solid = solid;
+  FCaps.Bottom = bottom;
+  FCaps.Top = top;
+  FCaps.OuterBottom = outerOf(bottom, newOuterBottom, outerBottom.IsNull() ? knownOuterBottom : outerBottom);
+  FCaps.OuterTop = outerOf(top, newOuterTop, outerTop.IsNull() ? knownOuterTop : outerTop);
+  FCaps.Kept = std::move(kept);
+  FCaps.Kept.insert(FCaps.Kept.end(), outerWalls.begin(), outerWalls.end());
+  FCaps.Kept.insert(FCaps.Kept.end(), walls.begin(), walls.end());
+  FCaps.Small = std::move(smallCaps);
+  FCaps.Others = std::move(others);
   return finish();
 }
 

@@ -247,6 +247,7 @@ void TBodyState::SetShape(const TopoDS_Shape& s, int newTag) {
       tags[key] = newTag;
   }
   FShape = s;
+  FCaps = {};
   FTags.swap(tags);
   FFacesValid = false;
 }

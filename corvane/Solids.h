@@ -5,6 +5,7 @@
 
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
+#include <TopoDS_Wire.hxx>
 #include <gp_Ax3.hxx>
 #include <gp_Vec.hxx>
 
@@ -75,6 +76,17 @@ class TBodyState {
     TLoop Outer;                 // in Frame coordinates, as are the others
     std::vector<TLoop> Blocked;  // openings and footprints that holes must keep clear of
   } FSlab;
+  // What the last cut in the plane made of the body, while the body is still its result: the
+  // next cut takes the caps from here, as looking for them among the faces would compute the
+  // parameter bounds of every wire of the caps, one a hole.
+  struct TCaps {
+    TopoDS_Shape Body;  // the body these belong to
+    TopoDS_Shape Solid;
+    TopoDS_Face Bottom, Top;
+    TopoDS_Wire OuterBottom, OuterTop;  // null where not known yet
+    std::vector<TopoDS_Face> Kept, Small;
+    std::vector<TopoDS_Shape> Others;
+  } FCaps;
   bool StandsOnCap(const gp_Ax3& Frame, const gp_Dir& Direction) const;
   bool SlabOnCutSide(const gp_Ax3& Frame, const gp_Dir& Direction) const;
   void Block(const gp_Ax3& Frame, const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions);
