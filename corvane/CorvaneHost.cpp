@@ -419,7 +419,9 @@ class TSketches : public ICVSketches {
   // The sketch looks at the face from outside; its Y axis follows the world Y (or Z when
   // the face is normal to Y), so on a bottom face sketch X runs along world -X.
   static gp_Ax3 FaceFrame(const TopoDS_Face& f, const std::string& name) {
-    BRepAdaptor_Surface s(f);
+    // Unrestricted: the face's parameter bounds (every wire of a cap with thousands of holes)
+    // are not needed for its plane.
+    BRepAdaptor_Surface s(f, false);
     if (s.GetType() != GeomAbs_Plane) Fail("AddSketch: the face for sketch \"" + name + "\" is not planar");
     gp_Pln pln = s.Plane();
     gp_Dir n = pln.Axis().Direction();
@@ -537,8 +539,10 @@ class TSessionBase : public ICVSession, public ICVDesignSession {
     CheckOpen();
     return Planes;
   }
+  std::string Get_SaveNote() override { return SaveNote; }
   void SaveAs(const CVVariant& folderVar, const std::string& name) override {
     CheckOpen();
+    SaveNote.clear();
     std::string folder = CheckedFolder(VarToString(folderVar), "SaveAs");
     if (name.empty()) Fail("SaveAs: no file name given");
     fs::path path = fs::path(folder) / (name + Extension());
@@ -548,8 +552,9 @@ class TSessionBase : public ICVSession, public ICVDesignSession {
     try {
       TAtomicFile out(path.string());
       errno = 0;
+      std::string translated;
       try {
-        Write(out.TempPath());
+        translated = Write(out.TempPath());
       } catch (const std::exception& e) {
         // The writer's own text names the temporary file; the system's reason names the cause.
         const int err = errno;
@@ -558,6 +563,7 @@ class TSessionBase : public ICVSession, public ICVDesignSession {
       }
       out.Commit();
       Written(out.TempPath(), out.Target());
+      if (!translated.empty()) SaveNote = "written through OpenCASCADE's translator: " + translated;
     } catch (const EAtomicFileError& e) {
       Fail(e.what());
     }
@@ -571,12 +577,14 @@ class TSessionBase : public ICVSession, public ICVDesignSession {
     if (Closed) Fail("The session \"" + Name + "\" has been closed");
   }
   virtual const char* Extension() const = 0;
-  virtual void Write(const std::string& path) = 0;
+  // Returns why the file went through OpenCASCADE's translator, or an empty text.
+  virtual std::string Write(const std::string& path) = 0;
   virtual void Written(const std::string& /*temp*/, const std::string& /*target*/) {}
 
   THost Host;
   std::string Name;
   std::string LastFolder;
+  std::string SaveNote;
   bool Closed = false;
   std::shared_ptr<TDesignPlanes> Planes = StandardPlanes();
 };
@@ -611,9 +619,9 @@ class TPartSession : public TSessionBase, public ICVPartSession {
 
  protected:
   const char* Extension() const override { return ".CV_PRT"; }
-  void Write(const std::string& path) override {
+  std::string Write(const std::string& path) override {
     Core->Name = Name;
-    WritePartFile(path, {Name, Core->Body.Shape(), Core->Color});
+    return WritePartFile(path, {Name, Core->Body.Shape(), Core->Color});
   }
   void Written(const std::string& temp, const std::string& target) override { MoveWrittenPart(temp, target); }
 };
@@ -720,10 +728,10 @@ class TAssemblySession : public TSessionBase, public ICVAssemblySession {
 
  protected:
   const char* Extension() const override { return ".CV_ASM"; }
-  void Write(const std::string& path) override {
+  std::string Write(const std::string& path) override {
     std::vector<TPlacedModel> placed;
     for (auto& c : Root->Children) placed.push_back({c->Model, c->Placement, c->Color, c->Name});
-    WriteAssemblyFile(path, Name, placed);
+    return WriteAssemblyFile(path, Name, placed);
   }
 };
 

@@ -210,8 +210,9 @@ struct TWrittenParts {
 };
 
 TWrittenParts& Written() {
-  static TWrittenParts w;
-  return w;
+  // Never destroyed: taking a board of thousands of holes apart at exit is time for nothing.
+  static auto* w = new TWrittenParts;
+  return *w;
 }
 
 std::string PathKey(const std::string& path) {
@@ -400,14 +401,14 @@ void MoveWrittenPart(const std::string& from, const std::string& to) {
   if (all.Parts.insert_or_assign(key, std::move(w)).second) all.Order.push_back(key);
 }
 
-void WritePartFile(const std::string& path, const TModelFile& part) {
+std::string WritePartFile(const std::string& path, const TModelFile& part) {
   auto written = std::make_shared<TModelFile>(part);
   std::string text, why;
   if (!gTranslator && WriteStepPartText(part, text, why)) {
     WriteText(path, text);
     written->Step = ParseStep(std::move(text));
     RememberWritten(path, written);
-    return;
+    return {};
   }
   {
     std::lock_guard g(ExchangeLock());
@@ -415,13 +416,15 @@ void WritePartFile(const std::string& path, const TModelFile& part) {
   }
   written->Step = ParseStepFile(path);
   RememberWritten(path, written);
+  return why;
 }
 
-void WriteAssemblyFile(const std::string& path, const std::string& name, const std::vector<TPlacedModel>& placements) {
+std::string WriteAssemblyFile(const std::string& path, const std::string& name,
+                              const std::vector<TPlacedModel>& placements) {
   std::string text, why;
   if (!gTranslator && WriteStepAssemblyText(name, placements, text, why)) {
     WriteText(path, text);
-    return;
+    return {};
   }
   std::lock_guard g(ExchangeLock());
   TOpenDocument doc;
@@ -443,6 +446,7 @@ void WriteAssemblyFile(const std::string& path, const std::string& name, const s
   }
   st->UpdateAssemblies();
   Write(*doc, path);
+  return why;
 }
 
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& path) {

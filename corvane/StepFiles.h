@@ -29,9 +29,11 @@ struct TPlacedModel {
   std::string Name;  // the instance's name in the file
 };
 
-void WritePartFile(const std::string& Path, const TModelFile& Part);
+// Both return why the file went through OpenCASCADE's translator, or an empty text.
+std::string WritePartFile(const std::string& Path, const TModelFile& Part);
 // Each distinct model is written once, with one instance per placement.
-void WriteAssemblyFile(const std::string& Path, const std::string& Name, const std::vector<TPlacedModel>& Placements);
+std::string WriteAssemblyFile(const std::string& Path, const std::string& Name,
+                              const std::vector<TPlacedModel>& Placements);
 // Reads any STEP file as one model; several roots come back as one compound.
 std::shared_ptr<TModelFile> ReadModelFile(const std::string& Path);
 

@@ -7,15 +7,24 @@
 
 namespace CorvaneFileUtils {
 
-void SaveAs(const std::shared_ptr<CorvaneX_TLB::ICVSession>& aSession, const std::string& aFileName) {
+void SaveAs(const std::shared_ptr<CorvaneX_TLB::ICVSession>& aSession, const std::string& aFileName,
+            TSearchStringList* aDetailLog) {
   const CorvaneX_TLB::CVVariant folder(ExtractFileDir(aFileName));
   aSession->SaveAs(folder, RemoveExt(ExtractFileName(aFileName)));
+  ReportSaveNote(aSession, aFileName, aDetailLog);
 }
 
 void SaveAsAndClose(const std::shared_ptr<CorvaneX_TLB::ICVSession>& aSession, const std::string& aFilename,
-                    bool aClose) {
-  SaveAs(aSession, aFilename);
+                    bool aClose, TSearchStringList* aDetailLog) {
+  SaveAs(aSession, aFilename, aDetailLog);
   if (aClose) aSession->Close(false);
+}
+
+void ReportSaveNote(const std::shared_ptr<CorvaneX_TLB::ICVSession>& aSession, const std::string& aFileName,
+                    TSearchStringList* aDetailLog) {
+  if (!aDetailLog) return;
+  const std::string note = aSession->Get_SaveNote();
+  if (!note.empty()) aDetailLog->Add("Saved " + ExtractFileName(aFileName) + " | " + note);
 }
 
 std::string PartFileFault(const std::string& aPath) {

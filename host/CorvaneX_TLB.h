@@ -201,6 +201,9 @@ class ICVSession : public virtual ICVUnknown {
   virtual void SaveAll(const std::string& Folder) = 0;
   virtual void Close(bool SaveChanges) = 0;
   virtual std::shared_ptr<ICVGeometryFactory> Get_GeometryFactory() = 0;
+  // What the last save has to say about how it wrote its file (such as a file that took the
+  // slower general writer); empty when nothing.
+  virtual std::string Get_SaveNote() { return {}; }
 };
 
 class ICVDesignSession : public virtual ICVUnknown {

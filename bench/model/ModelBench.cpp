@@ -102,6 +102,14 @@ void RunOne(const std::string& label, const std::string& board, const std::strin
     std::printf(" %8.3f", it == phase.end() ? 0.0 : it->second.first);
   }
   std::printf(" | %8.3f s  placed %d  errors %d\n", total, d.FPartPlaceList.Count(), d.FImportIDF->ErrorLog.Count());
+  // The same phases in processor time: what the wall time spends waiting (the disk's flush of
+  // each file, a busy machine) is the difference.
+  std::printf("%-22s", "  (cpu s)");
+  for (const char* p : {"load", "analysis", "placement list", "auto parts", "board part", "placing", "saving"}) {
+    auto it = phase.find(p);
+    std::printf(" %8.3f", it == phase.end() ? 0.0 : it->second.second);
+  }
+  std::printf(" | %8.3f s\n", d.Marks.back().Cpu - d.Marks.front().Cpu);
   for (int i = 0; i < std::min(3, d.FImportIDF->ErrorLog.Count()); ++i)
     std::printf("    error: %s\n", d.FImportIDF->ErrorLog[i].c_str());
   std::fflush(stdout);

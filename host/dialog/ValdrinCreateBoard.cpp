@@ -123,8 +123,9 @@ void TCorvaneIdfImport::CreatePcbPartNew(bool aCloseWhenDone) {
           try {
             if (UseVaultCb.Checked) {
               session->SaveAll(GetWindowsTempFolder());
+              CorvaneFileUtils::ReportSaveNote(session, FBoardPartFilename, &FImportIDF->VerifyLog);
             } else {
-              CorvaneFileUtils::SaveAsAndClose(session, FBoardPartFilename, aCloseWhenDone);
+              CorvaneFileUtils::SaveAsAndClose(session, FBoardPartFilename, aCloseWhenDone, &FImportIDF->VerifyLog);
               if (FileExists(FBoardPartFilename)) FFilesWritten.push_back(FBoardPartFilename);
             }
             fBoardStage = kBoardStages;

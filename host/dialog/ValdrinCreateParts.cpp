@@ -96,8 +96,9 @@ bool TCorvaneIdfImport::CreateCorvanePartNew(int Index) {
         try {
           if (UseVaultCb.Checked) {
             session->SaveAll(ExtractFileDir(P.FActualPart));
+            CorvaneFileUtils::ReportSaveNote(session, P.FActualPart, &FImportIDF->VerifyLog);
           } else {
-            CorvaneFileUtils::SaveAsAndClose(session, P.FActualPart, true);
+            CorvaneFileUtils::SaveAsAndClose(session, P.FActualPart, true, &FImportIDF->VerifyLog);
             if (FileExists(P.FActualPart)) FFilesWritten.push_back(P.FActualPart);
           }
         } catch (const std::exception& e) {

@@ -1,3 +1,4 @@
+#include "host/CorvaneFileUtils.h"
 #include "tests/corvane/HostFixture.h"
 
 #include <fstream>
@@ -154,6 +155,32 @@ TEST_F(AssemblyTest, ForeignStepFileServesAsLibraryPart) {
   auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
   ASSERT_EQ(facts.Components.size(), 1u);
   ExpectBox(facts.Components[0].Box, 10, 10, 0, 13, 12, 1);
+}
+
+// A library file of two products cannot be copied into the assembly: the whole assembly goes
+// through the translator, and the save says so in the detail log.
+TEST_F(AssemblyTest, AnAssemblyTheOwnWriterCannotCopyIsNotedInTheDetailLog) {
+  auto pair = (Dir / "pair.CV_PRT").string();
+  readback::WriteForeignBox(pair, 3, 2, 1, 2);
+  auto single = MakeComponent("U1");
+  Asm = Root->CreateEmptyAssembly("A");
+  Add(single, Move(0, 0, 0));
+  auto session = std::dynamic_pointer_cast<ICVSession>(Asm);
+  TSearchStringList log;
+  const std::string file = (Dir / "A.CV_ASM").string();
+  CorvaneFileUtils::SaveAs(session, file, &log);
+  EXPECT_EQ(session->Get_SaveNote(), "");
+  EXPECT_EQ(log.Count(), 0);
+
+  Add(pair, Move(0, 5, 0));
+  CorvaneFileUtils::SaveAs(session, file, &log);
+  const std::string note = session->Get_SaveNote();
+  EXPECT_EQ(note.rfind("written through OpenCASCADE's translator: the file of ", 0), 0u) << note;
+  EXPECT_NE(note.find("cannot be copied: it holds several products"), std::string::npos) << note;
+  ASSERT_EQ(log.Count(), 1);
+  EXPECT_EQ(log[0], "Saved A.CV_ASM | " + session->Get_SaveNote());
+  auto facts = readback::ReadAssembly(file);
+  EXPECT_EQ(facts.Components.size(), 2u);
 }
 
 TEST_F(AssemblyTest, BoardWithHolesKeepsItsVolumeThroughTheAssembly) {

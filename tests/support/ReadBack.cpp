@@ -183,9 +183,10 @@ TAssemblyFacts ReadAssembly(const std::string& path) {
   return a;
 }
 
-void WriteForeignBox(const std::string& path, double dx, double dy, double dz) {
+void WriteForeignBox(const std::string& path, double dx, double dy, double dz, int products) {
   STEPControl_Writer w;
-  w.Transfer(BRepPrimAPI_MakeBox(dx, dy, dz).Shape(), STEPControl_AsIs);
+  for (int k = 0; k < products; ++k)
+    w.Transfer(BRepPrimAPI_MakeBox(gp_Pnt(2 * k * dx, 0, 0), dx, dy, dz).Shape(), STEPControl_AsIs);
   if (w.Write(path.c_str()) != IFSelect_RetDone) throw std::runtime_error("cannot write " + path);
 }
 

@@ -45,7 +45,7 @@ TSolidFacts ReadPart(const std::string& Path);
 TAssemblyFacts ReadAssembly(const std::string& Path);
 
 // A plain STEP file of a box, as another CAD system would write it (millimetres).
-void WriteForeignBox(const std::string& Path, double Dx, double Dy, double Dz);
+void WriteForeignBox(const std::string& Path, double Dx, double Dy, double Dz, int Products = 1);
 // The same, with a cylindrical hole through its middle, written in inches ("IN") or
 // millimetres ("MM"); sizes in millimetres.
 void WriteForeignDrilledBox(const std::string& Path, double Dx, double Dy, double Dz, double HoleRadius,
