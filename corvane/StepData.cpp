@@ -62,6 +62,8 @@ bool TStepData::Parse(std::string text) {
   FEntities.clear();
   FIndex.clear();
   FSorted = true;
+  // Entities take 40 bytes of text or more; the list is kept as long as the text is.
+  FEntities.reserve(FText.size() / 40);
   std::string_view s = FText;
   if (s.substr(0, 200).find("ISO-10303-21") == std::string_view::npos) return false;
   // The data section starts after the header's ENDSEC; strings in the header may hold anything.
@@ -105,6 +107,7 @@ bool TStepData::Parse(std::string text) {
     FEntities.push_back(e);
     i = k + 1;
   }
+  if (FEntities.capacity() > FEntities.size() + FEntities.size() / 4) FEntities.shrink_to_fit();
   return true;
 }
 

@@ -132,14 +132,42 @@ std::atomic<bool> gTranslator{false};
 
 // The caller (the session's save) already writes a temporary file and renames it; errno is left
 // as the failing call set it, so that the caller can name the system's reason.
+class TTextFile {
+ public:
+  explicit TTextFile(std::string path) : FPath(std::move(path)), F(std::fopen(FPath.c_str(), "wb")) {
+    if (!F) throw ECVHostError("Cannot write " + FPath + ": " + std::strerror(errno));
+  }
+  ~TTextFile() {
+    if (F) std::fclose(F);
+  }
+  TTextFile(const TTextFile&) = delete;
+  TTextFile& operator=(const TTextFile&) = delete;
+  void Write(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), F) != text.size()) Fail(errno);
+  }
+  void Close() {
+    const bool ok = std::fflush(F) == 0;
+    const int err = errno;
+    std::fclose(F);
+    F = nullptr;
+    if (!ok) Fail(err);
+  }
+
+ private:
+  [[noreturn]] void Fail(int err) {
+    if (F) std::fclose(F);
+    F = nullptr;
+    errno = err;
+    throw ECVHostError("Cannot write " + FPath + ": " + std::strerror(err));
+  }
+  std::string FPath;
+  std::FILE* F;
+};
+
 void WriteText(const std::string& path, const std::string& text) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) throw ECVHostError("Cannot write " + path + ": " + std::strerror(errno));
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
-  const int err = errno;
-  std::fclose(f);
-  errno = err;
-  if (!ok) throw ECVHostError("Cannot write " + path + ": " + std::strerror(err));
+  TTextFile f(path);
+  f.Write(text);
+  f.Close();
 }
 
 std::shared_ptr<const TStepData> ParseStep(std::string text) {
@@ -421,10 +449,17 @@ std::string WritePartFile(const std::string& path, const TModelFile& part) {
 
 std::string WriteAssemblyFile(const std::string& path, const std::string& name,
                               const std::vector<TPlacedModel>& placements) {
-  std::string text, why;
-  if (!gTranslator && WriteStepAssemblyText(name, placements, text, why)) {
-    WriteText(path, text);
-    return {};
+  std::string why;
+  if (!gTranslator) {
+    // The text goes out as it is made: an assembly holds its board's whole text once more.
+    bool written;
+    {
+      TTextFile f(path);
+      written = WriteStepAssemblyText(
+          name, placements, [&f](std::string_view piece) { f.Write(piece); }, why);
+      f.Close();
+    }
+    if (written) return {};
   }
   std::lock_guard g(ExchangeLock());
   TOpenDocument doc;

@@ -8,10 +8,23 @@
 namespace corvane {
 
 int TStepText::Begin(int id) {
+  if (FSink && FOut.size() >= FChunk) Flush();
   FOut += '#';
   Int(id);
   FOut += '=';
   return id;
+}
+
+void TStepText::StreamTo(std::function<void(std::string_view)> sink, size_t chunk) {
+  FSink = std::move(sink);
+  FChunk = chunk;
+  FOut.reserve(FOut.size() + chunk + chunk / 4);
+}
+
+void TStepText::Flush() {
+  if (!FSink || FOut.empty()) return;
+  FSink(FOut);
+  FOut.clear();
 }
 
 TStepText& TStepText::Ref(int id) {

@@ -2,6 +2,7 @@
 // formatted as the exchange format wants them, all into one buffer.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,12 @@ class TStepText {
   // type and its parameters and ends with End().
   int Begin() { return Begin(FNext++); }
   int Begin(int Id);
+
+  // From here on the text goes to Sink in pieces of about Chunk bytes instead of growing in
+  // memory (an assembly holds its board's whole text); Flush hands over the rest. Nothing
+  // written may be read back from Out() then.
+  void StreamTo(std::function<void(std::string_view)> Sink, size_t Chunk = size_t(1) << 20);
+  void Flush();
   void End() { FOut += ");\n"; }
 
   TStepText& Raw(std::string_view s) {
@@ -42,6 +49,8 @@ class TStepText {
  private:
   std::string FOut;
   int FNext;
+  std::function<void(std::string_view)> FSink;
+  size_t FChunk = 0;
 };
 
 // Reals as the exchange format writes them: always with a decimal point, upper-case
