@@ -94,11 +94,12 @@ bool TStepData::Parse(std::string text) {
     size_t start = i;
     size_t k = i;
     while (k < s.size() && (std::isalnum(static_cast<unsigned char>(s[k])) || s[k] == '_')) ++k;
-    e.Type = s.substr(start, k - start);
+    e.At = s.data() + start;
+    e.TypeSize = static_cast<uint32_t>(k - start);
     // The entity ends at the first semicolon outside strings.
     while (k < s.size() && s[k] != ';') k = s[k] == '\'' ? SkipString(s, k) : k + 1;
     if (k >= s.size()) return false;
-    e.Text = Trim(s.substr(start, k - start));
+    e.Size = static_cast<uint32_t>(Trim(s.substr(start, k - start)).size());
     if (FSorted && !FEntities.empty() && e.Id <= FEntities.back().Id) {
       FSorted = false;
       for (size_t k = 0; k < FEntities.size(); ++k) FIndex.emplace(FEntities[k].Id, k);
@@ -122,9 +123,9 @@ const TStepEntity* TStepData::Find(int id) const {
 
 std::vector<std::string_view> TStepData::Params(const TStepEntity& e) {
   std::vector<std::string_view> out;
-  std::string_view t = e.Text;
+  std::string_view t = e.Text();
   size_t open = t.find('(');
-  if (e.Type.empty() || open == std::string_view::npos) return out;
+  if (e.Type().empty() || open == std::string_view::npos) return out;
   int depth = 0;
   size_t from = open + 1;
   for (size_t i = open + 1; i < t.size(); ++i) {
@@ -170,10 +171,10 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
   std::set<int> placed;
   std::vector<int> definitions;
   for (auto& e : d.Entities()) {
-    if (e.Type == "NEXT_ASSEMBLY_USAGE_OCCURRENCE") {
+    if (e.Type() == "NEXT_ASSEMBLY_USAGE_OCCURRENCE") {
       auto p = TStepData::Params(e);
       if (p.size() >= 5) placed.insert(RefOf(p[4]));
-    } else if (e.Type == "PRODUCT_DEFINITION" || e.Type == "PRODUCT_DEFINITION_WITH_ASSOCIATED_DOCUMENTS") {
+    } else if (e.Type() == "PRODUCT_DEFINITION" || e.Type() == "PRODUCT_DEFINITION_WITH_ASSOCIATED_DOCUMENTS") {
       definitions.push_back(e.Id);
     }
   }
@@ -186,13 +187,13 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
   }
   std::set<int> shapes;  // product definition shapes of the root
   for (auto& e : d.Entities())
-    if (e.Type == "PRODUCT_DEFINITION_SHAPE") {
+    if (e.Type() == "PRODUCT_DEFINITION_SHAPE") {
       auto p = TStepData::Params(e);
       if (p.size() >= 3 && RefOf(p[2]) == roots[0]) shapes.insert(e.Id);
     }
   std::vector<int> reps;
   for (auto& e : d.Entities())
-    if (e.Type == "SHAPE_DEFINITION_REPRESENTATION") {
+    if (e.Type() == "SHAPE_DEFINITION_REPRESENTATION") {
       auto p = TStepData::Params(e);
       if (p.size() >= 2 && shapes.count(RefOf(p[0]))) reps.push_back(RefOf(p[1]));
     }
@@ -208,7 +209,7 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
     auto p = TStepData::Params(*r);
     if (p.size() < 3) return;
     for (int item : TStepData::Refs(p[1]))
-      if (const TStepEntity* it = d.Find(item); it && IsSolidItem(it->Type)) solids.push_back(item);
+      if (const TStepEntity* it = d.Find(item); it && IsSolidItem(it->Type())) solids.push_back(item);
     if (!solids.empty()) context = RefOf(p[2]);
   };
   std::vector<int> solids;
@@ -216,7 +217,7 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
   solidsOf(reps[0], solids, context);
   if (solids.empty())
     for (auto& e : d.Entities())
-      if (e.Type == "SHAPE_REPRESENTATION_RELATIONSHIP") {
+      if (e.Type() == "SHAPE_REPRESENTATION_RELATIONSHIP") {
         auto p = TStepData::Params(e);
         if (p.size() < 4) continue;
         int a = RefOf(p[2]), b = RefOf(p[3]);
@@ -230,7 +231,7 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
   for (auto& e : d.Entities()) {
     lo = std::min(lo, e.Id);
     hi = std::max(hi, e.Id);
-    if (e.Type == "APPLICATION_CONTEXT") replaced[e.Id] = appContext;
+    if (e.Type() == "APPLICATION_CONTEXT") replaced[e.Id] = appContext;
   }
   const int offset = out.Next() - lo;
   auto map = [&](int id) {
@@ -239,9 +240,9 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
   };
   std::string& o = out.Out();
   for (auto& e : d.Entities()) {
-    if (e.Type == "APPLICATION_CONTEXT" || e.Type == "APPLICATION_PROTOCOL_DEFINITION") continue;
+    if (e.Type() == "APPLICATION_CONTEXT" || e.Type() == "APPLICATION_PROTOCOL_DEFINITION") continue;
     out.Begin(e.Id + offset);
-    std::string_view t = e.Text;
+    std::string_view t = e.Text();
     size_t i = 0, from = 0;
     while (i < t.size()) {
       if (t[i] == '\'') {

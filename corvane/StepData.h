@@ -4,6 +4,7 @@
 
 #include "corvane/StepText.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -11,10 +12,16 @@
 
 namespace corvane {
 
+// Kept small: a board's file has about thirty entities a hole.
 struct TStepEntity {
   int Id = 0;
-  std::string_view Type;  // upper case keyword; empty for a complex entity "(A() B())"
-  std::string_view Text;  // everything between '=' and ';'
+  uint32_t TypeSize = 0;  // the keyword starts the text
+  const char* At = nullptr;
+  uint32_t Size = 0;
+  // Upper case keyword; empty for a complex entity "(A() B())".
+  std::string_view Type() const { return {At, TypeSize}; }
+  // Everything between '=' and ';'.
+  std::string_view Text() const { return {At, Size}; }
 };
 
 class TStepData {

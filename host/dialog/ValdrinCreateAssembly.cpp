@@ -1,6 +1,7 @@
 // The import itself: component parts, board part, then the assembly with the board anchored
 // and every selected component placed on its side of the board.
 #include <algorithm>
+#include <unordered_map>
 
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/WinUtils.h"
@@ -144,13 +145,14 @@ void TCorvaneIdfImport::PlacePcbParts(const TAssemblyPtr& AssySession) {
                                std::to_string(count) + (count == 1 ? " placement)" : " placements)"));
   // Placements of the board file that the selection did not take.
   if (const TSection* s = FImportIDF->FindFirstSection(stPLACEMENT)) {
-    std::vector<std::string> taken;
-    for (const auto& p : FPartPlaceList) taken.push_back(p->FDes);
+    // Counted, not searched in a list: a board of 20,000 placements made that quadratic.
+    std::unordered_map<std::string, int> taken;
+    for (const auto& p : FPartPlaceList) ++taken[p->FDes];
     for (int r = 0; r < s->Count(); ++r) {
       const TDataRec& rec = s->Items(r);
-      auto it = std::find(taken.begin(), taken.end(), rec.Designator);
-      if (it != taken.end())
-        taken.erase(it);
+      auto it = taken.find(rec.Designator);
+      if (it != taken.end() && it->second > 0)
+        --it->second;
       else
         leftOut.push_back(rec.Designator + " | " + rec.PackageName + " | not selected");
     }

@@ -216,13 +216,13 @@ TEST(StepData, EntitiesAreFoundInAnyNumberingAndStringsHideNothing) {
                              "/* note */ #9=( A() B('''') );\nENDSEC;\nEND-ISO-10303-21;\n"));
   ASSERT_EQ(d.Entities().size(), 3u);
   ASSERT_TRUE(d.Find(2));
-  EXPECT_EQ(d.Find(2)->Type, "PRODUCT_CONTEXT");
-  EXPECT_EQ(d.Find(9)->Type, "");  // complex
+  EXPECT_EQ(d.Find(2)->Type(), "PRODUCT_CONTEXT");
+  EXPECT_EQ(d.Find(9)->Type(), "");  // complex
   EXPECT_EQ(d.Find(7), nullptr);
   auto p = corvane::TStepData::Params(*d.Find(5));
   ASSERT_EQ(p.size(), 4u);
   EXPECT_EQ(p[0], "'a;b'");
-  EXPECT_EQ(corvane::TStepData::Refs(d.Find(5)->Text), (std::vector<int>{2}));
+  EXPECT_EQ(corvane::TStepData::Refs(d.Find(5)->Text()), (std::vector<int>{2}));
   EXPECT_FALSE(d.Parse(head + "#1=A();\n#1=B();\nENDSEC;\n"));  // numbered twice
   EXPECT_FALSE(d.Parse(head + "#1=A('open);\nENDSEC;\n"));
   EXPECT_FALSE(d.Parse("not a step file"));
