@@ -6,9 +6,15 @@
 #include <cstdint>
 
 namespace corvane {
+namespace {
+constexpr size_t kMargin = size_t(1) << 16;
+}  // namespace
 
 int TStepText::Begin(int id) {
   if (FSink && FOut.size() >= FChunk) Flush();
+  // Grown by an eighth, not doubled: a board's text runs to hundreds of megabytes. Only an
+  // entity longer than the margin (a shell's list of faces) can still make it double.
+  if (FOut.capacity() - FOut.size() < kMargin) FOut.reserve(FOut.size() + FOut.size() / 8 + 4 * kMargin);
   FOut += '#';
   Int(id);
   FOut += '=';

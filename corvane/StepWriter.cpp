@@ -129,10 +129,10 @@ class TBrepWriter {
     int faces = 0, inSolids = 0;
     for (TopExp_Explorer ex(shape, TopAbs_FACE); ex.More(); ex.Next()) ++faces;
     // A hole's wall has three edges (two circles and the seam) and two vertices, and takes
-    // about 1.45 kB of text with its share of the caps: room made at once is not regrown.
+    // about 1.5 kB of text with its share of the caps: room made at once is not regrown.
     FEdges.Reserve(3 * faces);
     FVertices.Reserve(2 * faces);
-    T.Out().reserve(T.Out().size() + 1500 * static_cast<size_t>(faces));
+    T.Out().reserve(T.Out().size() + 1600 * static_cast<size_t>(faces));
     for (TopExp_Explorer ex(shape, TopAbs_SOLID); ex.More(); ex.Next()) {
       const TopoDS_Shape& solid = ex.Current();
       std::vector<TopoDS_Shell> shells;
