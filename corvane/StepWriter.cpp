@@ -19,6 +19,7 @@
 #include <Geom_TrimmedCurve.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
@@ -169,8 +170,7 @@ class TBrepWriter {
 
   int Shell(const TopoDS_Shell& shell) {
     std::vector<int> faces;
-    for (TopoDS_Iterator it(shell, true, true); it.More(); it.Next())
-      if (it.Value().ShapeType() == TopAbs_FACE) Face(TopoDS::Face(it.Value()), faces);
+    for (const TopoDS_Face& f : ConnectedOrder(shell)) Face(f, faces);
     int id = T.Begin();
     T.Raw(shell.Closed() || BRep_Tool::IsClosed(shell) ? "CLOSED_SHELL('',(" : "OPEN_SHELL('',(");
     for (size_t i = 0; i < faces.size(); ++i) {
@@ -179,6 +179,39 @@ class TBrepWriter {
     }
     T.Raw(")").End();
     return id;
+  }
+
+  // The shell's faces so that each shares an edge with one before it (breadth first). The
+  // default reader's orientation fix grows a shell from its first face and, after each face
+  // it adds, looks for the next one from the start of the list: faces in any other order
+  // make it quadratic in the faces of the shell.
+  static std::vector<TopoDS_Face> ConnectedOrder(const TopoDS_Shell& shell) {
+    std::vector<TopoDS_Face> faces;
+    for (TopoDS_Iterator it(shell, true, true); it.More(); it.Next())
+      if (it.Value().ShapeType() == TopAbs_FACE) faces.push_back(TopoDS::Face(it.Value()));
+    TopTools_IndexedMapOfShape edges;
+    std::vector<std::vector<int>> edgesOf(faces.size());
+    for (size_t f = 0; f < faces.size(); ++f)
+      for (TopExp_Explorer e(faces[f], TopAbs_EDGE); e.More(); e.Next()) edgesOf[f].push_back(edges.Add(e.Current()));
+    std::vector<std::vector<int>> facesOf(edges.Extent() + 1);
+    for (size_t f = 0; f < faces.size(); ++f)
+      for (int e : edgesOf[f]) facesOf[e].push_back(static_cast<int>(f));
+    std::vector<char> seen(faces.size(), 0);
+    std::vector<int> order;
+    order.reserve(faces.size());
+    for (size_t start = 0; start < faces.size(); ++start) {
+      if (seen[start]) continue;
+      seen[start] = 1;
+      order.push_back(static_cast<int>(start));
+      for (size_t k = order.size() - 1; k < order.size(); ++k)
+        for (int e : edgesOf[order[k]])
+          for (int g : facesOf[e])
+            if (!seen[g]) seen[g] = 1, order.push_back(g);
+    }
+    std::vector<TopoDS_Face> out;
+    out.reserve(faces.size());
+    for (int f : order) out.push_back(faces[f]);
+    return out;
   }
 
   // A swept line is a plane, a circle swept along its axis a cylinder; the frame is chosen so that
@@ -422,6 +455,9 @@ class TBrepWriter {
       int cell = plan.WireCell[k];
       (cell < 0 ? band : holesOf[cell]).push_back(Bound(*innerWires[k]));
     }
+    // The band goes first so that every tile meets a face before it (see ConnectedOrder).
+    const size_t bandAt = faces.size();
+    faces.push_back(0);
     // The band's inner loops are the tiles' outer borders walked the other way.
     std::map<std::pair<int, int>, THalf> bandHalves;
     for (int i = 0; i < plan.Columns(); ++i)
@@ -445,7 +481,7 @@ class TBrepWriter {
       }
       band.push_back(loopOf(loop));
     }
-    faces.push_back(AdvancedFace(band, surface, sense));
+    faces[bandAt] = AdvancedFace(band, surface, sense);
     return true;
   }
 

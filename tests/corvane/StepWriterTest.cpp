@@ -79,6 +79,7 @@ TEST_F(StepWriterTest, PartReadsBackAsTheSolidThatWasWritten) {
   EXPECT_NEAR(b.Volume, volume, 1e-6 * volume);
   EXPECT_EQ(a.Faces, faces);
   EXPECT_EQ(b.Faces, faces);
+  EXPECT_TRUE(a.FacesConnectInOrder);
   ExpectSameBox(a.Box, b.Box);
   EXPECT_EQ(a.Name, "Board \xCE\xA9 'one'");
   EXPECT_EQ(a.Color, 0x1F7F3F);
@@ -117,6 +118,7 @@ TEST_F(StepWriterTest, CapsWithManyHolesAreWrittenAsTilesOfTheSameSolid) {
   ExpectSameBox(own.Box, theirs.Box);
   EXPECT_GT(own.Faces, body->Get_Faces()->Get_Count() + 4);  // each cap became several
   EXPECT_LE(own.MostInnerLoops, 64);
+  EXPECT_TRUE(own.FacesConnectInOrder);
 }
 
 TEST_F(StepWriterTest, ReversedHoleWallsAreCaughtByTheOracle) {
