@@ -5,6 +5,8 @@
 #include "corvane/StepText.h"
 
 #include <BRepAdaptor_Curve.hxx>
+#include <BRepTools_WireExplorer.hxx>
+#include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_ConicalSurface.hxx>
@@ -337,10 +339,30 @@ class TBrepWriter {
     for (TopoDS_Iterator w(f, true, true); w.More(); w.Next()) wires.push_back(w.Value());
     if (wires.size() > kTileAbove && Tiled(f, wires, faces)) return;
     std::vector<int> bounds;
-    for (auto& w : wires) bounds.push_back(Bound(w));
+    for (auto& w : wires) bounds.push_back(Bound(Chained(w, f)));
     bool flipped = false;
     int surface = Surface(f, flipped);
     faces.push_back(AdvancedFace(bounds, surface, (f.Orientation() == TopAbs_FORWARD) != flipped));
+  }
+
+  // The wire itself when each edge starts where the one before it ends, as an edge loop must;
+  // else the same edges in that order (the side walls of an extrusion come unordered).
+  static TopoDS_Shape Chained(const TopoDS_Shape& wire, const TopoDS_Face& face) {
+    if (wire.ShapeType() != TopAbs_WIRE) return wire;
+    std::vector<TopoDS_Edge> edges;
+    for (TopoDS_Iterator e(wire, true, true); e.More(); e.Next())
+      if (e.Value().ShapeType() == TopAbs_EDGE) edges.push_back(TopoDS::Edge(e.Value()));
+    if (wire.Orientation() == TopAbs_REVERSED) std::reverse(edges.begin(), edges.end());
+    bool chained = true;
+    for (size_t i = 0; chained && i < edges.size(); ++i)
+      chained = TopExp::LastVertex(edges[i], true).IsSame(TopExp::FirstVertex(edges[(i + 1) % edges.size()], true));
+    if (chained) return wire;
+    TopoDS_Wire ordered;
+    BRep_Builder b;
+    b.MakeWire(ordered);
+    int n = 0;
+    for (BRepTools_WireExplorer e(TopoDS::Wire(wire), face); e.More(); e.Next(), ++n) b.Add(ordered, e.Current());
+    return n == static_cast<int>(edges.size()) ? TopoDS_Shape(ordered) : wire;
   }
 
   // A planar face with many inner loops as a grid of tiles and the band the tiles leave.
@@ -450,10 +472,10 @@ class TBrepWriter {
       return Bound(edges);
     };
     std::vector<std::vector<int>> holesOf(plan.Tile.size());
-    std::vector<int> band{Bound(*outerWire)};
+    std::vector<int> band{Bound(Chained(*outerWire, f))};
     for (size_t k = 0; k < innerWires.size(); ++k) {
       int cell = plan.WireCell[k];
-      (cell < 0 ? band : holesOf[cell]).push_back(Bound(*innerWires[k]));
+      (cell < 0 ? band : holesOf[cell]).push_back(Bound(Chained(*innerWires[k], f)));
     }
     // The band goes first so that every tile meets a face before it (see ConnectedOrder).
     const size_t bandAt = faces.size();
