@@ -5,6 +5,8 @@
 #include "corvane/StepText.h"
 
 #include <BRepAdaptor_Curve.hxx>
+#include <BRepTools_WireExplorer.hxx>
+#include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_ConicalSurface.hxx>
@@ -19,6 +21,7 @@
 #include <Geom_TrimmedCurve.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
@@ -174,8 +177,7 @@ class TBrepWriter {
 
   int Shell(const TopoDS_Shell& shell) {
     std::vector<int> faces;
-    for (TopoDS_Iterator it(shell, true, true); it.More(); it.Next())
-      if (it.Value().ShapeType() == TopAbs_FACE) Face(TopoDS::Face(it.Value()), faces);
+    for (const TopoDS_Face& f : ConnectedOrder(shell)) Face(f, faces);
     int id = T.Begin();
     T.Raw(shell.Closed() || BRep_Tool::IsClosed(shell) ? "CLOSED_SHELL('',(" : "OPEN_SHELL('',(");
     for (size_t i = 0; i < faces.size(); ++i) {
@@ -184,6 +186,39 @@ class TBrepWriter {
     }
     T.Raw(")").End();
     return id;
+  }
+
+  // The shell's faces so that each shares an edge with one before it (breadth first). The
+  // default reader's orientation fix grows a shell from its first face and, after each face
+  // it adds, looks for the next one from the start of the list: faces in any other order
+  // make it quadratic in the faces of the shell.
+  static std::vector<TopoDS_Face> ConnectedOrder(const TopoDS_Shell& shell) {
+    std::vector<TopoDS_Face> faces;
+    for (TopoDS_Iterator it(shell, true, true); it.More(); it.Next())
+      if (it.Value().ShapeType() == TopAbs_FACE) faces.push_back(TopoDS::Face(it.Value()));
+    TopTools_IndexedMapOfShape edges;
+    std::vector<std::vector<int>> edgesOf(faces.size());
+    for (size_t f = 0; f < faces.size(); ++f)
+      for (TopExp_Explorer e(faces[f], TopAbs_EDGE); e.More(); e.Next()) edgesOf[f].push_back(edges.Add(e.Current()));
+    std::vector<std::vector<int>> facesOf(edges.Extent() + 1);
+    for (size_t f = 0; f < faces.size(); ++f)
+      for (int e : edgesOf[f]) facesOf[e].push_back(static_cast<int>(f));
+    std::vector<char> seen(faces.size(), 0);
+    std::vector<int> order;
+    order.reserve(faces.size());
+    for (size_t start = 0; start < faces.size(); ++start) {
+      if (seen[start]) continue;
+      seen[start] = 1;
+      order.push_back(static_cast<int>(start));
+      for (size_t k = order.size() - 1; k < order.size(); ++k)
+        for (int e : edgesOf[order[k]])
+          for (int g : facesOf[e])
+            if (!seen[g]) seen[g] = 1, order.push_back(g);
+    }
+    std::vector<TopoDS_Face> out;
+    out.reserve(faces.size());
+    for (int f : order) out.push_back(faces[f]);
+    return out;
   }
 
   // A swept line is a plane, a circle swept along its axis a cylinder; the frame is chosen so that
@@ -309,10 +344,30 @@ class TBrepWriter {
     for (TopoDS_Iterator w(f, true, true); w.More(); w.Next()) wires.push_back(w.Value());
     if (wires.size() > kTileAbove && Tiled(f, wires, faces)) return;
     std::vector<int> bounds;
-    for (auto& w : wires) bounds.push_back(Bound(w));
+    for (auto& w : wires) bounds.push_back(Bound(Chained(w, f)));
     bool flipped = false;
     int surface = Surface(f, flipped);
     faces.push_back(AdvancedFace(bounds, surface, (f.Orientation() == TopAbs_FORWARD) != flipped));
+  }
+
+  // The wire itself when each edge starts where the one before it ends, as an edge loop must;
+  // else the same edges in that order (the side walls of an extrusion come unordered).
+  static TopoDS_Shape Chained(const TopoDS_Shape& wire, const TopoDS_Face& face) {
+    if (wire.ShapeType() != TopAbs_WIRE) return wire;
+    std::vector<TopoDS_Edge> edges;
+    for (TopoDS_Iterator e(wire, true, true); e.More(); e.Next())
+      if (e.Value().ShapeType() == TopAbs_EDGE) edges.push_back(TopoDS::Edge(e.Value()));
+    if (wire.Orientation() == TopAbs_REVERSED) std::reverse(edges.begin(), edges.end());
+    bool chained = true;
+    for (size_t i = 0; chained && i < edges.size(); ++i)
+      chained = TopExp::LastVertex(edges[i], true).IsSame(TopExp::FirstVertex(edges[(i + 1) % edges.size()], true));
+    if (chained) return wire;
+    TopoDS_Wire ordered;
+    BRep_Builder b;
+    b.MakeWire(ordered);
+    int n = 0;
+    for (BRepTools_WireExplorer e(TopoDS::Wire(wire), face); e.More(); e.Next(), ++n) b.Add(ordered, e.Current());
+    return n == static_cast<int>(edges.size()) ? TopoDS_Shape(ordered) : wire;
   }
 
   // A planar face with many inner loops as a grid of tiles and the band the tiles leave.
@@ -422,11 +477,14 @@ class TBrepWriter {
       return Bound(edges);
     };
     std::vector<std::vector<int>> holesOf(plan.Tile.size());
-    std::vector<int> band{Bound(*outerWire)};
+    std::vector<int> band{Bound(Chained(*outerWire, f))};
     for (size_t k = 0; k < innerWires.size(); ++k) {
       int cell = plan.WireCell[k];
-      (cell < 0 ? band : holesOf[cell]).push_back(Bound(*innerWires[k]));
+      (cell < 0 ? band : holesOf[cell]).push_back(Bound(Chained(*innerWires[k], f)));
     }
+    // The band goes first so that every tile meets a face before it (see ConnectedOrder).
+    const size_t bandAt = faces.size();
+    faces.push_back(0);
     // The band's inner loops are the tiles' outer borders walked the other way.
     std::map<std::pair<int, int>, THalf> bandHalves;
     for (int i = 0; i < plan.Columns(); ++i)
@@ -450,7 +508,7 @@ class TBrepWriter {
       }
       band.push_back(loopOf(loop));
     }
-    faces.push_back(AdvancedFace(band, surface, sense));
+    faces[bandAt] = AdvancedFace(band, surface, sense);
     return true;
   }
 

@@ -21,6 +21,31 @@ bool WrittenByOwnWriter(const std::string& path) {
   return FileText(path).find("'Corvane STEP writer'") != std::string::npos;
 }
 
+// Loops whose edges do not each start where the one before ended; readers warn and reorder.
+int UnchainedLoops(const std::string& path) {
+  corvane::TStepData d;
+  if (!d.Parse(FileText(path))) return -1;
+  using corvane::TStepData;
+  auto ref = [&](std::string_view p) { return d.Find(TStepData::Refs(p).at(0)); };
+  int bad = 0;
+  for (const auto& e : d.Entities()) {
+    if (e.Type != "EDGE_LOOP") continue;
+    std::vector<std::pair<int, int>> ends;  // start and end vertex of each oriented edge
+    for (int oe : TStepData::Refs(TStepData::Params(e).at(1))) {
+      auto p = TStepData::Params(*d.Find(oe));
+      auto c = TStepData::Params(*ref(p.at(3)));
+      int v0 = TStepData::Refs(c.at(1)).at(0), v1 = TStepData::Refs(c.at(2)).at(0);
+      ends.push_back(p.at(4) == ".T." ? std::pair{v0, v1} : std::pair{v1, v0});
+    }
+    for (size_t i = 0; i < ends.size(); ++i)
+      if (ends[i].second != ends[(i + 1) % ends.size()].first) {
+        ++bad;
+        break;
+      }
+  }
+  return bad;
+}
+
 void ExpectSameBox(const readback::TBox& a, const readback::TBox& b) {
   for (auto [x, y] : {std::pair{a.X0, b.X0}, {a.Y0, b.Y0}, {a.Z0, b.Z0}, {a.X1, b.X1}, {a.Y1, b.Y1}, {a.Z1, b.Z1}})
     EXPECT_NEAR(x, y, 1e-6 * (1 + std::abs(y)));
@@ -67,6 +92,7 @@ TEST_F(StepWriterTest, PartReadsBackAsTheSolidThatWasWritten) {
   const int faces = body->Get_Faces()->Get_Count();
   auto own = Save(part, "Board \xCE\xA9 'one'", ".CV_PRT");
   ASSERT_TRUE(WrittenByOwnWriter(own));
+  EXPECT_EQ(UnchainedLoops(own), 0);
   corvane::UseTranslatorForWriting(true);
   auto theirs = Save(part, "Translated", ".CV_PRT");
   EXPECT_EQ(readback::ReadPart(theirs).Name, "Translated");
@@ -79,6 +105,7 @@ TEST_F(StepWriterTest, PartReadsBackAsTheSolidThatWasWritten) {
   EXPECT_NEAR(b.Volume, volume, 1e-6 * volume);
   EXPECT_EQ(a.Faces, faces);
   EXPECT_EQ(b.Faces, faces);
+  EXPECT_TRUE(a.FacesConnectInOrder);
   ExpectSameBox(a.Box, b.Box);
   EXPECT_EQ(a.Name, "Board \xCE\xA9 'one'");
   EXPECT_EQ(a.Color, 0x1F7F3F);
@@ -108,7 +135,9 @@ TEST_F(StepWriterTest, CapsWithManyHolesAreWrittenAsTilesOfTheSameSolid) {
   ASSERT_FALSE(HasError(CutThroughAll(part, s)));
   auto body = part->Get_Bodies()->Get_Item(0);
   const double volume = body->Get_Volume() * 1000;
-  auto own = readback::ReadPart(Save(part, "Own", ".CV_PRT"));
+  auto ownFile = Save(part, "Own", ".CV_PRT");
+  EXPECT_EQ(UnchainedLoops(ownFile), 0);
+  auto own = readback::ReadPart(ownFile);
   corvane::UseTranslatorForWriting(true);
   auto theirs = readback::ReadPart(Save(part, "Theirs", ".CV_PRT"));
   EXPECT_EQ(theirs.MostInnerLoops, n);
@@ -117,6 +146,7 @@ TEST_F(StepWriterTest, CapsWithManyHolesAreWrittenAsTilesOfTheSameSolid) {
   ExpectSameBox(own.Box, theirs.Box);
   EXPECT_GT(own.Faces, body->Get_Faces()->Get_Count() + 4);  // each cap became several
   EXPECT_LE(own.MostInnerLoops, 64);
+  EXPECT_TRUE(own.FacesConnectInOrder);
 }
 
 TEST_F(StepWriterTest, ReversedHoleWallsAreCaughtByTheOracle) {

@@ -25,6 +25,7 @@
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopTools_MapOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
@@ -76,6 +77,20 @@ std::string Invalidity(const TopoDS_Shape& s) {
   }
   if (n == 0) return "no faces";
   return {};
+}
+
+bool FacesConnectInOrder(const TopoDS_Shape& s) {
+  for (TopExp_Explorer sh(s, TopAbs_SHELL); sh.More(); sh.Next()) {
+    TopTools_MapOfShape met;
+    bool first = true;
+    for (TopoDS_Iterator f(sh.Current()); f.More(); f.Next(), first = false) {
+      bool meets = first;
+      for (TopExp_Explorer e(f.Value(), TopAbs_EDGE); e.More() && !meets; e.Next()) meets = met.Contains(e.Current());
+      if (!meets) return false;
+      for (TopExp_Explorer e(f.Value(), TopAbs_EDGE); e.More(); e.Next()) met.Add(e.Current());
+    }
+  }
+  return true;
 }
 
 struct TDoc {
@@ -140,6 +155,7 @@ TSolidFacts ReadPart(const std::string& path) {
   corvane::AddMissingPCurves(s);
   f.Invalid = Invalidity(s);
   f.Valid = f.Invalid.empty();
+  f.FacesConnectInOrder = FacesConnectInOrder(s);
   // The measures of an invalid read come from the healed one, so that a test sees both.
   std::optional<TDoc> healed;
   if (!f.Valid) {

@@ -19,6 +19,9 @@ struct TSolidFacts {
   double Volume = 0;   // mm^3
   int Faces = 0;
   int MostInnerLoops = 0;  // of any one face
+  // In every shell each face after the first shares an edge with a face before it: readers
+  // that fix face orientation take quadratic time on shells in any other order.
+  bool FacesConnectInOrder = false;
   TBox Box{};
   // Every face passes the shape check and every shell is closed and oriented; read without
   // the reader's shape fixing, which would repair a wrong file silently.
