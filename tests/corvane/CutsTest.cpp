@@ -103,6 +103,34 @@ TEST_F(CutsTest, HolesThatCutAPieceOffTheEdgeLeaveItStanding) {
   EXPECT_NEAR(Volume(part), SampledArea(ring, 4, 3) * 0.16, 5e-4 * Volume(part));
 }
 
+// What sent 20k random holes to the general boolean: a hole within the margin of one over the
+// edge, a pair too close to tangency to trace, a hole in a piece the holes cut off the edge.
+TEST_F(CutsTest, HolesTooCloseToCallAreCutWithTheOutlineInThePlane) {
+  std::vector<std::array<double, 3>> holes = {{1, 0, 0.1}, {1, 0.20005, 0.1}, {2.5, 1.5, 0.2}, {2.9000002, 1.5, 0.2}};
+  const double area = 12 - kPi * (0.01 / 2 + 0.01 + 2 * 0.04);
+  for (bool plane : {true, false}) {
+    SCOPED_TRACE(plane);
+    corvane::UsePlaneCuts(plane);
+    auto part = Board(4, 3, 0.16);
+    ASSERT_FALSE(HasError(CutCircles(part, holes)));
+    EXPECT_EQ(corvane::LastCutWasFast(part), plane);
+    EXPECT_TRUE(corvane::BodyIsValid(part));
+    EXPECT_NEAR(Volume(part), area * 0.16, 1e-9);
+  }
+  corvane::UsePlaneCuts(true);
+  auto part = Board(4, 3, 0.16);
+  std::vector<std::array<double, 3>> ring = {{2, 0.3, 0.1}};
+  for (int k = 0; k <= 24; ++k) ring.push_back({2 + 0.8 * std::cos(kPi * k / 24), 0.8 * std::sin(kPi * k / 24), 0.08});
+  ASSERT_FALSE(HasError(CutCircles(part, ring)));
+  EXPECT_TRUE(corvane::LastCutWasFast(part));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  EXPECT_NEAR(Volume(part), SampledArea(ring, 4, 3) * 0.16, 5e-4 * Volume(part));
+  // The piece stands with its hole, and the next list sees both as openings.
+  ASSERT_FALSE(HasError(CutCircles(part, {{1, 0.20005, 0.1}, {2, 0.3, 0.05}})));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  EXPECT_NEAR(Volume(part), (SampledArea(ring, 4, 3) - kPi * 0.01) * 0.16, 5e-4 * Volume(part));
+}
+
 TEST_F(CutsTest, FiguresThatCannotBeRealNeverReachTheKernel) {
   for (auto [x, y, r] : {std::array<double, 3>{5, 3, 1e200}, {1e200, 1e200, 0.1}, {NAN, 3, 0.1}, {5, 3, INFINITY}}) {
     auto part = Board(10, 5.8, 0.16);
