@@ -2,8 +2,7 @@
 # Builds the IDF reader's fuzzer with clang and libFuzzer and runs it for SECONDS (default 60).
 # "./fuzz.sh SECONDS model" runs the slower target instead: the board built and drilled in the
 # OpenCASCADE host. Findings land in fuzz-out/ (fuzz-out-model/); copy a fixed one into
-# fuzz/regressions/ so every test run replays it. Further arguments go to libFuzzer as they are
-# (e.g. -timeout=60 on a busy machine, where a niced run waits for the processor).
+# fuzz/regressions/ so every test run replays it.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 seconds="${1:-60}"
@@ -27,5 +26,6 @@ for s in data/samples/*.emn; do
   fi
 done
 export ASAN_OPTIONS="detect_leaks=1"
+# Further arguments go to libFuzzer as they stand (-timeout=60 where a niced run waits its turn).
 "./$build/fuzz/$exe" "$out/corpus" -artifact_prefix="$out/findings/" \
   -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=65536 -print_final_stats=1 "${@:3}"
