@@ -90,6 +90,20 @@ TEST_F(CutsTest, MouseBitesOnThePanelEdgeAreCutExactly) {
   // A second list still finds the reshaped edge: a hole clear of it, one over a bite.
   ASSERT_FALSE(HasError(CutCircles(part, {{10, 5, 0.2}, {1.05, 0, 0.03}})));
   EXPECT_TRUE(corvane::BodyIsValid(part));
+
+  // A round board: its outline, one closed edge, is reshaped by the bites as well.
+  auto round = NewPart("Round");
+  auto s = round->Get_Sketches()->AddSketch(nullptr, XyPlane(round), "S");
+  s->Get_Figures()->AddCircle(0, 0, 2);
+  ASSERT_FALSE(HasError(Boss(round, s, 0.16, true)));
+  ASSERT_FALSE(HasError(CutCircles(round, {{2, 0, 0.03}, {-2, 0, 0.03}})));
+  EXPECT_TRUE(corvane::LastCutWasFast(round));
+  EXPECT_TRUE(corvane::BodyIsValid(round));
+  const double R = 2, r = 0.03, d = 2;  // each bite takes the lens of its disc and the board's
+  const double lens = r * r * std::acos((d * d + r * r - R * R) / (2 * d * r)) +
+                      R * R * std::acos((d * d + R * R - r * r) / (2 * d * R)) -
+                      0.5 * std::sqrt((-d + r + R) * (d + r - R) * (d - r + R) * (d + r + R));
+  EXPECT_NEAR(Volume(round), (kPi * R * R - 2 * lens) * 0.16, 1e-9);
 }
 
 TEST_F(CutsTest, HolesThatCutAPieceOffTheEdgeLeaveItStanding) {
