@@ -26,5 +26,6 @@ for s in data/samples/*.emn; do
   fi
 done
 export ASAN_OPTIONS="detect_leaks=1"
+# Further arguments go to libFuzzer as they stand (-timeout=60 where a niced run waits its turn).
 "./$build/fuzz/$exe" "$out/corpus" -artifact_prefix="$out/findings/" \
-  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=65536 -print_final_stats=1
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=65536 -print_final_stats=1 "${@:3}"

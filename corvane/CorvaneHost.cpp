@@ -791,6 +791,11 @@ bool LastCutWasFast(const std::shared_ptr<ICVPartSession>& part) {
   return p && p->Core->Body.LastCutWasFast();
 }
 
+std::string LastCutNote(const std::shared_ptr<ICVPartSession>& part) {
+  auto p = std::dynamic_pointer_cast<TPartSession>(part);
+  return p ? p->Core->Body.LastCutNote() : std::string();
+}
+
 void ForgetWrittenFiles() { ForgetWrittenParts(); }
 
 void UsePlaneCuts(bool on) { TBodyState::PlaneCuts = on; }

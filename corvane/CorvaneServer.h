@@ -12,6 +12,8 @@ void RegisterCorvaneServer();
 
 // Whether the last cut of the part's body was made without a general boolean.
 bool LastCutWasFast(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
+// Why holes of that cut took the general boolean (empty when none did); for benchmarks.
+std::string LastCutNote(const std::shared_ptr<CorvaneX_TLB::ICVPartSession>& Part);
 // Part files written by this process are placed without parsing them while unchanged;
 // this makes the next placement parse them (benchmarks and tests).
 void ForgetWrittenFiles();

@@ -69,8 +69,17 @@ void FinishLoop(TLoop& l) {
 // The wire as a polygon in frame coordinates, in walking order.
 TLoop LoopOfWire(const TopoDS_Wire& w, const gp_Ax3& frame) {
   TLoop l;
-  for (BRepTools_WireExplorer ex(w); ex.More(); ex.Next()) {
-    BRepAdaptor_Curve c(ex.Current());
+  // The explorer walks a wire of one closed edge in the edge's own sense, whatever the
+  // orientations; the iterator composes them.
+  std::vector<TopoDS_Edge> edges;
+  for (TopoDS_Iterator it(w); it.More(); it.Next()) edges.push_back(TopoDS::Edge(it.Value()));
+  if (edges.size() > 1) {
+    edges.clear();
+    for (BRepTools_WireExplorer ex(w); ex.More(); ex.Next())
+      edges.push_back(TopoDS::Edge(ex.Current().Oriented(ex.Orientation())));
+  }
+  for (const TopoDS_Edge& e : edges) {
+    BRepAdaptor_Curve c(e);
     double t0 = c.FirstParameter(), t1 = c.LastParameter();
     int n = 1;
     if (c.GetType() != GeomAbs_Line) {
@@ -78,7 +87,7 @@ TLoop LoopOfWire(const TopoDS_Wire& w, const gp_Ax3& frame) {
       double step = 2 * std::acos(std::max(0.0, 1 - 1e-5 / std::max(r, 1e-5)));
       n = std::clamp(static_cast<int>(std::ceil((t1 - t0) / std::max(step, 1e-3))), 2, 4096);
     }
-    const bool rev = ex.Orientation() == TopAbs_REVERSED;
+    const bool rev = e.Orientation() == TopAbs_REVERSED;
     for (int k = 0; k < n; ++k) {
       double t = rev ? t1 - (t1 - t0) * k / n : t0 + (t1 - t0) * k / n;
       l.Polygon.push_back(WorldToSketch(frame, c.Value(t)));
@@ -123,7 +132,13 @@ TopoDS_Wire UnionWire(const gp_Ax3& frame, const std::vector<TCircle>& circles, 
 struct TPrismSides {
   std::vector<TopoDS_Face> Sides;
   TopoDS_Wire Bottom, Top;
+  std::vector<TopoDS_Wire> BottomInner, TopInner;
 };
+
+void InnerWires(const TopoDS_Face& f, const TopoDS_Wire& outer, std::vector<TopoDS_Wire>& out) {
+  for (TopoDS_Iterator it(f); it.More(); it.Next())
+    if (it.Value().ShapeType() == TopAbs_WIRE && !it.Value().IsSame(outer)) out.push_back(TopoDS::Wire(it.Value()));
+}
 
 bool PrismSides(const TopoDS_Face& f, const gp_Vec& ext, TPrismSides& out) {
   BRepPrimAPI_MakePrism mp(f, ext, false, false);
@@ -132,11 +147,13 @@ bool PrismSides(const TopoDS_Face& f, const gp_Vec& ext, TPrismSides& out) {
   const TopoDS_Shape first = mp.FirstShape(), last = mp.LastShape();
   for (TopExp_Explorer ex(mp.Shape(), TopAbs_FACE); ex.More(); ex.Next()) {
     const TopoDS_Face& face = TopoDS::Face(ex.Current());
-    if (face.IsSame(first))
+    if (face.IsSame(first)) {
       out.Bottom = BRepTools::OuterWire(face);
-    else if (face.IsSame(last))
+      InnerWires(face, out.Bottom, out.BottomInner);
+    } else if (face.IsSame(last)) {
       out.Top = BRepTools::OuterWire(face);
-    else
+      InnerWires(face, out.Top, out.TopInner);
+    } else
       out.Sides.push_back(face);
   }
   return !out.Sides.empty() && !out.Bottom.IsNull() && !out.Top.IsNull();
@@ -233,6 +250,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
       anyOut = anyOut || where[i] == kOutside;
     }
     if (anyOld || (anyIn && anyOut && !anyOver)) {
+      Note(anyOld ? "holes that meet openings or bosses" : "groups both inside and outside the outline", idx.size());
       rest.insert(rest.end(), idx.begin(), idx.end());
     } else if (anyOver) {
       over.insert(over.end(), idx.begin(), idx.end());
@@ -258,7 +276,8 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
         o.Members = idx;
         unions.push_back(std::move(o));
       } else {
-        rest.insert(rest.end(), idx.begin(), idx.end());  // too close to call
+        // Too close to trace exactly: the outline's cut in the plane takes the group.
+        over.insert(over.end(), idx.begin(), idx.end());
       }
     }
   }
@@ -288,11 +307,14 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     for (auto& o : unions)
       if (moveTo[groups.Find(o.Members[0])] == 0) keep.push_back(std::move(o));
     unions.swap(keep);
+    size_t toRest = 0;
     for (int i = 0; i < n; ++i) {
       int m = moveTo[groups.Find(i)];
+      toRest += m == 1 ? 1 : 0;
       if (m == 1) rest.push_back(i);
       if (m == 2) over.push_back(i);
     }
+    Note("groups next to holes the boolean takes", toRest);
   }
 
   // An island is cut out as a piece of its own; holes inside it are cut from that piece by a
@@ -342,7 +364,8 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
         if (taken[unions[u].Members[0]])
           continue;
         else if (spoilt[u])
-          rest.insert(rest.end(), unions[u].Members.begin(), unions[u].Members.end());
+          Note("islands round an earlier opening", unions[u].Members.size()),
+              rest.insert(rest.end(), unions[u].Members.begin(), unions[u].Members.end());
         else
           keep.push_back(std::move(unions[u]));
       unions.swap(keep);
@@ -481,6 +504,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   std::vector<TopoDS_Face> kept;
   TopoDS_Shape oldSolid;
   if (!findCaps(oldBottom, oldTop, kept, oldSolid)) {
+    Note("the caps cannot be told", remaining().size());
     error = generalFor(remaining());
     if (!error.empty()) return true;
     return finish();
@@ -494,6 +518,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   // Holes over the outline: the region inside it less those holes, worked out in the plane,
   // gives the new outer wire and its walls.
   TopoDS_Wire outerBottom, outerTop, newOuterBottom, newOuterTop;
+  std::vector<TopoDS_Wire> newInnerBottom, newInnerTop;
   std::vector<TopoDS_Face> outerWalls;
   std::vector<TopoDS_Shape> cutOff;
   TLoop newOuter;
@@ -506,7 +531,9 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     bool simple = wb.Extent() == wt.Extent() && wb.Extent() > 0;
     for (TopTools_MapOfShape::Iterator it(wb); it.More(); it.Next()) simple = simple && wt.Contains(it.Key());
     TopoDS_Face region;
-    if (simple) {
+    // Holes that a piece cut off the edge holds join the cut in the plane, which then makes
+    // them inner wires of that piece; a few rounds settle it.
+    for (int round = 0; simple && region.IsNull() && round < 4; ++round) {
       BRepBuilderAPI_MakeFace mf(base, Oriented(outerBottom, S.Frame, S.Frame.Direction(), true), true);
       TopTools_ListOfShape args, tools;
       args.Append(mf.Face());
@@ -521,65 +548,86 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
         error = "the cut was stopped";
         return true;
       }
-      // The largest piece stays the board; pieces the holes cut off the edge stand alone,
-      // unless other holes lie in them.
+      if (!cut.IsDone() || cut.HasErrors()) break;
+      // The largest piece stays the board; pieces the holes cut off the edge stand alone.
       std::vector<std::pair<double, TopoDS_Face>> pieces;
-      if (cut.IsDone() && !cut.HasErrors())
-        for (TopExp_Explorer ex(cut.Shape(), TopAbs_FACE); ex.More(); ex.Next()) {
-          TopoDS_Face f = TopoDS::Face(ex.Current());
-          pieces.emplace_back(std::abs(LoopOfWire(BRepTools::OuterWire(f), S.Frame).SignedArea), f);
-        }
-      if (cut.IsDone() && !cut.HasErrors() && pieces.empty()) {
+      for (TopExp_Explorer ex(cut.Shape(), TopAbs_FACE); ex.More(); ex.Next()) {
+        TopoDS_Face f = TopoDS::Face(ex.Current());
+        pieces.emplace_back(std::abs(LoopOfWire(BRepTools::OuterWire(f), S.Frame).SignedArea), f);
+      }
+      if (pieces.empty()) {
         error = "the cut would remove the whole body";
         return true;
       }
       std::sort(pieces.begin(), pieces.end(), [](auto& a, auto& b) { return a.first > b.first; });
-      bool plain = !pieces.empty();
-      for (auto& [area, f] : pieces) {
-        int wires = 0;
-        for (TopoDS_Iterator it(f); it.More(); it.Next()) ++wires;
-        plain = plain && wires == 1;
-      }
+      // Groups kept with these holes because they stand within the margin of them may lie
+      // clear of the outline: they come out as inner wires of the pieces.
+      bool plain = true;
+      std::vector<char> joins(n, 0);
+      bool joined = false;
       for (size_t k = 1; k < pieces.size() && plain; ++k) {
         TLoop l = LoopOfWire(BRepTools::OuterWire(pieces[k].second), S.Frame);
         auto inside = [&](TPoint2 p) { return l.Box.Contains({p.x, p.y, p.x, p.y}) && PointInLoop(l, p); };
-        for (int i : singles) plain = plain && !inside(c[i].C);
-        for (auto& o : unions) plain = plain && !inside(o.Circles[0].C);
+        for (int i : singles)
+          if (inside(c[i].C)) joins[i] = joined = true;
+        for (auto& o : unions)
+          if (inside(o.Circles[0].C))
+            for (int i : o.Members) joins[i] = joined = true;
         for (auto& b : S.Blocked) plain = plain && !inside(b.IsCircle() ? b.C : b.Polygon[0]);
-        if (plain) {
-          // A fresh face on the base plane, whatever orientation the boolean gave the piece.
-          BRepBuilderAPI_MakeFace pf(
-              base, Oriented(BRepTools::OuterWire(pieces[k].second), S.Frame, S.Frame.Direction(), true), true);
-          if (!pf.IsDone()) {
-            plain = false;
-            break;
-          }
-          BRepPrimAPI_MakePrism piece(pf.Face(), S.Extrusion);
-          if (piece.IsDone()) cutOff.push_back(piece.Shape());
-          plain = piece.IsDone();
-        }
+      }
+      if (!plain) break;
+      if (joined) {
+        for (int i : singles)
+          if (joins[i]) over.push_back(i);
+        singles.erase(std::remove_if(singles.begin(), singles.end(), [&](int i) { return joins[i]; }), singles.end());
+        std::vector<TOpening> keep;
+        for (auto& o : unions)
+          if (joins[o.Members[0]])
+            over.insert(over.end(), o.Members.begin(), o.Members.end());
+          else
+            keep.push_back(std::move(o));
+        unions.swap(keep);
+        continue;
+      }
+      for (size_t k = 1; k < pieces.size() && plain; ++k) {
+        // A fresh face on the base plane, whatever orientation the boolean gave the piece.
+        const TopoDS_Wire ow = BRepTools::OuterWire(pieces[k].second);
+        BRepBuilderAPI_MakeFace pf(base, Oriented(ow, S.Frame, S.Frame.Direction(), true), true);
+        std::vector<TopoDS_Wire> inner;
+        InnerWires(pieces[k].second, ow, inner);
+        for (auto& w : inner) pf.Add(Oriented(w, S.Frame, S.Frame.Direction(), false));
+        BRepPrimAPI_MakePrism piece(pf.Face(), S.Extrusion);
+        plain = pf.IsDone() && piece.IsDone();
+        if (plain) cutOff.push_back(piece.Shape());
       }
       if (plain)
         region = pieces[0].second;
       else
         cutOff.clear();
+      break;
     }
     TPrismSides sides;
     if (!region.IsNull() && PrismSides(region, S.Extrusion, sides)) {
       outerWalls = sides.Sides;
       newOuterBottom = sides.Bottom;
       newOuterTop = sides.Top;
+      newInnerBottom = sides.BottomInner;
+      newInnerTop = sides.TopInner;
       newOuter = LoopOfWire(newOuterBottom, S.Frame);
       kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const TopoDS_Face& f) { return wb.Contains(f); }),
                  kept.end());
     } else {
       // An outline too involved to reshape in the plane: the boolean does these holes.
+      Note(!simple ? "holes over an outline with more than one wall per edge"
+                   : "holes over the outline that leave it too involved to reshape",
+           over.size());
       error = generalFor(over);
       if (!error.empty()) return true;
       over.clear();
       outerBottom.Nullify();
       outerTop.Nullify();
       if (!findCaps(oldBottom, oldTop, kept, oldSolid)) {
+        Note("the caps cannot be told", remaining().size());
         error = generalFor(remaining());
         if (!error.empty()) return true;
         return finish();
@@ -591,7 +639,8 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     return true;
   }
 
-  auto newCap = [&](const TopoDS_Face& cap, const TopoDS_Wire& oldOuter, const TopoDS_Wire& outer) {
+  auto newCap = [&](const TopoDS_Face& cap, const TopoDS_Wire& oldOuter, const TopoDS_Wire& outer,
+                    const std::vector<TopoDS_Wire>& inner) {
     if (outer.IsNull()) return CopyCap(cap);
     TopoDS_Face plain = cap;
     plain.Location(TopLoc_Location());
@@ -600,11 +649,12 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     for (TopoDS_Iterator it(plain, false, false); it.More(); it.Next())
       if (it.Value().TShape() != oldOuter.TShape()) bb.Add(copy, it.Value());
     bb.Add(copy, Oriented(outer, S.Frame, PlaneNormal(copy), true).Moved(cap.Location().Inverted()));
+    for (auto& w : inner) bb.Add(copy, Oriented(w, S.Frame, PlaneNormal(copy), false).Moved(cap.Location().Inverted()));
     copy.Location(cap.Location());
     return copy;
   };
-  TopoDS_Face bottom = newCap(oldBottom, outerBottom, newOuterBottom);
-  TopoDS_Face top = newCap(oldTop, outerTop, newOuterTop);
+  TopoDS_Face bottom = newCap(oldBottom, outerBottom, newOuterBottom, newInnerBottom);
+  TopoDS_Face top = newCap(oldTop, outerTop, newOuterTop, newInnerTop);
   const gp_Dir nBottom = PlaneNormal(bottom), nTop = PlaneNormal(top);
   std::vector<TopoDS_Face> walls;
   walls.reserve(singles.size() + unions.size());
@@ -692,6 +742,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
         if (!local.IsDone() || local.HasErrors()) return error = "the holes inside a hole group cannot be cut", true;
         cut = local.Shape();
         general = true;
+        Note("holes inside islands, cut from the island", o.Inside[k].size());
       }
       for (TopExp_Explorer ex(cut, TopAbs_SOLID); ex.More(); ex.Next()) others.push_back(ex.Current());
     }
@@ -722,6 +773,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     result = all;
   }
   if (!newOuter.Polygon.empty()) S.Outer = std::move(newOuter);
+  for (auto& w : newInnerBottom) S.Blocked.push_back(LoopOfWire(w, S.Frame));
   for (int i : singles) {
     TLoop l;
     l.C = c[i].C;

@@ -316,13 +316,22 @@ std::string TBodyState::Cut(int tag, const gp_Ax3& frame, const std::vector<TFig
                             const std::vector<TLoop>& loops, const std::vector<TRegion>& regions, const gp_Dir& dir,
                             double depth) {
   FLastCutFast = false;
+  FLastCutNote.clear();
   if (FShape.IsNull()) return "there is no body to cut";
   if (regions.empty()) return "the sketch has no closed region";
   bool nested = false;
   for (auto& r : regions) nested = nested || !r.Holes.empty();
   std::string error;
   if (depth <= 0 && !nested && TryPlaneCut(tag, frame, figs, loops, dir, error)) return error;
+  Note(nested      ? "loops nested in loops"
+       : depth > 0 ? "a cut to depth"
+                   : "not round holes right through the slab",
+       regions.size());
   return GeneralCut(tag, frame, figs, loops, regions, dir, depth);
+}
+
+void TBodyState::Note(const std::string& why, size_t holes) {
+  if (holes > 0) FLastCutNote += why + ": " + std::to_string(holes) + "\n";
 }
 
 std::string TBodyState::GeneralCut(int tag, const gp_Ax3& frame, const std::vector<TFigure>& figs,

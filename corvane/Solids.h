@@ -45,6 +45,8 @@ class TBodyState {
   static inline bool PlaneCuts = true;
   // How the last cut was made; for benchmarks and tests.
   bool LastCutWasFast() const { return FLastCutFast; }
+  // Why holes of the last cut took the general boolean, one reason a line with its count.
+  const std::string& LastCutNote() const { return FLastCutNote; }
 
  private:
   // Faces keep the tag of the surface they lie on; faces on new surfaces get NewTag.
@@ -63,6 +65,8 @@ class TBodyState {
   std::vector<TopoDS_Face> FFaces;
   bool FFacesValid = false;
   bool FLastCutFast = false;
+  std::string FLastCutNote;
+  void Note(const std::string& Why, size_t Holes);
 
   // While the body between its two cap planes is a straight prism (bosses only stand on
   // the caps, facing away; cuts go right through), round holes are cut in the plane: each

@@ -182,9 +182,10 @@ void RunRandom(const std::shared_ptr<ICVRoot>& root, int holes) {
       solid += hit ? 0 : 1;
     }
   double expect = w * h * t * solid / (double(gx) * gy);
-  std::printf("%7d random holes r=%.4f cm  cut %.3f s (cpu %.3f s, %s%s)  volume vs. sampled area %.1e  %s\n", holes, r,
-              tCut, cCut, corvane::LastCutWasFast(part) ? "in the plane" : "boolean", err ? ", FAILED" : "",
-              std::abs(vol - expect) / expect, Validity(part));
+  std::printf("%7d random holes r=%.4f cm  cut %.3f s (cpu %.3f s, %s%s)  volume %.9g cm3, vs. sampled area %.1e  %s\n",
+              holes, r, tCut, cCut, corvane::LastCutWasFast(part) ? "in the plane" : "boolean", err ? ", FAILED" : "",
+              vol, std::abs(vol - expect) / expect, Validity(part));
+  std::fputs(corvane::LastCutNote(part).c_str(), stdout);
 }
 
 // A panel with a row of mouse bites centred on each edge: each takes half a disc.

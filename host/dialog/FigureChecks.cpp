@@ -117,6 +117,36 @@ std::string LoopFault(const std::vector<TElement>& loop, double tol) {
   return {};
 }
 
+using TPolygon = std::vector<std::pair<double, double>>;
+
+bool Inside(const TPolygon& p, std::pair<double, double> q) {
+  bool in = false;
+  for (size_t i = 0, j = p.size() - 1; i < p.size(); j = i++)
+    if ((p[i].second > q.second) != (p[j].second > q.second) &&
+        q.first < p[j].first + (p[i].first - p[j].first) * (q.second - p[j].second) / (p[i].second - p[j].second))
+      in = !in;
+  return in;
+}
+
+double Cross(std::pair<double, double> o, std::pair<double, double> a, std::pair<double, double> b) {
+  return (a.first - o.first) * (b.second - o.second) - (a.second - o.second) * (b.first - o.first);
+}
+
+// Neither polygon reaches into the other: no vertex inside the other, no edges that cross.
+bool Apart(const TPolygon& a, const TPolygon& b) {
+  for (auto q : a)
+    if (Inside(b, q)) return false;
+  for (auto q : b)
+    if (Inside(a, q)) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    for (size_t j = 0; j < b.size(); ++j) {
+      auto a0 = a[i], a1 = a[(i + 1) % a.size()], b0 = b[j], b1 = b[(j + 1) % b.size()];
+      if ((Cross(a0, a1, b0) > 0) != (Cross(a0, a1, b1) > 0) && (Cross(b0, b1, a0) > 0) != (Cross(b0, b1, a1) > 0))
+        return false;
+    }
+  return true;
+}
+
 }  // namespace
 
 void SketchableFigures(const TBoardOutlineObjectList& list, double tol, const std::string& unit,
@@ -147,11 +177,13 @@ bool BuildableBoardLoops(const TBoardOutlineObjectList& list, double tol, const 
     if (Drawn(*e)) loops[e->FLoopLabel].push_back(e);
   bool outerOk = false;
   double outerArea = 0, ox0 = 0, oy0 = 0, ox1 = 0, oy1 = 0;
+  TPolygon outer;
   if (auto it = loops.find(0); it != loops.end()) {
     std::string why = LoopFault(it->second, tol);
     if (why.empty()) {
       outerOk = true;
       auto p = LoopPolygon(it->second);
+      outer = p;
       outerArea = std::abs(Area(p));
       ox0 = ox1 = p[0].first;
       oy0 = oy1 = p[0].second;
@@ -175,6 +207,9 @@ bool BuildableBoardLoops(const TBoardOutlineObjectList& list, double tol, const 
       for (auto [x, y] : p) x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
       if (std::abs(Area(p)) >= outerArea || (x0 <= ox0 && y0 <= oy0 && x1 >= ox1 && y1 >= oy1))
         why = "the cut-out would remove the whole board";
+      // Sketched with the outline, a loop clear of it would stand as a solid of its own.
+      else if (x1 < ox0 || x0 > ox1 || y1 < oy0 || y0 > oy1 || Apart(p, outer))
+        why = "the cut-out lies outside the board";
     }
     if (!why.empty())
       problems.push_back("Cut-out loop " + std::to_string(label) +

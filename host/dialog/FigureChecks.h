@@ -19,7 +19,8 @@ void SketchableFigures(const TBoardOutlineObjectList& List, double Tol, const st
                        TBoardOutlineObjectList& Kept, std::vector<std::string>& Problems);
 
 // The loops of a board outline (label 0 the outer loop, the others cut-outs) that can be built:
-// closed within Tol, enclosing an area, and, for cut-outs, not covering the outer loop. Problems
+// closed within Tol, enclosing an area, and, for cut-outs, neither covering the outer loop nor
+// lying outside it (that loop would add a solid of its own, not take material away). Problems
 // gets one text per loop left out; returns false when the outer loop itself cannot be built.
 bool BuildableBoardLoops(const TBoardOutlineObjectList& List, double Tol, const std::string& Unit,
                          TBoardOutlineObjectList& Kept, std::vector<std::string>& Problems);

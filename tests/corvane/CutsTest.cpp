@@ -90,6 +90,20 @@ TEST_F(CutsTest, MouseBitesOnThePanelEdgeAreCutExactly) {
   // A second list still finds the reshaped edge: a hole clear of it, one over a bite.
   ASSERT_FALSE(HasError(CutCircles(part, {{10, 5, 0.2}, {1.05, 0, 0.03}})));
   EXPECT_TRUE(corvane::BodyIsValid(part));
+
+  // A round board: its outline, one closed edge, is reshaped by the bites as well.
+  auto round = NewPart("Round");
+  auto s = round->Get_Sketches()->AddSketch(nullptr, XyPlane(round), "S");
+  s->Get_Figures()->AddCircle(0, 0, 2);
+  ASSERT_FALSE(HasError(Boss(round, s, 0.16, true)));
+  ASSERT_FALSE(HasError(CutCircles(round, {{2, 0, 0.03}, {-2, 0, 0.03}})));
+  EXPECT_TRUE(corvane::LastCutWasFast(round));
+  EXPECT_TRUE(corvane::BodyIsValid(round));
+  const double R = 2, r = 0.03, d = 2;  // each bite takes the lens of its disc and the board's
+  const double lens = r * r * std::acos((d * d + r * r - R * R) / (2 * d * r)) +
+                      R * R * std::acos((d * d + R * R - r * r) / (2 * d * R)) -
+                      0.5 * std::sqrt((-d + r + R) * (d + r - R) * (d - r + R) * (d + r + R));
+  EXPECT_NEAR(Volume(round), (kPi * R * R - 2 * lens) * 0.16, 1e-9);
 }
 
 TEST_F(CutsTest, HolesThatCutAPieceOffTheEdgeLeaveItStanding) {
@@ -101,6 +115,34 @@ TEST_F(CutsTest, HolesThatCutAPieceOffTheEdgeLeaveItStanding) {
   EXPECT_TRUE(corvane::LastCutWasFast(part));
   EXPECT_TRUE(corvane::BodyIsValid(part));
   EXPECT_NEAR(Volume(part), SampledArea(ring, 4, 3) * 0.16, 5e-4 * Volume(part));
+}
+
+// What sent 20k random holes to the general boolean: a hole within the margin of one over the
+// edge, a pair too close to tangency to trace, a hole in a piece the holes cut off the edge.
+TEST_F(CutsTest, HolesTooCloseToCallAreCutWithTheOutlineInThePlane) {
+  std::vector<std::array<double, 3>> holes = {{1, 0, 0.1}, {1, 0.20005, 0.1}, {2.5, 1.5, 0.2}, {2.9000002, 1.5, 0.2}};
+  const double area = 12 - kPi * (0.01 / 2 + 0.01 + 2 * 0.04);
+  for (bool plane : {true, false}) {
+    SCOPED_TRACE(plane);
+    corvane::UsePlaneCuts(plane);
+    auto part = Board(4, 3, 0.16);
+    ASSERT_FALSE(HasError(CutCircles(part, holes)));
+    EXPECT_EQ(corvane::LastCutWasFast(part), plane);
+    EXPECT_TRUE(corvane::BodyIsValid(part));
+    EXPECT_NEAR(Volume(part), area * 0.16, 1e-9);
+  }
+  corvane::UsePlaneCuts(true);
+  auto part = Board(4, 3, 0.16);
+  std::vector<std::array<double, 3>> ring = {{2, 0.3, 0.1}};
+  for (int k = 0; k <= 24; ++k) ring.push_back({2 + 0.8 * std::cos(kPi * k / 24), 0.8 * std::sin(kPi * k / 24), 0.08});
+  ASSERT_FALSE(HasError(CutCircles(part, ring)));
+  EXPECT_TRUE(corvane::LastCutWasFast(part));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  EXPECT_NEAR(Volume(part), SampledArea(ring, 4, 3) * 0.16, 5e-4 * Volume(part));
+  // The piece stands with its hole, and the next list sees both as openings.
+  ASSERT_FALSE(HasError(CutCircles(part, {{1, 0.20005, 0.1}, {2, 0.3, 0.05}})));
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  EXPECT_NEAR(Volume(part), (SampledArea(ring, 4, 3) - kPi * 0.01) * 0.16, 5e-4 * Volume(part));
 }
 
 TEST_F(CutsTest, FiguresThatCannotBeRealNeverReachTheKernel) {

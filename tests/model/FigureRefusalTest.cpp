@@ -84,6 +84,19 @@ TEST_F(ModelTest, AnOutlineThatGivesNoBoardIsAnError) {
   EXPECT_EQ(host->CountOf("AddLine"), 4);
   EXPECT_EQ(StartingWith(d->FImportIDF->ErrorLog.Lines(), "Cut-out loop 1 left out: "), 1);
 
+  // A cut-out clear of a sloped edge, outside the board (a fuzz finding: it stood as a disc of
+  // its own beside the board), is left out and named; one that only nears the edge is kept.
+  d = Show(BoardText("",
+                     "0 0 0 0\n0 80 0 0\n0 80 50 0\n0 0 5 0\n0 0 0 0\n"
+                     "1 20 25 0\n1 24 25 360\n2 50 20 0\n2 56 20 0\n2 56 26 0\n2 50 26 0\n2 50 20 0\n"));
+  d->CreatePcbPartNew(true);
+  EXPECT_EQ(host->CountOf("AddLine"), 8);
+  EXPECT_EQ(host->CountOf("AddCircle"), 0);
+  EXPECT_TRUE(Has(d->FImportIDF->ErrorLog,
+                  "Cut-out loop 1 left out: BOARD_OUTLINE line 13: circle at (2, 2.5) diameter 0.8 CM | the cut-out "
+                  "lies outside the board"));
+  EXPECT_EQ(StartingWith(d->FImportIDF->ErrorLog.Lines(), "Cut-out loop 2 left out: "), 0);
+
   // The host builds no solid (as for a bow-tie): an error naming the section, no holes.
   d = Show(BoardText(".DRILLED_HOLES\n3.0 10 10 NPTH BOARD MTG ECAD\n.END_DRILLED_HOLES\n"));
   d->NonPlatedMountingCB.Checked = true;
