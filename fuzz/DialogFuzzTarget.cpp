@@ -1,0 +1,96 @@
+#include "fuzz/DialogFuzzTarget.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "CommonObjects/GetRegInfoExt.h"
+#include "CommonObjects/ScopeExit.h"
+#include "bench/idf/BenchPlatform.h"
+#include "fuzz/IdfFuzzTarget.h"
+#include "host/dialog/ValdrinIdfImportForm.h"
+#include "tests/support/RecordingHost.h"
+
+namespace fs = std::filesystem;
+
+// tmpfs where there is one: thousands of executions a minute should not wear a disk.
+fs::path DialogFuzzScratchFolder() {
+  std::error_code ec;
+  const fs::path shm = "/dev/shm";
+  const fs::path base = fs::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0 ? shm : fs::temp_directory_path();
+  return base / ("corvane-dialog-fuzz-" + std::to_string(::getpid()));
+}
+
+namespace {
+void WriteText(const fs::path& file, const std::string& text) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
+}  // namespace
+
+TDialogFuzzRun DialogFuzzImport(const std::uint8_t* data, std::size_t size) {
+  const auto [board, library] = SplitFuzzInput(data, size);
+  const fs::path dir = DialogFuzzScratchFolder();
+  fs::remove_all(dir);
+  fs::create_directories(dir / "out");
+  const TScopeExit removeScratch([&dir] {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  });
+  WriteText(dir / "board.emn", board);
+  // Without a library text the dialog looks for board.emp beside the board and finds none.
+  if (!library.empty()) WriteText(dir / "board.emp", library);
+
+  const platform::TDecimalSeparatorGuard separator;
+  const auto saved = platform::SetServices(std::make_shared<TBenchPlatform>((dir / "board.emn").string()));
+  auto host = std::make_shared<recording::TRecordingHost>();
+  // The assembly places only parts whose files are there.
+  host->Script.SaveLeavesFiles = true;
+  host->Register();
+  const TScopeExit restore([&saved] {
+    CorvaneX_TLB::RegisterAutomationServer({});
+    platform::SetServices(saved);
+  });
+
+  TGetInfoFromRegistry store(std::make_shared<TRegistryMemoryMedium>());
+  store.SetKey("Corvane\\IDF");
+  TCorvaneIdfImport d;
+  d.FReg = &store;
+  d.FAssyExt = ".CV_ASM";
+  d.FPartExt = ".CV_PRT";
+  d.AssignCommonSettings("Corvane VAV Arizede");
+  d.ShowModal();
+  for (controls::TCheckBox* cb : {&d.PlatedMountingCB,
+                                  &d.NonPlatedMountingCB,
+                                  &d.PlatedPinCB,
+                                  &d.NonPlatedPinCB,
+                                  &d.ViaHolesCB,
+                                  &d.PlatedToolingCB,
+                                  &d.NonPlatedToolingCB,
+                                  &d.PlatedOtherCB,
+                                  &d.NonPlatedOtherCB,
+                                  &d.RouteKeepoutCB,
+                                  &d.PlaceKeepoutCB,
+                                  &d.ViaKeepoutCB,
+                                  &d.RouteOutlineCB,
+                                  &d.PlaceOutlineCB,
+                                  &d.PlaceRegionCB,
+                                  &d.OtherOutlineCB,
+                                  &d.DoPads,
+                                  &d.DoVias,
+                                  &d.DoTracks,
+                                  &d.DoOverlays,
+                                  &d.DoOverlayText,
+                                  &d.DoPolygons})
+    cb->Checked = true;
+  d.AssemblyDirCb.Checked = false;
+  d.AssemblyPathEdit.SetText((dir / "out").string() + "/");
+  d.ImportButton.Click();
+  d.FReg = nullptr;
+  return {std::move(host->Calls), d.FImportIDF->ErrorLog.Lines()};
+}
+
+int DialogFuzzOne(const std::uint8_t* data, std::size_t size) {
+  DialogFuzzImport(data, size);
+  return 0;
+}
