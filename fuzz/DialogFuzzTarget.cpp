@@ -5,11 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CommonObjects/GetRegInfoExt.h"
 #include "CommonObjects/ScopeExit.h"
+#include "app/CorvaneIdfCommandLauncher.h"
 #include "bench/idf/BenchPlatform.h"
 #include "fuzz/IdfFuzzTarget.h"
-#include "host/dialog/ValdrinIdfImportForm.h"
 #include "tests/support/RecordingHost.h"
 
 namespace fs = std::filesystem;
@@ -52,42 +51,42 @@ TDialogFuzzRun DialogFuzzImport(const std::uint8_t* data, std::size_t size) {
     platform::SetServices(saved);
   });
 
-  TGetInfoFromRegistry store(std::make_shared<TRegistryMemoryMedium>());
-  store.SetKey("Corvane\\IDF");
-  TCorvaneIdfImport d;
-  d.FReg = &store;
-  d.FAssyExt = ".CV_ASM";
-  d.FPartExt = ".CV_PRT";
-  d.AssignCommonSettings("Corvane VAV Arizede");
-  d.ShowModal();
-  for (controls::TCheckBox* cb : {&d.PlatedMountingCB,
-                                  &d.NonPlatedMountingCB,
-                                  &d.PlatedPinCB,
-                                  &d.NonPlatedPinCB,
-                                  &d.ViaHolesCB,
-                                  &d.PlatedToolingCB,
-                                  &d.NonPlatedToolingCB,
-                                  &d.PlatedOtherCB,
-                                  &d.NonPlatedOtherCB,
-                                  &d.RouteKeepoutCB,
-                                  &d.PlaceKeepoutCB,
-                                  &d.ViaKeepoutCB,
-                                  &d.RouteOutlineCB,
-                                  &d.PlaceOutlineCB,
-                                  &d.PlaceRegionCB,
-                                  &d.OtherOutlineCB,
-                                  &d.DoPads,
-                                  &d.DoVias,
-                                  &d.DoTracks,
-                                  &d.DoOverlays,
-                                  &d.DoOverlayText,
-                                  &d.DoPolygons})
-    cb->Checked = true;
-  d.AssemblyDirCb.Checked = false;
-  d.AssemblyPathEdit.SetText((dir / "out").string() + "/");
-  d.ImportButton.Click();
-  d.FReg = nullptr;
-  return {std::move(host->Calls), d.FImportIDF->ErrorLog.Lines()};
+  TDialogFuzzRun run;
+  TLaunchSetup setup;
+  setup.Medium = std::make_shared<TRegistryMemoryMedium>();
+  // What a batch run does once the dialog has shown the analysed board.
+  setup.AfterShow = [&dir, &run](TCorvaneIdfImport& d) {
+    for (controls::TCheckBox* cb : {&d.PlatedMountingCB,
+                                    &d.NonPlatedMountingCB,
+                                    &d.PlatedPinCB,
+                                    &d.NonPlatedPinCB,
+                                    &d.ViaHolesCB,
+                                    &d.PlatedToolingCB,
+                                    &d.NonPlatedToolingCB,
+                                    &d.PlatedOtherCB,
+                                    &d.NonPlatedOtherCB,
+                                    &d.RouteKeepoutCB,
+                                    &d.PlaceKeepoutCB,
+                                    &d.ViaKeepoutCB,
+                                    &d.RouteOutlineCB,
+                                    &d.PlaceOutlineCB,
+                                    &d.PlaceRegionCB,
+                                    &d.OtherOutlineCB,
+                                    &d.DoPads,
+                                    &d.DoVias,
+                                    &d.DoTracks,
+                                    &d.DoOverlays,
+                                    &d.DoOverlayText,
+                                    &d.DoPolygons})
+      cb->Checked = true;
+    d.AssemblyDirCb.Checked = false;
+    d.AssemblyPathEdit.SetText((dir / "out").string() + "/");
+    d.ImportButton.Click();
+    run.Errors = d.FImportIDF->ErrorLog.Lines();
+  };
+  RunIdfImport(false, setup);
+  run.HostCalls = std::move(host->Calls);
+  return run;
 }
 
 int DialogFuzzOne(const std::uint8_t* data, std::size_t size) {
