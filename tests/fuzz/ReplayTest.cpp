@@ -77,7 +77,9 @@ TEST(FuzzReplay, DialogTargetCutsEveryHoleCategoryAndPlacesTheParts) {
   EXPECT_FALSE(std::filesystem::exists(DialogFuzzScratchFolder()));
 
   const auto keepouts = ImportSeed("dialog_keepouts_bottom_parts.emn");
-  EXPECT_EQ(FirstArgsOf(keepouts, "AddExtrudedBoss", 12).count("\"RouteKeepout_1_Both\""), 1u);
-  EXPECT_EQ(FirstArgsOf(keepouts, "AddExtrudedBoss", 12).count("\"PlaceKeepout_1_Bottom\""), 1u);
+  const auto bosses = FirstArgsOf(keepouts, "AddExtrudedBoss", 12);
+  for (const char* feature : {"\"RouteKeepout_1_Both\"", "\"PlaceKeepout_1_Bottom\"", "\"ViaKeepout_1_Top\"",
+                              "\"BottomPads\"", "\"TopVIAS\"", "\"BottomVIAS\""})
+    EXPECT_EQ(bosses.count(feature), 1u) << feature;
   EXPECT_EQ(FirstArgsOf(keepouts, "Add", 0).size(), 4u);  // the board, U1 and U2 (top and bottom), H1
 }
