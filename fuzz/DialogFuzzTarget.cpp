@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,6 +13,7 @@
 #include "app/CorvaneIdfCommandLauncher.h"
 #include "bench/idf/BenchPlatform.h"
 #include "fuzz/IdfFuzzTarget.h"
+#include "host/dialog/FigureChecks.h"
 #include "tests/support/RecordingHost.h"
 
 namespace fs = std::filesystem;
@@ -22,6 +27,36 @@ fs::path DialogFuzzScratchFolder() {
 }
 
 namespace {
+// The calls whose numbers the modelling kernel takes as geometry.
+bool TakesGeometry(const std::string& method) {
+  for (const char* m : {"AddLine", "AddCircularArcByCenterStartEnd", "AddCircle", "AddRectangle", "AddExtrudedBoss",
+                        "AddExtrudedCutout", "CreateVector", "CreatePoint", "CreateRotationTransform",
+                        "CreateTranslationTransformByXYZ"})
+    if (method == m) return true;
+  return false;
+}
+
+// Every number in the call's arguments ("1.5", "real:0.16", "Vector(0, 0, 1)") finite and in range.
+bool NumbersInRange(const recording::TCall& c) {
+  for (const std::string& arg : c.Args) {
+    const std::size_t colon = arg.find(':');
+    std::string text = colon == std::string::npos ? arg : arg.substr(colon + 1);
+    if (!text.empty() && text.front() == '"') continue;
+    for (char& ch : text)
+      if (ch == '(' || ch == ')' || ch == ',') ch = ' ';
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = std::min(text.find(' ', at), text.size());
+      const std::string word = text.substr(at, end - at);
+      at = end + 1;
+      char* stop = nullptr;
+      const double v = std::strtod(word.c_str(), &stop);
+      if (word.empty() || *stop != '\0') continue;  // a name such as Vector or Sketch[Board]
+      if (!std::isfinite(v) || std::abs(v) > figurechecks::kLengthLimit) return false;
+    }
+  }
+  return true;
+}
+
 void WriteText(const fs::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
@@ -86,10 +121,16 @@ TDialogFuzzRun DialogFuzzImport(const std::uint8_t* data, std::size_t size) {
   };
   RunIdfImport(false, setup);
   run.HostCalls = std::move(host->Calls);
+  for (const auto& c : run.HostCalls)
+    if (TakesGeometry(c.Method) && !NumbersInRange(c)) run.AbsurdCalls.push_back(c.Text());
   return run;
 }
 
 int DialogFuzzOne(const std::uint8_t* data, std::size_t size) {
-  DialogFuzzImport(data, size);
+  const auto run = DialogFuzzImport(data, size);
+  if (!run.AbsurdCalls.empty()) {
+    std::fprintf(stderr, "absurd host call: %s\n", run.AbsurdCalls.front().c_str());
+    std::abort();
+  }
   return 0;
 }
