@@ -41,7 +41,8 @@ bool NumbersInRange(const recording::TCall& c) {
   for (const std::string& arg : c.Args) {
     const std::size_t colon = arg.find(':');
     std::string text = colon == std::string::npos ? arg : arg.substr(colon + 1);
-    if (!text.empty() && text.front() == '"') continue;
+    // Texts and objects named after the file ("Sketch[Place 1e999]") hold no geometry.
+    if (text.find_first_of("\"[") != std::string::npos) continue;
     for (char& ch : text)
       if (ch == '(' || ch == ')' || ch == ',') ch = ' ';
     for (std::size_t at = 0; at < text.size();) {
