@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the IDF reader's fuzzer with clang and libFuzzer and runs it for SECONDS (default 60).
 # "./fuzz.sh SECONDS model" runs the slower target instead: the board built and drilled in the
-# OpenCASCADE host. Findings land in fuzz-out/ (fuzz-out-model/); copy a fixed one into
-# fuzz/regressions/ so every test run replays it.
+# OpenCASCADE host; "./fuzz.sh SECONDS dialog" the whole import through the dialog against the
+# recording host. Findings land in fuzz-out/ (fuzz-out-model/, fuzz-out-dialog/); copy a fixed one
+# into fuzz/regressions/ so every test run replays it.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 seconds="${1:-60}"
@@ -10,6 +11,8 @@ target="${2:-reader}"
 bash tools/install-deps.sh --fuzz
 if [ "$target" = model ]; then
   build=build-fuzz-model out=fuzz-out-model exe=idf_model_fuzz occt=ON
+elif [ "$target" = dialog ]; then
+  build=build-fuzz out=fuzz-out-dialog exe=idf_dialog_fuzz occt=OFF
 else
   build=build-fuzz out=fuzz-out exe=idf_fuzz occt=OFF
 fi

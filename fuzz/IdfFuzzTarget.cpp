@@ -13,14 +13,15 @@ void PrepareFuzzFileSet(TIDFfile& F, const std::string& Board) {
   F.BoardStrings.SetText(Board);
 }
 
-int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
+TFuzzFilePair SplitFuzzInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
-  std::string board = input, library;
   const std::size_t cut = input.find(kFuzzLibrarySeparator);
-  if (cut != std::string::npos) {
-    board = input.substr(0, cut);
-    library = input.substr(cut + kFuzzLibrarySeparator.size());
-  }
+  if (cut == std::string::npos) return {input, {}};
+  return {input.substr(0, cut), input.substr(cut + kFuzzLibrarySeparator.size())};
+}
+
+int IdfFuzzOne(const std::uint8_t* data, std::size_t size) {
+  const auto [board, library] = SplitFuzzInput(data, size);
   TIDFfile f;
   PrepareFuzzFileSet(f, board);
   f.LibFile = TFilePath::Split(library.empty() ? std::string() : "/fuzz/board.emp");

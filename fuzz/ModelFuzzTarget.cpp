@@ -43,10 +43,8 @@ std::shared_ptr<ICVFace> TopFace(const std::shared_ptr<ICVPartSession>& part) {
 }  // namespace
 
 int ModelFuzzOne(const std::uint8_t* data, std::size_t size) {
-  const std::string input(reinterpret_cast<const char*>(data), size);
-  const std::string board = input.substr(0, input.find(kFuzzLibrarySeparator));
   TIDFfile f;
-  PrepareFuzzFileSet(f, board);
+  PrepareFuzzFileSet(f, SplitFuzzInput(data, size).Board);
   try {
     if (!f.PreFormatIdfData() || !f.LoadIdfData()) return 0;
   } catch (const EListIndexError&) {

@@ -6,17 +6,18 @@
 #include <map>
 
 namespace figurechecks {
-namespace {
 
-using TElement = TBoardOutlineObjectList::TElement;
-
-std::string Num(double v) {
+std::string NumberText(double v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.6g", v);
   return buf;
 }
 
 bool InRange(double v) { return std::isfinite(v) && std::abs(v) <= kLengthLimit; }
+
+namespace {
+
+using TElement = TBoardOutlineObjectList::TElement;
 
 // "DRILLED_HOLES line 12: hole at (1, 2) diameter 0.3 CM", the record as the user can find it.
 std::string Describe(const TOutlineObject& e, const std::string& listName, const std::string& unit) {
@@ -25,14 +26,14 @@ std::string Describe(const TOutlineObject& e, const std::string& listName, const
   switch (e.FElement) {
     case etHole:
     case etCircle:
-      return where + ": " + (e.FElement == etHole ? "hole" : "circle") + " at (" + Num(e.FXC) + ", " + Num(e.FYC) +
-             ") diameter " + Num(2 * e.FRad) + " " + unit;
+      return where + ": " + (e.FElement == etHole ? "hole" : "circle") + " at (" + NumberText(e.FXC) + ", " +
+             NumberText(e.FYC) + ") diameter " + NumberText(2 * e.FRad) + " " + unit;
     case etArc:
-      return where + ": arc from (" + Num(e.FX1) + ", " + Num(e.FY1) + ") to (" + Num(e.FX2) + ", " + Num(e.FY2) +
-             ") about (" + Num(e.FXC) + ", " + Num(e.FYC) + ") " + unit;
+      return where + ": arc from (" + NumberText(e.FX1) + ", " + NumberText(e.FY1) + ") to (" + NumberText(e.FX2) +
+             ", " + NumberText(e.FY2) + ") about (" + NumberText(e.FXC) + ", " + NumberText(e.FYC) + ") " + unit;
     default:
-      return where + ": " + (e.FElement == etLine ? "line" : "figure") + " from (" + Num(e.FX1) + ", " + Num(e.FY1) +
-             ") to (" + Num(e.FX2) + ", " + Num(e.FY2) + ") " + unit;
+      return where + ": " + (e.FElement == etLine ? "line" : "figure") + " from (" + NumberText(e.FX1) + ", " +
+             NumberText(e.FY1) + ") to (" + NumberText(e.FX2) + ", " + NumberText(e.FY2) + ") " + unit;
   }
 }
 

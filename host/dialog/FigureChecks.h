@@ -11,6 +11,10 @@ namespace figurechecks {
 
 // Lengths beyond this many centimetres (10 km) are taken as damaged input.
 constexpr double kLengthLimit = 1e6;
+// Finite and within kLengthLimit: a length, position or angle the kernel may be given.
+bool InRange(double V);
+// A number as the refusal messages print it ("1.5", "1e+307", "inf").
+std::string NumberText(double V);
 
 // The figures of List fit for a sketch, in order. A hole or circle with no size, or any figure
 // with a value out of range, is left out; a line or arc out of range takes its whole loop with

@@ -7,6 +7,7 @@
 #include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFileUtils.h"
 #include "host/CorvanePartUtils.h"
+#include "host/dialog/FigureChecks.h"
 #include "host/dialog/ValdrinIdfImportForm.h"
 
 using namespace CorvaneX_TLB;
@@ -101,6 +102,15 @@ void TCorvaneIdfImport::PlaceBoardOutlinePart(const TAssemblyPtr& AssySession) {
   UpDateCaption("");
 }
 
+std::string TCorvaneIdfImport::PlacementRefusal(const TIdfPartPlacementObject& P) const {
+  // Transforms built from these would carry them into the kernel and the assembly file.
+  if (!figurechecks::InRange(P.FX) || !figurechecks::InRange(P.FY)) return "position out of range";
+  if (!figurechecks::InRange(P.FRotation)) return "rotation out of range";
+  if (!P.FTop && !figurechecks::InRange(FBrdThickness))
+    return "board thickness " + figurechecks::NumberText(FBrdThickness) + " out of range";
+  return {};
+}
+
 void TCorvaneIdfImport::PlacePcbParts(const TAssemblyPtr& AssySession) {
   UpDateCaption("Placing Parts");
   FTimes.SetProgressTime(true);
@@ -111,7 +121,13 @@ void TCorvaneIdfImport::PlacePcbParts(const TAssemblyPtr& AssySession) {
   for (int i = 0; i < FPartPlaceList.Count(); ++i) {
     const TIdfPartPlacementObject& P = FPartPlaceList.GetPartRecord(i);
     const std::string file = P.FActualPart;
-    if (FileExists(file)) {
+    if (const std::string why = PlacementRefusal(P); !why.empty()) {
+      FImportIDF->ErrorLog.Add("Placement left out: PLACEMENT: " + P.FDes + " | " + P.FPackageName + " at (" +
+                               figurechecks::NumberText(P.FX) + ", " + figurechecks::NumberText(P.FY) + ") " +
+                               EnumName(FImportIDF->OutputUnits) + " rotation " +
+                               figurechecks::NumberText(P.FRotation) + " | " + why);
+      leftOut.push_back(P.FDes + " | " + P.FPackageName + " | " + why);
+    } else if (FileExists(file)) {
       try {
         if (PlacePartFromPartObject(AssySession, P)) {
           ++placed;

@@ -82,6 +82,9 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   // ---- assembly (ValdrinCreateAssembly.cpp) ----
   void PlaceBoardOutlinePart(const TAssemblyPtr& AssySession);
   void PlacePcbParts(const TAssemblyPtr& AssySession);
+  // Why a placement cannot be handed to the host (position, rotation or the board thickness of a
+  // bottom part not finite or absurd); empty when it can.
+  std::string PlacementRefusal(const TIdfPartPlacementObject& P) const;
   // Whether the library file has an outline section for the package.
   bool InLibrary(const std::string& aPackageName);
   TOccurrencePtr PlacePartFromPartObject(const TAssemblyPtr& aAssySession, const TIdfPartPlacementObject& aPartObject);

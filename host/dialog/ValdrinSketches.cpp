@@ -69,6 +69,15 @@ int TCorvaneIdfImport::AddOutlineToSketch(const TSketchPtr& Sketch, const TBoard
 }
 
 namespace {
+// A depth no board or part can have (a damaged thickness or height) would reach the modelling
+// kernel as it stands.
+bool DepthRefused(TIDFfile& Idf, double Depth, const std::string& Name) {
+  if (figurechecks::InRange(Depth)) return false;
+  Idf.ErrorLog.Add("Extrusion refused for : " + Name + " | depth " + figurechecks::NumberText(Depth) + " " +
+                   EnumName(Idf.OutputUnits) + " out of range");
+  return true;
+}
+
 // While a host extrusion runs, the host asks for the Stop button and Ctrl-C between its steps.
 class TStopPollScope {
  public:
@@ -122,6 +131,7 @@ void TCorvaneIdfImport::SketchAndCreateBoss(const TPartPtr& PartSession, const T
                                             double Thickness) {
   auto face = fu::GetTopOrBottomFaceFromBody(fBoardOutlineBody, Top);
   if (!face) return;
+  if (DepthRefused(*FImportIDF, Thickness, FeatureName)) return;
   auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, face, FeatureName + FSketchStr);
   if (!sketch) return;
   AddOutlineToSketch(sketch, List, true, true);
@@ -145,6 +155,7 @@ TCorvaneIdfImport::TExtrusionPtr TCorvaneIdfImport::CreateBaseExtrude(const TPar
   if (!features) return nullptr;
   auto plane = fu::GetXyPlane(design);
   if (!plane) return nullptr;
+  if (DepthRefused(*FImportIDF, List.fBodyHeight, ReportName.empty() ? FeatureName : ReportName)) return nullptr;
   auto sketch = PartSession->Get_Sketches()->AddSketch(nullptr, plane, FeatureName);
   if (!sketch) return nullptr;
   AddOutlineToSketch(sketch, List, ShowProgressBar, true);

@@ -106,3 +106,43 @@ TEST_F(ModelTest, AnOutlineThatGivesNoBoardIsAnError) {
   EXPECT_EQ(host->CountOf("AddExtrudedCutout"), 0);
   EXPECT_FALSE(Has(d->FImportIDF->VerifyLog, "Board Outline feature created"));
 }
+
+TEST_F(ModelTest, AbsurdDepthsAndPlacementsAreNamedAndNeverReachTheHost) {
+  const std::string library = std::string(kSampleLibrary) +
+                              ".ELECTRICAL\nBIG BIG MM 1e200\n0 0 0 0\n0 2 0 0\n0 2 2 0\n0 0 0 0\n.END_ELECTRICAL\n";
+  auto d = Show(BoardText(".PLACEMENT\n"
+                          "RES_0805 R0805 R1\n20 20 0 0 TOP PLACED\n"
+                          "RES_0805 R0805 R2\n1e200 20 0 0 TOP PLACED\n"
+                          "RES_0805 R0805 R3\n30 20 0 1e200 BOTTOM PLACED\n"
+                          "BIG BIG U1\n40 20 0 0 TOP PLACED\n"
+                          ".END_PLACEMENT\n"),
+                library);
+  host->Script.SaveLeavesFiles = true;
+  d->ImportButton.Click();
+  const auto& log = d->FImportIDF->ErrorLog;
+  EXPECT_TRUE(Has(log, "Extrusion refused for : BIG | depth 1e+199 CM out of range"));
+  EXPECT_TRUE(Has(log,
+                  "Placement left out: PLACEMENT: R2 | RES_0805 at (1e+199, 2) CM rotation 0 | position out of "
+                  "range"));
+  EXPECT_TRUE(Has(log,
+                  "Placement left out: PLACEMENT: R3 | RES_0805 at (3, 2) CM rotation 1e+200 | rotation out of "
+                  "range"));
+  // The board, R1 and U1 (its part is empty, but it is there) are placed; no depth or transform
+  // carries an absurd number.
+  EXPECT_EQ(host->CountOf("Add"), 3);
+  for (const auto& c : host->Calls)
+    for (const auto& a : c.Args) EXPECT_EQ(a.find("e+199"), std::string::npos) << c.Text();
+
+  // A board thickness as absurd: no board solid, and bottom parts are not placed by it.
+  auto thick = Show(
+      ".HEADER\nBOARD_FILE 3.0 \"Sample CAD\" 2026/01/01.12:00:00 1\nb MM\n.END_HEADER\n"
+      ".BOARD_OUTLINE ECAD\n1e200\n0 0 0 0\n0 100 0 0\n0 100 50 0\n0 0 0 0\n.END_BOARD_OUTLINE\n");
+  thick->CreatePcbPartNew(true);
+  EXPECT_EQ(host->CountOf("AddExtrudedBoss"), 0);
+  EXPECT_TRUE(Has(thick->FImportIDF->ErrorLog, "Extrusion refused for : BoardOutline | depth 1e+199 CM out of range"));
+  EXPECT_TRUE(Has(thick->FImportIDF->ErrorLog, "BOARD_OUTLINE: the board outline could not be extruded"));
+  TIdfPartPlacementObject bottom("C1", "C0603", "", 1, 1, 0, false);
+  EXPECT_EQ(thick->PlacementRefusal(bottom), "board thickness 1e+199 out of range");
+  bottom.FTop = true;
+  EXPECT_EQ(thick->PlacementRefusal(bottom), "");
+}

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <type_traits>
 
 namespace recording {
@@ -481,7 +482,11 @@ class RSessionPart : public virtual RObject, public ICVSession {
     Rec("Get_Name");
     return Name;
   }
-  void SaveAs(const CVVariant& folder, const std::string& name) override { Rec("SaveAs", {Var(folder), Str(name)}); }
+  void SaveAs(const CVVariant& folder, const std::string& name) override {
+    Rec("SaveAs", {Var(folder), Str(name)});
+    if (const auto* dir = std::get_if<std::string>(&folder); dir && Host->Script.SaveLeavesFiles)
+      std::ofstream(std::filesystem::path(*dir) / (name + Extension));
+  }
   void SaveAll(const std::string& folder) override { Rec("SaveAll", {Str(folder)}); }
   void Close(bool save) override { Rec("Close", {Bool(save)}); }
   std::shared_ptr<ICVGeometryFactory> Get_GeometryFactory() override {
@@ -489,6 +494,7 @@ class RSessionPart : public virtual RObject, public ICVSession {
                                       std::make_shared<RFactory>(Host, "GeometryFactory[" + Name + "]"));
   }
   std::string Name;
+  std::string Extension;
 };
 
 class RDesignPart : public virtual RObject, public ICVDesignSession {
@@ -536,7 +542,10 @@ class RPart : public RPartBase,
               public std::conditional_t<D, RDesignPart, RNothing<2>> {
  public:
   RPart(THostPtr h, const std::string& name) : RObject(std::move(h), "Part[" + name + "]") {
-    if constexpr (S) this->RSessionPart::Name = name;
+    if constexpr (S) {
+      this->RSessionPart::Name = name;
+      this->RSessionPart::Extension = ".CV_PRT";
+    }
     Init(name);
   }
 };
@@ -648,7 +657,10 @@ template <bool S>
 class RAssembly : public RAssemblyBase, public std::conditional_t<S, RSessionPart, RNothing<1>> {
  public:
   RAssembly(THostPtr h, const std::string& name) : RObject(h, "Assembly[" + name + "]") {
-    if constexpr (S) this->RSessionPart::Name = name;
+    if constexpr (S) {
+      this->RSessionPart::Name = name;
+      this->RSessionPart::Extension = ".CV_ASM";
+    }
     RootOcc = std::make_shared<ROccurrence>(h, "root:" + name, "", kIdentity);
   }
 };

@@ -52,6 +52,9 @@ struct TScript {
   int DisjointEnds = 0, OpenLoops = 0, OverLaps = 0, Intersections = 0, DegenerateFigures = 0;
   int BodyCount = 1;
   double BodyVolume = 1.0;  // what every body reports
+  // SaveAs leaves an empty file (name + ".CV_PRT" or ".CV_ASM") in its folder, for builds that
+  // go on only when the file they saved is there.
+  bool SaveLeavesFiles = false;
   // A board: the top face (+Z at z = 0) and the bottom face (-Z at z = -t) among its sides.
   std::vector<TScriptedFace> Faces = {
       {1, 0, 0, false, 0}, {0, 0, 1, false, 0}, {0, 0, 1, true, -0.16}, {0, 1, 0, false, 0}};

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -126,3 +129,18 @@ TEST_F(RecordingHostTest, InterfacesCanBeWithheld) {
 }
 
 }  // namespace
+
+TEST_F(RecordingHostTest, SavedFilesAreLeftOnlyWhenTheScriptAsks) {
+  TTempDir dir;
+  auto root = Connect();
+  auto part = std::dynamic_pointer_cast<ICVSession>(root->CreateEmptyPart("Board", false));
+  auto assembly = std::dynamic_pointer_cast<ICVSession>(root->CreateEmptyAssembly("Asm"));
+  part->SaveAs(dir.Path(), "Quiet");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "Quiet.CV_PRT"));
+  Host->Script.SaveLeavesFiles = true;
+  part->SaveAs(dir.Path(), "Board");
+  assembly->SaveAs(dir.Path(), "Asm");
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() + "Board.CV_PRT"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() + "Asm.CV_ASM"));
+  EXPECT_EQ(Host->CountOf("SaveAs"), 3);
+}
