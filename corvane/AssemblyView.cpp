@@ -1,9 +1,15 @@
 #include "corvane/AssemblyView.h"
 
+#include <AIS_ConnectedInteractive.hxx>
 #include <AIS_InteractiveContext.hxx>
+#include <AIS_Shape.hxx>
 #include <Aspect_DisplayConnection.hxx>
 #include <Aspect_NeutralWindow.hxx>
+#include <BRepBndLib.hxx>
+#include <BRepMesh_Context.hxx>
 #include <BRepMesh_IncrementalMesh.hxx>
+#include <BRep_Tool.hxx>
+#include <Bnd_Box.hxx>
 #include <Image_AlienPixMap.hxx>
 #include <OpenGl_Context.hxx>
 #include <OpenGl_FrameBuffer.hxx>
@@ -14,6 +20,7 @@
 #include <StdPrs_ToolTriangulatedShape.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
 #include <V3d_AmbientLight.hxx>
 #include <V3d_DirectionalLight.hxx>
 #include <V3d_View.hxx>
@@ -23,15 +30,22 @@
 #include <XCAFDoc_ShapeTool.hxx>
 #include <XCAFPrs_AISObject.hxx>
 #include <Xw_Window.hxx>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <vector>
+
+#include "corvane/StepFiles.h"
 
 namespace corvane {
 namespace {
 const Quantity_Color kBackgroundTop(0.93, 0.94, 0.96, Quantity_TOC_sRGB);
 const Quantity_Color kBackgroundBottom(0.78, 0.80, 0.84, Quantity_TOC_sRGB);
 const Quantity_Color kEdges(0.30, 0.30, 0.30, Quantity_TOC_sRGB);
+const Quantity_Color kNoColour(0.75, 0.75, 0.75, Quantity_TOC_sRGB);
+
+using TModel = std::vector<Handle(AIS_InteractiveObject)>;
 
 std::string Why(const Standard_Failure& e) {
   const char* m = e.GetMessageString();
@@ -52,8 +66,55 @@ class TForeignFrameBuffer : public OpenGl_FrameBuffer {
   }
 };
 
+bool AllFacesMeshed(const TopoDS_Shape& s) {
+  TopLoc_Location where;
+  for (TopExp_Explorer f(s, TopAbs_FACE); f.More(); f.Next())
+    if (BRep_Tool::Triangulation(TopoDS::Face(f.Current()), where).IsNull()) return false;
+  return true;
+}
+
+// Meshed as the view would mesh the shape, but without inner vertices and the surface
+// deflection check (planes need neither), faces in parallel, with the Delabella triangulation:
+// a board face with a thousand holes meshes several times faster. The check for wires whose
+// polygons cross costs as much again, and the polygons of disjoint round holes cannot cross (each
+// lies inside its circle); it runs only when a face could not be meshed without it.
+void Mesh(const TopoDS_Shape& s, double deflection, double angle) {
+  IMeshTools_Parameters mesh;
+  mesh.Deflection = deflection;
+  mesh.Angle = angle;
+  mesh.InternalVerticesMode = false;
+  mesh.ControlSurfaceDeflection = false;
+  mesh.InParallel = true;
+  for (bool heal : {false, true}) {
+    Handle(BRepMesh_Context) context = new BRepMesh_Context(IMeshTools_MeshAlgoType_Delabella);
+    if (!heal) context->SetModelHealer(nullptr);
+    BRepMesh_IncrementalMesh m;
+    m.SetShape(s);
+    m.ChangeParameters() = mesh;
+    m.Perform(context);
+    if (AllFacesMeshed(s)) return;
+  }
+}
+
+// Face edges in grey: without them a board's top and its parts' tops merge into flat patches.
+void DrawFaceEdges(const Handle(Prs3d_Drawer) & d) {
+  d->SetFaceBoundaryDraw(true);
+  d->SetFaceBoundaryAspect(new Prs3d_LineAspect(kEdges, Aspect_TOL_SOLID, 1.0));
+}
+
+// Takes the model out of the context. The parts that occurrences share are never displayed
+// themselves, so nothing else tells them that the context is gone.
+void RemoveModel(const Handle(AIS_InteractiveContext) & context, const TModel& model) {
+  if (context) context->RemoveAll(false);
+  for (const auto& m : model)
+    if (Handle(AIS_ConnectedInteractive) c = Handle(AIS_ConnectedInteractive)::DownCast(m); c && c->HasConnection())
+      c->ConnectedTo()->SetContext(nullptr);
+}
+
+bool HasFaces(const TopoDS_Shape& s) { return !s.IsNull() && TopExp_Explorer(s, TopAbs_FACE).More(); }
+
 // The free shapes of a STEP file as presentations with the file's colours and names.
-std::vector<Handle(XCAFPrs_AISObject)> ReadModel(const std::string& file) {
+TModel ReadModel(const std::string& file) {
   STEPCAFControl_Reader reader;
   reader.SetColorMode(true);
   reader.SetNameMode(true);
@@ -64,25 +125,60 @@ std::vector<Handle(XCAFPrs_AISObject)> ReadModel(const std::string& file) {
   Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
   TDF_LabelSequence roots;
   shapes->GetFreeShapes(roots);
-  std::vector<Handle(XCAFPrs_AISObject)> out;
+  TModel out;
   for (Standard_Integer i = 1; i <= roots.Length(); ++i) {
     const TopoDS_Shape s = XCAFDoc_ShapeTool::GetShape(roots.Value(i));
-    if (s.IsNull() || !TopExp_Explorer(s, TopAbs_FACE).More()) continue;
+    if (!HasFaces(s)) continue;
     Handle(XCAFPrs_AISObject) shown = new XCAFPrs_AISObject(roots.Value(i));
-    // Meshed here as the view would mesh it, but without inner vertices and the surface
-    // deflection check: a board face with a thousand holes meshes several times faster, and
-    // planes need neither.
-    IMeshTools_Parameters mesh;
-    mesh.Deflection = StdPrs_ToolTriangulatedShape::GetDeflection(s, shown->Attributes());
-    mesh.Angle = shown->Attributes()->DeviationAngle();
-    mesh.InternalVerticesMode = false;
-    mesh.ControlSurfaceDeflection = false;
-    mesh.InParallel = true;
-    BRepMesh_IncrementalMesh(s, mesh);
+    Mesh(s, StdPrs_ToolTriangulatedShape::GetDeflection(s, shown->Attributes()), shown->Attributes()->DeviationAngle());
+    DrawFaceEdges(shown->Attributes());
     out.push_back(shown);
   }
-  // A picture of nothing would pass for an assembly that is only far away.
-  if (out.empty()) throw EModelViewError("'" + file + "' holds no shape to show");
+  return out;
+}
+
+Quantity_Color ColourOf(int32_t c) {
+  return Quantity_Color((c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0, Quantity_TOC_sRGB);
+}
+
+// The shapes of an assembly this process wrote, as they are in memory: no parsing, and each
+// part meshed and presented once, its occurrences drawn as instances of that presentation.
+TModel ShowPlacements(const std::vector<TPlacedModel>& placements) {
+  // One deflection for the whole assembly, from the largest part (the board), as the view
+  // would take it from the assembly's extent.
+  Handle(Prs3d_Drawer) defaults = new Prs3d_Drawer();
+  double extent = 0;
+  std::map<const TModelFile*, bool> seen;
+  for (const auto& p : placements) {
+    if (!p.Model || !HasFaces(p.Model->Shape) || !seen.emplace(p.Model.get(), true).second) continue;
+    Bnd_Box box;
+    BRepBndLib::Add(p.Model->Shape, box, false);
+    if (!box.IsVoid()) extent = std::max(extent, std::sqrt(box.SquareExtent()));
+  }
+  if (seen.empty()) return {};
+  const double deflection = std::max(extent, 1e-6) * defaults->DeviationCoefficient() * 4;
+  for (const auto& [model, unused] : seen) Mesh(model->Shape, deflection, defaults->DeviationAngle());
+
+  // The presentation of a part in one colour, shared by its occurrences of that colour.
+  std::map<std::pair<const TModelFile*, int32_t>, Handle(AIS_Shape)> shared;
+  TModel out;
+  for (const auto& p : placements) {
+    if (!p.Model || !HasFaces(p.Model->Shape)) continue;
+    const int32_t colour = p.Color != -1 ? p.Color : p.Model->Color;
+    Handle(AIS_Shape)& part = shared[{p.Model.get(), colour}];
+    if (part.IsNull()) {
+      part = new AIS_Shape(p.Model->Shape);
+      // The material the file's presentations take, so that both show the same colours.
+      part->SetMaterial(Graphic3d_NameOfMaterial_Plastified);
+      part->SetColor(colour != -1 ? ColourOf(colour) : kNoColour);
+      // Meshed above; the presentation takes that mesh as it is.
+      part->Attributes()->SetAutoTriangulation(false);
+      DrawFaceEdges(part->Attributes());
+    }
+    Handle(AIS_ConnectedInteractive) occurrence = new AIS_ConnectedInteractive();
+    occurrence->Connect(part, p.Placement);
+    out.push_back(occurrence);
+  }
   return out;
 }
 
@@ -111,7 +207,7 @@ struct TViewer {
   Handle(V3d_Viewer) Viewer;
   Handle(AIS_InteractiveContext) Context;
   Handle(V3d_View) View;
-  std::vector<Handle(XCAFPrs_AISObject)> Model;
+  TModel Model;
   bool Shown = false;
 
   // foreignBuffer: drawing into a frame buffer owned by a widget toolkit.
@@ -139,12 +235,7 @@ struct TViewer {
   }
   void ShowModel() {
     if (Shown || !Context) return;
-    for (const auto& m : Model) {
-      // Face edges in grey: without them a board's top and its parts' tops merge into flat patches.
-      m->Attributes()->SetFaceBoundaryDraw(true);
-      m->Attributes()->SetFaceBoundaryAspect(new Prs3d_LineAspect(kEdges, Aspect_TOL_SOLID, 1.0));
-      Context->Display(m, AIS_Shaded, -1, false);
-    }
+    for (const auto& m : Model) Context->Display(m, AIS_Shaded, -1, false);
     View->SetProj(V3d_XposYnegZpos);
     View->FitAll(0.05, false);
     Shown = true;
@@ -159,8 +250,11 @@ TAssemblyView::~TAssemblyView() = default;
 
 void TAssemblyView::Load(const std::string& modelFile) {
   try {
-    auto model = ReadModel(modelFile);
-    if (f->Context) f->Context->RemoveAll(false);
+    const auto written = FindWrittenAssembly(modelFile);
+    auto model = written ? ShowPlacements(*written) : ReadModel(modelFile);
+    // A picture of nothing would pass for an assembly that is only far away.
+    if (model.empty()) throw EModelViewError("'" + modelFile + "' holds no shape to show");
+    RemoveModel(f->Context, f->Model);
     f->Model = std::move(model);
     f->Shown = false;
   } catch (const Standard_Failure& e) {
@@ -212,7 +306,7 @@ void TAssemblyView::Paint() {
 }
 
 void TAssemblyView::Release() {
-  if (f->Context) f->Context->RemoveAll(false);
+  RemoveModel(f->Context, f->Model);
   if (f->View) f->View->Remove();
   f->View.Nullify();
   f->Context.Nullify();
@@ -246,6 +340,11 @@ void TAssemblyView::Zoom(double factor) {
 void TAssemblyView::WritePicture(const std::string& pngFile, int width, int height) const {
   if (f->Model.empty()) throw EModelViewError("no model to draw");
   TViewer v;
+  // The model goes back out of this viewer however the picture ends.
+  struct TTakeBack {
+    TViewer& V;
+    ~TTakeBack() { RemoveModel(V.Context, V.Model); }
+  } takeBack{v};
   try {
     v.Model = f->Model;
     v.CreateViewer(false);
@@ -266,7 +365,7 @@ void TAssemblyView::WritePicture(const std::string& pngFile, int width, int heig
   } catch (const Standard_Failure& e) {
     throw EModelViewError("the 3D view failed: " + Why(e));
   }
-  v.Context->RemoveAll(false);
+  RemoveModel(v.Context, v.Model);
   v.View->Remove();
 }
 

@@ -733,6 +733,7 @@ class TAssemblySession : public TSessionBase, public ICVAssemblySession {
     for (auto& c : Root->Children) placed.push_back({c->Model, c->Placement, c->Color, c->Name});
     return WriteAssemblyFile(path, Name, placed);
   }
+  void Written(const std::string& temp, const std::string& target) override { MoveWrittenPart(temp, target); }
 };
 
 // ---------------------------------------------------------------- root and hook

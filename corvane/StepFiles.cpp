@@ -225,7 +225,8 @@ bool WrittenByUs(STEPCAFControl_Reader& r) {
 struct TWrittenPart {
   std::filesystem::file_time_type Time;
   uintmax_t Size = 0;
-  std::shared_ptr<const TModelFile> Model;
+  std::shared_ptr<const TModelFile> Model;  // null for an assembly
+  std::shared_ptr<const std::vector<TPlacedModel>> Assembly;
 };
 
 // Kept small: enough for the parts of one import.
@@ -248,9 +249,11 @@ std::string PathKey(const std::string& path) {
   return std::filesystem::weakly_canonical(std::filesystem::path(path), ec).string();
 }
 
-void RememberWritten(const std::string& path, std::shared_ptr<const TModelFile> part) {
+void RememberWritten(const std::string& path, std::shared_ptr<const TModelFile> part,
+                     std::shared_ptr<const std::vector<TPlacedModel>> assembly = nullptr) {
   std::error_code ec;
-  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec), std::move(part)};
+  TWrittenPart w{std::filesystem::last_write_time(path, ec), std::filesystem::file_size(path, ec), std::move(part),
+                 std::move(assembly)};
   if (ec) return;
   auto& all = Written();
   std::lock_guard g(all.Lock);
@@ -382,16 +385,31 @@ void AddMissingPCurves(const TopoDS_Shape& shape) {
   }
 }
 
-std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& path) {
-  auto& all = Written();
-  std::lock_guard g(all.Lock);
+namespace {
+// The remembered entry of a file while the file is unchanged.
+const TWrittenPart* FindWritten(TWrittenParts& all, const std::string& path) {
   auto it = all.Parts.find(PathKey(path));
   if (it == all.Parts.end()) return nullptr;
   std::error_code ec;
   auto time = std::filesystem::last_write_time(path, ec);
   auto size = std::filesystem::file_size(path, ec);
   if (ec || time != it->second.Time || size != it->second.Size) return nullptr;
-  return it->second.Model;
+  return &it->second;
+}
+}  // namespace
+
+std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& path) {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  const TWrittenPart* w = FindWritten(all, path);
+  return w ? w->Model : nullptr;
+}
+
+std::shared_ptr<const std::vector<TPlacedModel>> FindWrittenAssembly(const std::string& path) {
+  auto& all = Written();
+  std::lock_guard g(all.Lock);
+  const TWrittenPart* w = FindWritten(all, path);
+  return w ? w->Assembly : nullptr;
 }
 
 void ForgetWrittenParts() {
@@ -459,7 +477,10 @@ std::string WriteAssemblyFile(const std::string& path, const std::string& name,
           name, placements, [&f](std::string_view piece) { f.Write(piece); }, why);
       f.Close();
     }
-    if (written) return {};
+    if (written) {
+      RememberWritten(path, nullptr, std::make_shared<const std::vector<TPlacedModel>>(placements));
+      return {};
+    }
   }
   std::lock_guard g(ExchangeLock());
   TOpenDocument doc;
@@ -481,6 +502,7 @@ std::string WriteAssemblyFile(const std::string& path, const std::string& name,
   }
   st->UpdateAssemblies();
   Write(*doc, path);
+  RememberWritten(path, nullptr, std::make_shared<const std::vector<TPlacedModel>>(placements));
   return why;
 }
 

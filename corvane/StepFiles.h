@@ -45,7 +45,10 @@ void AddMissingPCurves(const TopoDS_Shape& Shape);
 // and size); placing a freshly made board then costs no parsing.
 std::shared_ptr<const TModelFile> FindWrittenPart(const std::string& Path);
 void ForgetWrittenParts();
-// A part file written under a temporary name and renamed keeps its remembered model.
+// The placements of an assembly file this process wrote, while the file is unchanged; the 3D
+// view then shows the shapes in memory instead of parsing them back. Null otherwise.
+std::shared_ptr<const std::vector<TPlacedModel>> FindWrittenAssembly(const std::string& Path);
+// A part or assembly file written under a temporary name and renamed keeps its remembered model.
 void MoveWrittenPart(const std::string& From, const std::string& To);
 
 // Writes every file through OpenCASCADE's translator instead of the host's own writer

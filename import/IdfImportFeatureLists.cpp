@@ -110,18 +110,8 @@ void TIdfImportFormV4_XE2::GetMiscFeatureOutlineLists(TOutlineLists& OutlineList
   UpDateCaption("");
 }
 
-void TIdfImportFormV4_XE2::GetPcbFeatureOutlineLists(TOutlineLists& OutlineLists) {
-  auto CopperHeight = [this]() -> double {
-    const std::string text = CopperThickness.Text();
-    if (text.empty()) return 0;
-    double value = 0;
-    if (TryStrToFloat(text, value)) return ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, value);
-    FImportIDF->ErrorLog.Add("Problem reading Copper Thickness");
-    return 0;
-  };
-  const bool any = DoPads.Checked || DoVias.Checked || DoTracks.Checked || DoOverlays.Checked ||
-                   DoOverlayText.Checked || DoPolygons.Checked;
-  if (!any || !FWeHaveSpecialOutlines) return;
+std::string TIdfImportFormV4_XE2::PcbFeatureKind(const TSection& Section) const {
+  if (!FWeHaveSpecialOutlines || Section.SectType != stOTHER_OUTLINE) return {};
   struct TKind {
     const char* Top;
     const char* Bottom;
@@ -137,24 +127,35 @@ void TIdfImportFormV4_XE2::GetPcbFeatureOutlineLists(TOutlineLists& OutlineLists
       {"VIAS", "VIAS", &DoVias, "ViasAlt"},
       {"TOPVIAS", "BOTTOMVIAS", &DoVias, "Vias"},
   };
+  const std::string name = UpperCase(Section.GeometryName);
+  for (const auto& k : kinds)
+    if (name == k.Top || name == k.Bottom) return k.Box->Checked ? k.Kind : "";
+  return {};
+}
+
+void TIdfImportFormV4_XE2::GetPcbFeatureOutlineLists(TOutlineLists& OutlineLists) {
+  auto CopperHeight = [this]() -> double {
+    const std::string text = CopperThickness.Text();
+    if (text.empty()) return 0;
+    double value = 0;
+    if (TryStrToFloat(text, value)) return ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, value);
+    FImportIDF->ErrorLog.Add("Problem reading Copper Thickness");
+    return 0;
+  };
+  const bool any = DoPads.Checked || DoVias.Checked || DoTracks.Checked || DoOverlays.Checked ||
+                   DoOverlayText.Checked || DoPolygons.Checked;
+  if (!any || !FWeHaveSpecialOutlines) return;
   for (TSection* section = FImportIDF->FindFirstSection(stOTHER_OUTLINE); section;
        section = FImportIDF->FindNextSection()) {
+    // The copper thickness is read, and a bad one reported, once per section.
+    const double height = CopperHeight();
+    const std::string kind = PcbFeatureKind(*section);
+    if (kind.empty()) continue;
     const bool isTop = section->LayerType == ltTOP;
     auto list = std::make_unique<TBoardOutlineObjectList>();
     FImportIDF->SectionToOutlineList(section, *list, 1.0);
-    list->fBodyHeight = CopperHeight();
+    list->fBodyHeight = height;
     list->DeleteLoopZero();
-    const std::string name = UpperCase(section->GeometryName);
-    std::string kind;
-    for (const auto& k : kinds)
-      if (name == k.Top || name == k.Bottom) {
-        if (k.Box->Checked) kind = k.Kind;
-        break;
-      }
-    if (kind.empty()) {
-      list->FreeListObjects();
-      continue;
-    }
     list->fColour = GetPrefixColour(kind == "Overlay" || kind == "OverlayText" ? "OVERLAY" : "COPPER");
     if (kind != "ViasAlt") {
       list->fListName = kind;

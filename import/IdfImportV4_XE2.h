@@ -192,6 +192,9 @@ class TIdfImportFormV4_XE2 : public controls::TForm {
   // ---- board feature outline lists (IdfImportFeatureLists.cpp) ----
   void GetMiscFeatureOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
   void GetPcbFeatureOutlineLists(std::vector<std::unique_ptr<TBoardOutlineObjectList>>& OutlineLists);
+  // The kind of PCB feature ("Pads", "ViasAlt", ...) the import makes of an other-outline section
+  // with the boxes as they are; empty when it makes none.
+  std::string PcbFeatureKind(const TSection& Section) const;
   std::string BuildIdfSectionFeatureNameWithIndex(const TSection& Section, int Index) const;
   static std::string BuildGenericIdfSectionAttributeNameWithIndex(const TSection& Section, int Index);
   static std::string BuildSpecialFeatureAttributeName(bool Top, const std::string& FeatureName);

@@ -17,6 +17,7 @@ namespace {
 constexpr double kMargin = 24;    // pixels around the board
 constexpr double kBarStrip = 36;  // pixels below it for the scale bar
 constexpr double kHatchGap = 7;   // pixels between hatch lines
+constexpr int kLeftOutAlpha = 140;
 
 struct TAreaStyle {
   QColor Colour;
@@ -222,10 +223,13 @@ void PaintBoardPreview(QPainter& p, const TBoardPreviewScene& scene, const QTran
   for (const auto& a : scene.Areas) {
     const TAreaStyle st = StyleOf(a.Kind);
     const auto loops = Mapped(a.Loops, t);
-    QPen pen(st.Colour, 1.2);
+    // What the import leaves out is only outlined, and fainter, as the holes it leaves are.
+    QColor colour = st.Colour;
+    if (!a.Imported) colour.setAlpha(kLeftOutAlpha);
+    QPen pen(colour, a.Imported ? 1.2 : 1.0);
     if (a.Layer == ltBOTTOM) pen.setStyle(Qt::DashLine);
     p.setBrush(Qt::NoBrush);
-    if (st.Hatched) {
+    if (st.Hatched && a.Imported) {
       p.setPen(QPen(st.Colour, 0.8));
       Hatch(p, loops, st.Angle);
       if (!std::isnan(st.CrossAngle)) Hatch(p, loops, st.CrossAngle);

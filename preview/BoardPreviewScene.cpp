@@ -126,7 +126,9 @@ TBoardPreviewScene BuildBoardPreviewScene(TIdfImportFormV4_XE2& d) {
       case stVIA_KEEPOUT:
       case stPLACE_KEEPOUT:
       case stPLACE_REGION:
-        scene.Areas.push_back({s->SectType, s->LayerType, s->GeometryName, SectionLoops(idf, *s)});
+        scene.Areas.push_back({s->SectType, s->LayerType, s->GeometryName, SectionLoops(idf, *s),
+                               s->SectType == stOTHER_OUTLINE ? !d.PcbFeatureKind(*s).empty()
+                                                              : d.DoMiscOutlineSectionCheck(s->SectType)});
         break;
       default: break;
     }

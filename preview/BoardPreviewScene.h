@@ -29,6 +29,8 @@ struct TPreviewArea {
   TLayerType Layer = ltNONE;
   std::string Name;
   std::vector<QPolygonF> Loops;
+  // The import makes a board feature of it under the current check boxes.
+  bool Imported = false;
 };
 
 struct TPreviewComponent {

@@ -170,6 +170,8 @@ TImportWindow::TImportWindow(TCorvaneIdfImport& form, QWidget* parent)
     pages[i]->setProperty("helpContext", sheet.HelpContext);
   }
   fPreview = new TPreviewPage(form);
+  fPreviewHelp.HelpContext = kPreviewHelpContext;
+  fModelHelp.HelpContext = kModelHelpContext;
   fPreview->setObjectName(QStringLiteral("PreviewPage"));
   fPages->addTab(fPreview, QStringLiteral("Preview"));
   // Every handler may change what the import takes; a build's own pushes leave the view be.
@@ -232,7 +234,8 @@ QWidget* TImportWindow::ImportPage() {
   showModel->setAutoDefault(false);
   showModel->setToolTip(QStringLiteral("The 3D view of the assembly the last build wrote"));
   showModel->setVisible(ModelViewAvailable());
-  connect(showModel, &QPushButton::clicked, this, [this] { ShowModelWindow(this, fForm.FLastAssemblyWritten); });
+  connect(showModel, &QPushButton::clicked, this,
+          [this] { ShowModelWindow(this, fForm.FLastAssemblyWritten, [this] { ShowHelpOf(fModelHelp); }); });
   b.AddPush([this, showModel] { showModel->setEnabled(!fBinder->Busy() && !fForm.FLastAssemblyWritten.empty()); });
   buttons->addWidget(showModel);
   buttons->addStretch();
@@ -513,7 +516,15 @@ void TImportWindow::PushProgress() {
 
 void TImportWindow::ShowHelpForFocus() {
   QWidget* focus = QApplication::focusWidget();
-  fForm.ActiveControl = fBinder->ControlOf(focus);
+  controls::TControl* c = fBinder->ControlOf(focus);
+  // The Preview page holds no control: the focus stays on the tab bar or where it was.
+  if (fPages->currentWidget() == fPreview && (!c || c == &fForm.PageControl1)) return ShowHelpOf(fPreviewHelp);
+  fForm.ActiveControl = c;
+  fBinder->Run([this] { fForm.FormHelpKey(); });
+}
+
+void TImportWindow::ShowHelpOf(controls::TControl& view) {
+  fForm.ActiveControl = &view;
   fBinder->Run([this] { fForm.FormHelpKey(); });
 }
 

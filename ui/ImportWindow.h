@@ -13,6 +13,10 @@ namespace ui {
 
 class TPreviewPage;
 
+// Help context numbers of the window's own views (the help set's context map).
+constexpr int kPreviewHelpContext = 2600;
+constexpr int kModelHelpContext = 2610;
+
 class TImportWindow : public QDialog {
  public:
   explicit TImportWindow(TCorvaneIdfImport& form, QWidget* parent = nullptr);
@@ -45,11 +49,16 @@ class TImportWindow : public QDialog {
   void PushProgress();
   void PushHeight();
   void ShowHelpForFocus();
+  // F1 or Help in one of the window's own views: its page of the help set.
+  void ShowHelpOf(controls::TControl& view);
 
   TCorvaneIdfImport& fForm;
   TBinder* fBinder;
   QTabWidget* fPages = nullptr;
   TPreviewPage* fPreview = nullptr;
+  // Stand-ins for the window's own views, which are no controls of the dialog, carrying their
+  // help context numbers.
+  controls::TControl fPreviewHelp{"PreviewPage"}, fModelHelp{"ModelWindow"};
   int fShownHeight = -1, fShownPage = -1;
   bool fHeightPending = false;
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -31,6 +32,10 @@ class TModelWindow : public QDialog {
     }
     connect(Add(buttons, "&Fit"), &QPushButton::clicked, fView, [this] { fView->Fit(); });
     buttons->addStretch();
+    connect(Add(buttons, "&Help"), &QPushButton::clicked, this, [this] { Help(); });
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::WindowShortcut);
+    connect(f1, &QShortcut::activated, this, [this] { Help(); });
     connect(Add(buttons, "&Close"), &QPushButton::clicked, this, &QDialog::close);
     auto* v = new QVBoxLayout(this);
     v->addWidget(fView, 1);
@@ -38,8 +43,12 @@ class TModelWindow : public QDialog {
     resize(900, 640);
   }
   TAssemblyViewWidget* View() const { return fView; }
+  std::function<void()> OnHelp;
 
  private:
+  void Help() {
+    if (OnHelp) OnHelp();
+  }
   QPushButton* Add(QHBoxLayout* row, const char* caption) {
     auto* b = new QPushButton(QString::fromLatin1(caption));
     b->setAutoDefault(false);
@@ -53,12 +62,13 @@ class TModelWindow : public QDialog {
 
 bool ModelViewAvailable() { return TAssemblyViewWidget::Available(); }
 
-void ShowModelWindow(QWidget* owner, const std::string& file) {
+void ShowModelWindow(QWidget* owner, const std::string& file, std::function<void()> help) {
   // Only this file makes children of that name.
   auto* w =
       static_cast<TModelWindow*>(owner->findChild<QDialog*>(QStringLiteral("ModelWindow"), Qt::FindDirectChildrenOnly));
   const bool fresh = !w;
   if (fresh) w = new TModelWindow(owner);
+  w->OnHelp = std::move(help);
   try {
     w->View()->Load(file);
   } catch (const std::exception& e) {
@@ -80,7 +90,7 @@ void ShowModelWindow(QWidget* owner, const std::string& file) {
 }
 #else
 bool ModelViewAvailable() { return false; }
-void ShowModelWindow(QWidget*, const std::string&) {}
+void ShowModelWindow(QWidget*, const std::string&, std::function<void()>) {}
 #endif
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #pragma once
 // The 3D view of an assembly the dialog wrote, in a window of its own with the standard views.
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -11,7 +12,7 @@ namespace ui {
 bool ModelViewAvailable();
 
 // Opens the model window over owner (or brings it back) showing the file as it is now; a file
-// the view cannot read is reported in a message box.
-void ShowModelWindow(QWidget* owner, const std::string& file);
+// the view cannot read is reported in a message box. help runs on its Help button and F1.
+void ShowModelWindow(QWidget* owner, const std::string& file, std::function<void()> help = {});
 
 }  // namespace ui

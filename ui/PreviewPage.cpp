@@ -10,7 +10,8 @@ namespace ui {
 
 namespace {
 const QString kHint = QStringLiteral(
-    "Wheel: zoom    Drag: pan    Double-click: whole board    Pointer on a part: designator, package, height");
+    "Wheel: zoom    Drag: pan    Double-click: whole board    Pointer on a part: designator, package, height    F1: "
+    "help");
 }  // namespace
 
 TPreviewPage::TPreviewPage(TIdfImportFormV4_XE2& form, QWidget* parent)

@@ -112,6 +112,40 @@ TEST_F(BoardPreview, TheHoleFilterAndThePartSelectionShow) {
   EXPECT_GT(Distance(At(image, 37.6, 14.3), Over(bottom, preview::kBoard)), 30);
 }
 
+// Keep-outs and outlines follow their check boxes as the import does: hatched while it makes a
+// feature of them, only outlined when it leaves them out.
+TEST_F(BoardPreview, KeepoutsTheImportLeavesOutAreNotHatched) {
+  Load(SamplesDir() + "sample.emn");
+  ASSERT_TRUE(d->ViaKeepoutCB.Enabled);
+  // Pixels off the board's colour inside the via keep-out at (42..48, 8..14), its edge left out.
+  auto marked = [this](const QImage& image) {
+    int n = 0;
+    for (double x = 43; x <= 47; x += 0.05)
+      for (double y = 9; y <= 13; y += 0.05) n += Distance(At(image, x, y), preview::kBoard) > 20;
+    return n;
+  };
+  auto area = [this](TSectionType kind, const std::string& name = "") {
+    for (const auto& a : scene.Areas)
+      if (a.Kind == kind && (name.empty() || a.Name == name)) return a;
+    throw std::runtime_error("no such area");
+  };
+  d->ViaKeepoutCB.Checked = true;
+  d->DoPads.Checked = true;
+  EXPECT_GT(marked(Paint()), 200);
+  EXPECT_TRUE(area(stVIA_KEEPOUT).Imported);
+  EXPECT_TRUE(area(stOTHER_OUTLINE, "TOPPADS").Imported);
+  EXPECT_FALSE(area(stOTHER_OUTLINE, "HEATSPREADER").Imported) << "no feature is made of it";
+
+  d->ViaKeepoutCB.Click();
+  d->DoPads.Click();
+  ASSERT_FALSE(d->ViaKeepoutCB.Checked);
+  EXPECT_EQ(marked(Paint()), 0);
+  EXPECT_FALSE(area(stVIA_KEEPOUT).Imported);
+  EXPECT_FALSE(area(stOTHER_OUTLINE, "TOPPADS").Imported);
+  // Still there: outlined, fainter.
+  EXPECT_EQ(area(stVIA_KEEPOUT).Loops.size(), 1u);
+}
+
 TEST_F(BoardPreview, TheSvgHoldsOneElementPerHole) {
   Load(SamplesDir() + "sample.emn");
   TTempDir out;

@@ -27,9 +27,10 @@ TShares SharesOf(const QImage& image) {
     for (int x = 0; x < image.width(); ++x) {
       const QColor c = image.pixelColor(x, y);
       const int r = c.red(), g = c.green(), b = c.blue();
-      if (g > r + 40 && g > b + 40)
+      if (g > r + 40 && g > b + 40) {
         s.Board += 1 / n;
-      else if (r > g + 80 && r > b + 80)
+        s.BoardGreen += g;
+      } else if (r > g + 80 && r > b + 80)
         s.Red += 1 / n;
       else if (std::max({r, g, b}) < 50)
         s.Black += 1 / n;
@@ -81,6 +82,24 @@ TEST_F(ModelView, BatchPictureShowsTheBoardAndItsComponentsInTheirColours) {
   EXPECT_GT(s.Red, 0.0005);
   EXPECT_GT(s.Black, 0.0005);
   EXPECT_GT(s.Board, 5 * (s.Red + s.Black));
+}
+
+// The view shows an assembly this process wrote from the shapes it holds; read back from the
+// file, as any other file is, the picture is the same.
+TEST_F(ModelView, TheShapesHeldAndTheFileReadBackGiveTheSamePicture) {
+  ASSERT_EQ(fBatchStatus, 0) << fBatchErr;
+  const std::string held = fDir->Path() + "held.png", read = fDir->Path() + "read.png";
+  corvane::WriteAssemblyPicture(Assembly(), held, 640, 480);
+  corvane::ForgetWrittenFiles();
+  corvane::WriteAssemblyPicture(Assembly(), read, 640, 480);
+  const TShares a = SharesOf(QImage(QString::fromStdString(held)));
+  const TShares b = SharesOf(QImage(QString::fromStdString(read)));
+  EXPECT_GT(a.Board, 0.10);
+  EXPECT_NEAR(a.Board, b.Board, 0.01);
+  EXPECT_NEAR(a.Red, b.Red, 0.2 * b.Red + 0.0005);
+  EXPECT_NEAR(a.Black, b.Black, 0.2 * b.Black + 0.0005);
+  EXPECT_NEAR(a.Background, b.Background, 0.01);
+  EXPECT_NEAR(a.BoardGreen, b.BoardGreen, 8);
 }
 
 TEST_F(ModelView, AnEmptyAssemblyIsAnErrorNotABlankPicture) {

@@ -85,6 +85,9 @@ int main(int argc, char** argv) {
       ui::THelpWindow::Instance().Open(d.FHelpFileName, "", d.HoleFilterCb.HelpContext);
       QApplication::processEvents();
       Save(&ui::THelpWindow::Instance(), out + QStringLiteral("/help_holefilter.png"));
+      ui::THelpWindow::Instance().Open(d.FHelpFileName, "", ui::kPreviewHelpContext);
+      QApplication::processEvents();
+      Save(&ui::THelpWindow::Instance(), out + QStringLiteral("/help_preview.png"));
       ui::THelpWindow::CloseIfOpen();
       // The window while a build runs (its first event), then the Status tab and message after it.
       auto* during = new QTimer(w);

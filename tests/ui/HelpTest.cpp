@@ -3,12 +3,14 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTextBrowser>
 
 #include "import/PartXref.h"
 #include "tests/ui/UiFixture.h"
 #include "ui/HelpWindow.h"
+#include "ui/PreviewPage.h"
 
 TEST_F(UiWindowTest, EveryHelpContextNumberOpensAnExistingAnchor) {
   const QString folder = QStringLiteral(IDF_HELP_SET "/");
@@ -17,6 +19,11 @@ TEST_F(UiWindowTest, EveryHelpContextNumberOpensAnExistingAnchor) {
   std::vector<const controls::TControl*> all(d->Controls().begin(), d->Controls().end());
   all.insert(all.end(), xref.Controls().begin(), xref.Controls().end());
   all.push_back(d.get());
+  // The window's own views.
+  controls::TControl preview, model;
+  preview.HelpContext = ui::kPreviewHelpContext;
+  model.HelpContext = ui::kModelHelpContext;
+  all.insert(all.end(), {&preview, &model});
   for (const controls::TControl* c : all) {
     if (c->HelpContext == 0) continue;
     auto it = map.find(c->HelpContext);
@@ -52,6 +59,17 @@ TEST_F(UiWindowTest, F1OpensTheFocusedControlsTopicAndHelpTheImportTopic) {
   ShowPage(d->ImportTabSheet);
   Widget<QPushButton>("HelpButton")->click();
   EXPECT_EQ(help.CurrentUrl().fileName().toStdString(), "Importing_IDF_files.html");
+  // The window's own Preview page, which holds no control, has its own page.
+  window->Pages()->setCurrentWidget(window->Preview());
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  window->Pages()->tabBar()->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return window->Pages()->tabBar()->hasFocus(); }));
+  QTest::keyClick(window->windowHandle(), Qt::Key_F1);
+  EXPECT_EQ(help.CurrentUrl().fileName().toStdString(), "tab_preview.html");
+  EXPECT_EQ(help.CurrentUrl().fragment().toStdString(), "preview");
+  EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("Show Model")));
+
   // Closing the dialog closes the help with it.
   d->FormClose();
   EXPECT_FALSE(help.isVisible());

@@ -49,9 +49,19 @@ TEST_F(UiWindowTest, PreviewShowsTheLoadedBoardAndFollowsHoleBoxesAndSelection) 
   window->Binder().Run([] {});
   EXPECT_EQ(pages->currentIndex(), previewTab);
 
+  auto viaKeepout = [](const TBoardPreviewScene& s) {
+    for (const auto& a : s.Areas)
+      if (a.Kind == stVIA_KEEPOUT) return a.Imported;
+    throw std::runtime_error("no via keep-out");
+  };
+  const bool keepoutBefore = viaKeepout(view->Scene());
+  EXPECT_EQ(keepoutBefore, d->ViaKeepoutCB.Checked);
+
   ShowPage(d->TabSheet3);
   ClickOn(Widget<QCheckBox>("PlatedMountingCB"));
   ASSERT_NE(d->PlatedMountingCB.Checked, cutBefore);
+  ClickOn(Widget<QCheckBox>("ViaKeepoutCB"));
+  ASSERT_NE(d->ViaKeepoutCB.Checked, keepoutBefore);
   ShowPage(d->FilterTab);
   ClickOn(Widget<QRadioButton>("DesignatorRadioButton"));
   auto* designators = Widget<QListWidget>("SelectedDesignatorsCheckListBox");
@@ -65,6 +75,7 @@ TEST_F(UiWindowTest, PreviewShowsTheLoadedBoardAndFollowsHoleBoxesAndSelection) 
   ASSERT_NE(mounting, nullptr);
   EXPECT_NE(mounting->Cut, cutBefore);
   EXPECT_EQ(HoleAt(scene, 4.0, 4.0)->Cut, otherCut);  // the non-plated one stays
+  EXPECT_NE(viaKeepout(scene), keepoutBefore);
   EXPECT_TRUE(scene.HasSelection);
   EXPECT_TRUE(Part(scene, "U1")->Selected);
   EXPECT_FALSE(Part(scene, "R1")->Selected);
