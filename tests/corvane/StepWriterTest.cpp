@@ -29,7 +29,7 @@ int UnchainedLoops(const std::string& path) {
   auto ref = [&](std::string_view p) { return d.Find(TStepData::Refs(p).at(0)); };
   int bad = 0;
   for (const auto& e : d.Entities()) {
-    if (e.Type != "EDGE_LOOP") continue;
+    if (e.Type() != "EDGE_LOOP") continue;
     std::vector<std::pair<int, int>> ends;  // start and end vertex of each oriented edge
     for (int oe : TStepData::Refs(TStepData::Params(e).at(1))) {
       auto p = TStepData::Params(*d.Find(oe));
