@@ -84,24 +84,6 @@ TEST_F(ModelView, BatchPictureShowsTheBoardAndItsComponentsInTheirColours) {
   EXPECT_GT(s.Board, 5 * (s.Red + s.Black));
 }
 
-// The view shows an assembly this process wrote from the shapes it holds; read back from the
-// file, as any other file is, the picture is the same.
-TEST_F(ModelView, TheShapesHeldAndTheFileReadBackGiveTheSamePicture) {
-  ASSERT_EQ(fBatchStatus, 0) << fBatchErr;
-  const std::string held = fDir->Path() + "held.png", read = fDir->Path() + "read.png";
-  corvane::WriteAssemblyPicture(Assembly(), held, 640, 480);
-  corvane::ForgetWrittenFiles();
-  corvane::WriteAssemblyPicture(Assembly(), read, 640, 480);
-  const TShares a = SharesOf(QImage(QString::fromStdString(held)));
-  const TShares b = SharesOf(QImage(QString::fromStdString(read)));
-  EXPECT_GT(a.Board, 0.10);
-  EXPECT_NEAR(a.Board, b.Board, 0.01);
-  EXPECT_NEAR(a.Red, b.Red, 0.2 * b.Red + 0.0005);
-  EXPECT_NEAR(a.Black, b.Black, 0.2 * b.Black + 0.0005);
-  EXPECT_NEAR(a.Background, b.Background, 0.01);
-  EXPECT_NEAR(a.BoardGreen, b.BoardGreen, 8);
-}
-
 TEST_F(ModelView, AnEmptyAssemblyIsAnErrorNotABlankPicture) {
   auto hook = corvane::CreateCorvaneServer();
   auto root = std::dynamic_pointer_cast<CorvaneX_TLB::ICVRoot>(hook->Get_Root());
@@ -140,4 +122,22 @@ TEST_F(ModelView, WidgetDrawsTheAssemblyInQtsFrameBuffer) {
   const TShares below = SharesOf(w->grabFramebuffer());
   EXPECT_GT(below.Board, 0.10);
   delete w;  // releases the viewer inside its own context
+}
+
+// The view shows an assembly this process wrote from the shapes it holds; read back from the
+// file, as any other file is, the picture is the same. Last: it makes the process forget them.
+TEST_F(ModelView, TheShapesHeldAndTheFileReadBackGiveTheSamePicture) {
+  ASSERT_EQ(fBatchStatus, 0) << fBatchErr;
+  const std::string held = fDir->Path() + "held.png", read = fDir->Path() + "read.png";
+  corvane::WriteAssemblyPicture(Assembly(), held, 640, 480);
+  corvane::ForgetWrittenFiles();
+  corvane::WriteAssemblyPicture(Assembly(), read, 640, 480);
+  const TShares a = SharesOf(QImage(QString::fromStdString(held)));
+  const TShares b = SharesOf(QImage(QString::fromStdString(read)));
+  EXPECT_GT(a.Board, 0.10);
+  EXPECT_NEAR(a.Board, b.Board, 0.01);
+  EXPECT_NEAR(a.Red, b.Red, 0.2 * b.Red + 0.0005);
+  EXPECT_NEAR(a.Black, b.Black, 0.2 * b.Black + 0.0005);
+  EXPECT_NEAR(a.Background, b.Background, 0.01);
+  EXPECT_NEAR(a.BoardGreen, b.BoardGreen, 8);
 }
