@@ -5,6 +5,8 @@
 #include "tests/corvane/HostFixture.h"
 
 #include <fstream>
+#include <map>
+#include <regex>
 #include <sstream>
 
 namespace hosttest {
@@ -22,20 +24,33 @@ bool WrittenByOwnWriter(const std::string& path) {
 }
 
 // Loops whose edges do not each start where the one before ended; readers warn and reorder.
+// The writer puts one entity on a line.
 int UnchainedLoops(const std::string& path) {
-  corvane::TStepData d;
-  if (!d.Parse(FileText(path))) return -1;
-  using corvane::TStepData;
-  auto ref = [&](std::string_view p) { return d.Find(TStepData::Refs(p).at(0)); };
+  struct TEntity {
+    std::string Type, Args;
+    std::vector<int> Refs;
+  };
+  std::map<int, TEntity> entities;
+  std::ifstream in(path);
+  const std::regex entity(R"(^#(\d+)=([A-Z_]+)\((.*)\);$)"), ref(R"(#(\d+))");
+  for (std::string line; std::getline(in, line);) {
+    std::smatch m;
+    if (!std::regex_match(line, m, entity)) continue;
+    TEntity& e = entities[std::stoi(m[1])];
+    e.Type = m[2];
+    e.Args = m[3];
+    for (std::sregex_iterator r(e.Args.begin(), e.Args.end(), ref), end; r != end; ++r)
+      e.Refs.push_back(std::stoi((*r)[1]));
+  }
   int bad = 0;
-  for (const auto& e : d.Entities()) {
-    if (e.Type != "EDGE_LOOP") continue;
+  for (const auto& [id, loop] : entities) {
+    if (loop.Type != "EDGE_LOOP") continue;
     std::vector<std::pair<int, int>> ends;  // start and end vertex of each oriented edge
-    for (int oe : TStepData::Refs(TStepData::Params(e).at(1))) {
-      auto p = TStepData::Params(*d.Find(oe));
-      auto c = TStepData::Params(*ref(p.at(3)));
-      int v0 = TStepData::Refs(c.at(1)).at(0), v1 = TStepData::Refs(c.at(2)).at(0);
-      ends.push_back(p.at(4) == ".T." ? std::pair{v0, v1} : std::pair{v1, v0});
+    for (int oe : loop.Refs) {
+      const TEntity& oriented = entities[oe];
+      const std::vector<int>& edge = entities[oriented.Refs.at(0)].Refs;
+      const bool forward = oriented.Args.size() >= 3 && oriented.Args.substr(oriented.Args.size() - 3) == ".T.";
+      ends.push_back(forward ? std::pair{edge.at(0), edge.at(1)} : std::pair{edge.at(1), edge.at(0)});
     }
     for (size_t i = 0; i < ends.size(); ++i)
       if (ends[i].second != ends[(i + 1) % ends.size()].first) {
