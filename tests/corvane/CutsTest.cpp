@@ -192,5 +192,25 @@ TEST_F(CutsTest, AStopRequestEndsALongCut) {
   EXPECT_NEAR(Volume(part), 58 * 0.16, 1e-9);
 }
 
+// Each list after the first takes the caps the one before made; the board must come out as if
+// all had been cut at once: every hole, the bites out of its edge, one valid solid.
+TEST_F(CutsTest, HoleListsOneAfterAnotherKeepEveryHoleAndTheReshapedEdge) {
+  auto part = Board(10, 5.8, 0.16);
+  double removed = 0;
+  for (int list = 0; list < 4; ++list) {
+    SCOPED_TRACE(list);
+    std::vector<std::array<double, 3>> holes;
+    for (int i = 0; i < 30; ++i) holes.push_back({0.5 + i * 0.3, 0.6 + list * 1.2, 0.1});
+    holes.push_back({1.0 + list * 2.0, 0, 0.2});  // a bite out of the lower edge
+    ASSERT_FALSE(HasError(CutCircles(part, holes)));
+    EXPECT_TRUE(corvane::LastCutWasFast(part));
+    removed += 30 * kPi * 0.01 + kPi * 0.04 / 2;
+    EXPECT_NEAR(Volume(part), (58 - removed) * 0.16, 1e-9);
+  }
+  EXPECT_TRUE(corvane::BodyIsValid(part));
+  auto facts = readback::ReadPart(Save(part, "Lists", ".CV_PRT"));
+  EXPECT_NEAR(facts.Volume, Volume(part) * 1000, 1e-6 * facts.Volume);
+}
+
 }  // namespace
 }  // namespace hosttest
