@@ -495,6 +495,36 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   const gp_Pln base(S.Frame);
   BRep_Builder bb;
 
+  // The group's disc union as a face on the base plane, islands left out; null when it does not
+  // trace as one outline.
+  auto groupFace = [&](int root, const std::vector<int>& idx) {
+    std::unordered_map<int, int> local;
+    std::vector<TCircle> circles;
+    for (int i : idx) {
+      local[i] = static_cast<int>(circles.size());
+      circles.push_back(c[i]);
+    }
+    std::vector<std::pair<int, int>> lp;
+    for (auto [a, b] : groupPairs[root]) lp.emplace_back(local[a], local[b]);
+    std::vector<TUnionLoop> traced;
+    TopoDS_Face none;
+    if (!TraceCircleUnion(circles, lp, traced) ||
+        std::count_if(traced.begin(), traced.end(), [](auto& l) { return l.SignedArea > 0; }) != 1)
+      return none;
+    TopoDS_Wire ow;
+    for (auto& l : traced)
+      if (l.SignedArea > 0) ow = UnionWire(S.Frame, circles, l);
+    if (ow.IsNull()) return none;
+    BRepBuilderAPI_MakeFace mf(base, ow, true);
+    for (auto& l : traced) {
+      if (l.SignedArea > 0) continue;
+      TopoDS_Wire iw = UnionWire(S.Frame, circles, l);
+      if (iw.IsNull()) return none;
+      mf.Add(Oriented(iw, S.Frame, S.Frame.Direction(), false));
+    }
+    return mf.IsDone() ? mf.Face() : none;
+  };
+
   // Holes over the outline: the region inside it less those holes, worked out in the plane,
   // gives the new outer wire and its walls.
   TopoDS_Wire outerBottom, outerTop, newOuterBottom, newOuterTop;
@@ -517,8 +547,21 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
       BRepBuilderAPI_MakeFace mf(base, Oriented(outerBottom, S.Frame, S.Frame.Direction(), true), true);
       TopTools_ListOfShape args, tools;
       args.Append(mf.Face());
-      for (int i : over)
-        tools.Append(BRepBuilderAPI_MakeFace(base, MakeCircleWire(S.Frame, c[i].C, c[i].R, true), true).Face());
+      // A group that traces cleanly goes in as one face of exact arcs: overlapping discs would
+      // make the boolean intersect every pair of them.
+      std::unordered_map<int, std::vector<int>> overGroups;
+      for (int i : over) overGroups[groups.Find(i)].push_back(i);
+      for (auto& [root, idx] : overGroups) {
+        if (idx.size() > 1) {
+          TopoDS_Face f = groupFace(root, idx);
+          if (!f.IsNull()) {
+            tools.Append(f);
+            continue;
+          }
+        }
+        for (int i : idx)
+          tools.Append(BRepBuilderAPI_MakeFace(base, MakeCircleWire(S.Frame, c[i].C, c[i].R, true), true).Face());
+      }
       BRepAlgoAPI_Cut cut;
       cut.SetArguments(args);
       cut.SetTools(tools);
