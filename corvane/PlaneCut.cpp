@@ -5,6 +5,7 @@
 #include "corvane/SolidsDetail.h"
 
 #include <BRepAdaptor_Curve.hxx>
+#include <BRepAdaptor_Surface.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
@@ -157,6 +158,29 @@ bool PrismSides(const TopoDS_Face& f, const gp_Vec& ext, TPrismSides& out) {
       out.Sides.push_back(face);
   }
   return !out.Sides.empty() && !out.Bottom.IsNull() && !out.Top.IsNull();
+}
+
+// The walls of a wire swept along Ext, with the wire and its copy at the far end; cheaper than
+// the prism of a face, but the walls face whichever way the sweep makes them.
+bool SweptWalls(const TopoDS_Wire& w, const gp_Vec& ext, TPrismSides& out) {
+  BRepPrimAPI_MakePrism mp(w, ext, false, false);
+  if (!mp.IsDone() || mp.FirstShape().ShapeType() != TopAbs_WIRE || mp.LastShape().ShapeType() != TopAbs_WIRE)
+    return false;
+  out.Bottom = TopoDS::Wire(mp.FirstShape());
+  out.Top = TopoDS::Wire(mp.LastShape());
+  for (TopExp_Explorer ex(mp.Shape(), TopAbs_FACE); ex.More(); ex.Next())
+    out.Sides.push_back(TopoDS::Face(ex.Current()));
+  return !out.Sides.empty();
+}
+
+// A point of the face and its normal as the face is oriented.
+std::pair<gp_Pnt, gp_Vec> FacingAt(const TopoDS_Face& f) {
+  BRepAdaptor_Surface s(f);
+  gp_Pnt p;
+  gp_Vec du, dv;
+  s.D1((s.FirstUParameter() + s.LastUParameter()) / 2, (s.FirstVParameter() + s.LastVParameter()) / 2, p, du, dv);
+  gp_Vec n = du.Crossed(dv);
+  return {p, f.Orientation() == TopAbs_REVERSED ? -n : n};
 }
 
 // The faces of the walls that run along the wire from the cap.
@@ -515,6 +539,36 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   const gp_Pln base(S.Frame);
   BRep_Builder bb;
 
+  // The group's disc union as a face on the base plane, islands left out; null when it does not
+  // trace as one outline.
+  auto groupFace = [&](int root, const std::vector<int>& idx) {
+    std::unordered_map<int, int> local;
+    std::vector<TCircle> circles;
+    for (int i : idx) {
+      local[i] = static_cast<int>(circles.size());
+      circles.push_back(c[i]);
+    }
+    std::vector<std::pair<int, int>> lp;
+    for (auto [a, b] : groupPairs[root]) lp.emplace_back(local[a], local[b]);
+    std::vector<TUnionLoop> traced;
+    TopoDS_Face none;
+    if (!TraceCircleUnion(circles, lp, traced) ||
+        std::count_if(traced.begin(), traced.end(), [](auto& l) { return l.SignedArea > 0; }) != 1)
+      return none;
+    TopoDS_Wire ow;
+    for (auto& l : traced)
+      if (l.SignedArea > 0) ow = UnionWire(S.Frame, circles, l);
+    if (ow.IsNull()) return none;
+    BRepBuilderAPI_MakeFace mf(base, ow, true);
+    for (auto& l : traced) {
+      if (l.SignedArea > 0) continue;
+      TopoDS_Wire iw = UnionWire(S.Frame, circles, l);
+      if (iw.IsNull()) return none;
+      mf.Add(Oriented(iw, S.Frame, S.Frame.Direction(), false));
+    }
+    return mf.IsDone() ? mf.Face() : none;
+  };
+
   // Holes over the outline: the region inside it less those holes, worked out in the plane,
   // gives the new outer wire and its walls.
   TopoDS_Wire outerBottom, outerTop, newOuterBottom, newOuterTop;
@@ -537,8 +591,21 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
       BRepBuilderAPI_MakeFace mf(base, Oriented(outerBottom, S.Frame, S.Frame.Direction(), true), true);
       TopTools_ListOfShape args, tools;
       args.Append(mf.Face());
-      for (int i : over)
-        tools.Append(BRepBuilderAPI_MakeFace(base, MakeCircleWire(S.Frame, c[i].C, c[i].R, true), true).Face());
+      // A group that traces cleanly goes in as one face of exact arcs: overlapping discs would
+      // make the boolean intersect every pair of them.
+      std::unordered_map<int, std::vector<int>> overGroups;
+      for (int i : over) overGroups[groups.Find(i)].push_back(i);
+      for (auto& [root, idx] : overGroups) {
+        if (idx.size() > 1) {
+          TopoDS_Face f = groupFace(root, idx);
+          if (!f.IsNull()) {
+            tools.Append(f);
+            continue;
+          }
+        }
+        for (int i : idx)
+          tools.Append(BRepBuilderAPI_MakeFace(base, MakeCircleWire(S.Frame, c[i].C, c[i].R, true), true).Face());
+      }
       BRepAlgoAPI_Cut cut;
       cut.SetArguments(args);
       cut.SetTools(tools);
@@ -697,16 +764,37 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   // Groups of overlapping holes: one wire of exact arcs round each, with its prism's sides.
   // Whether the prisms' end wires run counter-clockwise about the frame's normal; the same for
   // every prism, so found once.
-  int bottomCcw = -1, topCcw = -1;
+  int prismBottomCcw = -1, prismTopCcw = -1, sweptBottomCcw = -1, sweptTopCcw = -1;
+  int sweep = 0;  // 0 not known yet, -1 not to be used, 1 walls face as the prism's, 2 reversed
   for (size_t k = 0; k < unions.size(); ++k) {
     if (k % 256 == 255 && stop()) return error = "the cut was stopped", true;
     const TOpening& o = unions[k];
     TopoDS_Wire w = UnionWire(S.Frame, o.Circles, o.Loop);
     if (w.IsNull()) return error = "a hole group's outline cannot be built", true;
-    BRepBuilderAPI_MakeFace mf(base, w, true);
     TPrismSides sides;
-    if (!mf.IsDone() || !PrismSides(mf.Face(), S.Extrusion, sides))
-      return error = "a hole group's wall cannot be built", true;
+    // The first group's prism tells which way the swept walls face; the others are swept.
+    bool swept = sweep > 0 && SweptWalls(w, S.Extrusion, sides);
+    if (!swept) {
+      BRepBuilderAPI_MakeFace mf(base, w, true);
+      sides = {};
+      if (!mf.IsDone() || !PrismSides(mf.Face(), S.Extrusion, sides))
+        return error = "a hole group's wall cannot be built", true;
+      TPrismSides trial;
+      if (sweep == 0) {
+        sweep = -1;
+        if (SweptWalls(w, S.Extrusion, trial) && trial.Sides.size() == sides.Sides.size()) {
+          auto [p0, n0] = FacingAt(sides.Sides[0]);
+          auto [p1, n1] = FacingAt(trial.Sides[0]);
+          if (p0.Distance(p1) <= Precision::Confusion()) sweep = n0.Dot(n1) > 0 ? 1 : 2;
+          sweptBottomCcw = LoopOfWire(trial.Bottom, S.Frame).SignedArea > 0;
+          sweptTopCcw = LoopOfWire(trial.Top, S.Frame).SignedArea > 0;
+        }
+      }
+    } else if (sweep == 2) {
+      for (auto& f : sides.Sides) f.Reverse();
+    }
+    int& bottomCcw = swept ? sweptBottomCcw : prismBottomCcw;
+    int& topCcw = swept ? sweptTopCcw : prismTopCcw;
     if (bottomCcw < 0) bottomCcw = LoopOfWire(sides.Bottom, S.Frame).SignedArea > 0;
     if (topCcw < 0) topCcw = LoopOfWire(sides.Top, S.Frame).SignedArea > 0;
     // Inner wires run clockwise about their cap's normal.
