@@ -11,6 +11,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace preview {
 namespace {
@@ -349,6 +353,14 @@ void EnsureGuiApplication() {
   if (QGuiApplication::instance()) return;
   // Pictures need no window: without a platform chosen, the offscreen one serves everywhere.
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Outside a desktop session Qt falls back to this folder itself, but warns on every batch run.
+  if (!std::getenv("XDG_RUNTIME_DIR")) {
+    const std::string dir = "/tmp/runtime-" + std::to_string(::getuid());
+    struct stat st {};
+    ::mkdir(dir.c_str(), 0700);  // an existing one is checked below as Qt would
+    if (::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700)
+      ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+  }
   static int argc = 1;
   static char name[] = "corvane-idf";
   static char* argv[] = {name, nullptr};
