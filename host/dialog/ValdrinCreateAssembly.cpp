@@ -64,16 +64,15 @@ void TCorvaneIdfImport::CreateAssembly() {
     if (!folder.empty() && folder.back() == '/') folder.pop_back();
     UpDateCaption("Saving temp. Assembly : " + name);
     session->SaveAll(folder);
-    CorvaneFileUtils::ReportSaveNote(session, FAssemblyFilename, &FImportIDF->VerifyLog);
   } else {
     UpDateCaption("Saving Assembly: " + name);
     session->SaveAs(CVVariant(ExtractFileDir(FAssemblyFilename)), name);
-    CorvaneFileUtils::ReportSaveNote(session, FAssemblyFilename, &FImportIDF->VerifyLog);
     if (FileExists(FAssemblyFilename)) {
       FFilesWritten.push_back(FAssemblyFilename);
       FLastAssemblyWritten = FAssemblyFilename;
     }
   }
+  CorvaneFileUtils::ReportSaveNote(session, FAssemblyFilename, &FImportIDF->VerifyLog);
   ProgressStep();
   ProgressReset();
   FTimes.SetProgressTime(false);
