@@ -26,4 +26,8 @@ set(IDF_OCCT_LIBRARIES
   TKXDESTEP TKXCAF TKSTEP TKSTEPBase TKXSBase TKLCAF TKCAF TKBO TKBool TKPrim TKTopAlgo
   TKShHealing TKGeomAlgo TKBRep TKGeomBase TKG3d TKG2d TKMath TKernel
   CACHE INTERNAL "")
+# The program links only these; the rest come with the modules that need them.
+set(IDF_OCCT_MODELLING_LIBRARIES
+  TKBO TKPrim TKTopAlgo TKShHealing TKGeomAlgo TKBRep TKGeomBase TKG3d TKG2d TKMath TKernel
+  CACHE INTERNAL "")
 set(IDF_OCCT_INCLUDE_DIR "${OpenCASCADE_INCLUDE_DIR}" CACHE INTERNAL "")
