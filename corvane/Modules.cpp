@@ -13,18 +13,19 @@ using CorvaneX_TLB::ECVHostError;
 
 std::vector<std::string> ModuleFolders() {
   std::vector<std::string> folders;
-  auto add = [&](const std::filesystem::path& folder) {
-    if (folder.empty()) return;
-    const std::string f = folder.lexically_normal().string();
+  // Of a file, named as it may be ("./corvane-idf"): its folder, normalised so that each is tried once.
+  auto add = [&](const std::filesystem::path& file) {
+    const std::string f = file.lexically_normal().parent_path().string();
+    if (f.empty()) return;
     if (std::find(folders.begin(), folders.end(), f) == folders.end()) folders.push_back(f);
   };
   std::error_code ec;
-  add(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path());
+  add(std::filesystem::read_symlink("/proc/self/exe", ec));
   Dl_info info{};
   if (dladdr(reinterpret_cast<void*>(&ModuleFolders), &info) && info.dli_fname && *info.dli_fname)
-    add(std::filesystem::absolute(info.dli_fname, ec).parent_path());
+    add(std::filesystem::absolute(info.dli_fname, ec));
 #ifdef CORVANE_MODULE_BUILD_DIR
-  add(CORVANE_MODULE_BUILD_DIR);
+  add(std::filesystem::path(CORVANE_MODULE_BUILD_DIR) / "");
 #endif
   return folders;
 }
