@@ -46,7 +46,8 @@ void* ModuleEntry(const std::string& file, const char* entry) {
     std::string where;
     if (path.empty())
       for (const std::string& folder : folders) where += (where.empty() ? " (looked in " : ", ") + folder;
-    throw ECVHostError("Cannot load " + file + ": " + dlerror() + (where.empty() ? "" : where + ")"));
+    const char* why = dlerror();
+    throw ECVHostError("Cannot load " + file + ": " + (why ? why : "not found") + (where.empty() ? "" : where + ")"));
   }
   dlerror();
   void* found = dlsym(handle, entry);
