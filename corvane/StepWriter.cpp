@@ -744,7 +744,7 @@ bool WriteStepAssemblyText(const std::string& name, const std::vector<TPlacedMod
       } else {
         auto data = model.Step ? model.Step : sources.Entities ? sources.Entities(model) : nullptr;
         if (!data) {
-          why = "the file of " + model.Name + " was not kept as text";
+          why = "the file of " + model.Name + (model.File ? " cannot be read" : " was not kept as text");
           return false;
         }
         std::string reason;

@@ -217,6 +217,80 @@ TEST_F(StepWriterTest, AssemblyNamesColoursAndPlacesEachInstance) {
   }
 }
 
+// The board's file goes into the assembly as it stands while it is as written; changed, it is
+// parsed again, and gone, the assembly is made from the shapes in memory. All three read back
+// alike.
+TEST_F(StepWriterTest, AssemblyCopiesTheBoardFileOnlyWhileItIsAsWritten) {
+  auto board = MixedBoard("PCB");
+  auto boardFile = Save(board, "PCB", ".CV_PRT");
+  auto chip = NewPart("SOT23");
+  auto s = chip->Get_Sketches()->AddSketch(nullptr, XyPlane(chip), "Outline");
+  s->Get_Figures()->AddRectangle(0, 0, 0.3, 0.15);
+  ASSERT_FALSE(HasError(Boss(chip, s, 0.1, false)));
+  chip->Set_Color(0x202020);
+  auto chipFile = Save(chip, "SOT23", ".CV_PRT");
+  auto assy = Root->CreateEmptyAssembly("Assy");
+  auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
+  auto occs = assy->Get_RootOccurrence()->Get_Occurrences();
+  occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(1, 2, 0))->Set_Name("Q1");
+  auto b = occs->Add(boardFile, factory->CreateTranslationTransformByXYZ(0, 0, 0));
+  b->Set_Name("PCB");
+  b->Set_Color(0x00FF00);
+  auto q2 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(4, 3, -0.16));
+  q2->ApplyTransform(
+      factory->CreateRotationTransform(factory->CreateVector(1, 0, 0), factory->CreatePoint(0, 3, -0.16), kPi));
+  q2->Set_Name("Q2");
+  q2->Set_Color(0x0000FF);
+
+  auto dataOf = [](const std::string& text) {
+    size_t from = text.find("\nDATA;\n") + 7;
+    return text.substr(from, text.rfind("ENDSEC;") - from);
+  };
+  const std::string boardData = dataOf(FileText(boardFile));
+  auto saved = [&](const std::string& name, bool copied) {
+    auto file = Save(assy, name, ".CV_ASM");
+    const std::string text = FileText(file);
+    EXPECT_EQ(dataOf(text).compare(0, boardData.size(), boardData) == 0, copied) << name;
+    // The reader skips text it cannot make sense of; the exchange format's rules are stricter.
+    EXPECT_TRUE(corvane::TStepData().Parse(text)) << name;
+    return readback::ReadAssembly(file);
+  };
+  auto copied = saved("Copied", true);
+  ASSERT_EQ(copied.Components.size(), 3u);
+  EXPECT_EQ(copied.DistinctParts, 2);
+  EXPECT_EQ(copied.Components[1].Name, "PCB");
+  EXPECT_EQ(copied.Components[1].PartName, "PCB");
+  EXPECT_EQ(copied.Components[1].Color, 0x00FF00);
+  EXPECT_EQ(copied.Components[2].Color, 0x0000FF);
+  const double volume = board->Get_Bodies()->Get_Item(0)->Get_Volume() * 1000;
+  EXPECT_NEAR(copied.Components[1].Volume, volume, 1e-6 * volume);
+  ExpectSameBox(copied.Components[2].Box, {40, 28.5, -2.6, 43, 30, -1.6});  // turned under the board
+
+  // Another header moves the data section within the file: copying the bytes recorded at
+  // writing would cut entities apart.
+  std::string text = FileText(boardFile);
+  text.replace(text.find("FILE_NAME('PCB'"), 15, "FILE_NAME('PCB, edited elsewhere'");
+  std::ofstream(boardFile, std::ios::binary) << text;
+  auto reparsed = saved("Reparsed", false);
+  fs::remove(boardFile);
+  auto session = std::dynamic_pointer_cast<ICVSession>(assy);
+  auto rebuilt = saved("Rebuilt", false);
+  EXPECT_NE(session->Get_SaveNote().find("the file of PCB cannot be read"), std::string::npos)
+      << session->Get_SaveNote();
+  for (auto* other : {&reparsed, &rebuilt}) {
+    ASSERT_EQ(other->Components.size(), 3u);
+    EXPECT_EQ(other->DistinctParts, 2);
+    for (size_t i = 0; i < 3; ++i) {
+      SCOPED_TRACE(copied.Components[i].Name);
+      EXPECT_EQ(other->Components[i].Name, copied.Components[i].Name);
+      EXPECT_EQ(other->Components[i].PartName, copied.Components[i].PartName);
+      EXPECT_EQ(other->Components[i].Color, copied.Components[i].Color);
+      EXPECT_NEAR(other->Components[i].Volume, copied.Components[i].Volume, 1e-6 * copied.Components[i].Volume);
+      ExpectSameBox(other->Components[i].Box, copied.Components[i].Box);
+    }
+  }
+}
+
 TEST_F(StepWriterTest, LibraryPartsInInchesAndMillimetresLandAtTheirSize) {
   const double r = 2;
   for (const char* unit : {"IN", "MM"}) {
