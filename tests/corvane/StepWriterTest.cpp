@@ -83,6 +83,33 @@ class StepWriterTest : public HostTest {
     part->Set_Color(0x1F7F3F);
     return part;
   }
+
+  // A component's file: a block over the rectangle, High cm high, in its colour.
+  std::string SavedChip(const std::string& name, double x0, double y0, double x1, double y1, double high,
+                        int32_t color) {
+    auto chip = NewPart(name);
+    auto s = chip->Get_Sketches()->AddSketch(nullptr, XyPlane(chip), "Outline");
+    s->Get_Figures()->AddRectangle(x0, y0, x1, y1);
+    EXPECT_FALSE(HasError(Boss(chip, s, high, false)));
+    chip->Set_Color(color);
+    return Save(chip, name, ".CV_PRT");
+  }
+
+  // An occurrence moved to (x, y, z); Flipped then turns it upside down about the X-parallel
+  // line through (0, y, z), as a bottom component.
+  static std::shared_ptr<ICVOccurrence> Place(const std::shared_ptr<ICVAssemblySession>& assy, const std::string& file,
+                                              const std::string& name, double x, double y, double z,
+                                              bool flipped = false, int32_t color = -1) {
+    auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
+    auto occ =
+        assy->Get_RootOccurrence()->Get_Occurrences()->Add(file, factory->CreateTranslationTransformByXYZ(x, y, z));
+    if (flipped)
+      occ->ApplyTransform(
+          factory->CreateRotationTransform(factory->CreateVector(1, 0, 0), factory->CreatePoint(0, y, z), kPi));
+    occ->Set_Name(name);
+    if (color != -1) occ->Set_Color(color);
+    return occ;
+  }
 };
 
 TEST_F(StepWriterTest, PartReadsBackAsTheSolidThatWasWritten) {
@@ -173,29 +200,15 @@ TEST_F(StepWriterTest, ReversedHoleWallsAreCaughtByTheOracle) {
 TEST_F(StepWriterTest, AssemblyNamesColoursAndPlacesEachInstance) {
   auto board = MixedBoard("PCB_Board");
   auto boardFile = Save(board, "PCB_Board", ".CV_PRT");
-  auto chip = NewPart("SOIC8");
-  auto s = chip->Get_Sketches()->AddSketch(nullptr, XyPlane(chip), "Outline");
-  s->Get_Figures()->AddRectangle(-0.25, -0.2, 0.25, 0.2);
-  ASSERT_FALSE(HasError(Boss(chip, s, 0.15, false)));
-  chip->Set_Color(0x808080);
-  auto chipFile = Save(chip, "SOIC8", ".CV_PRT");
+  auto chipFile = SavedChip("SOIC8", -0.25, -0.2, 0.25, 0.2, 0.15, 0x808080);
 
   for (bool translator : {false, true}) {
     SCOPED_TRACE(translator ? "translator" : "own writer");
     corvane::UseTranslatorForWriting(translator);
     auto assy = Root->CreateEmptyAssembly("Assy");
-    auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
-    auto occs = assy->Get_RootOccurrence()->Get_Occurrences();
-    auto b = occs->Add(boardFile, factory->CreateTranslationTransformByXYZ(0, 0, 0));
-    b->Set_Name("PCB_Board");
-    b->Set_Color(0x00FF00);
-    auto u8 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(3, 4, 0));
-    u8->Set_Name("U8");
-    u8->Set_Color(0x0000FF);
-    auto u9 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(6, 1, -0.16));
-    u9->ApplyTransform(
-        factory->CreateRotationTransform(factory->CreateVector(1, 0, 0), factory->CreatePoint(0, 1, -0.16), kPi));
-    u9->Set_Name("U9 'bottom'");
+    Place(assy, boardFile, "PCB_Board", 0, 0, 0, false, 0x00FF00);
+    Place(assy, chipFile, "U8", 3, 4, 0, false, 0x0000FF);
+    Place(assy, chipFile, "U9 'bottom'", 6, 1, -0.16, true);
     auto file = Save(assy, "Assy", ".CV_ASM");
     EXPECT_EQ(WrittenByOwnWriter(file), !translator);
 
@@ -223,24 +236,11 @@ TEST_F(StepWriterTest, AssemblyNamesColoursAndPlacesEachInstance) {
 TEST_F(StepWriterTest, AssemblyCopiesTheBoardFileOnlyWhileItIsAsWritten) {
   auto board = MixedBoard("PCB");
   auto boardFile = Save(board, "PCB", ".CV_PRT");
-  auto chip = NewPart("SOT23");
-  auto s = chip->Get_Sketches()->AddSketch(nullptr, XyPlane(chip), "Outline");
-  s->Get_Figures()->AddRectangle(0, 0, 0.3, 0.15);
-  ASSERT_FALSE(HasError(Boss(chip, s, 0.1, false)));
-  chip->Set_Color(0x202020);
-  auto chipFile = Save(chip, "SOT23", ".CV_PRT");
+  auto chipFile = SavedChip("SOT23", 0, 0, 0.3, 0.15, 0.1, 0x202020);
   auto assy = Root->CreateEmptyAssembly("Assy");
-  auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
-  auto occs = assy->Get_RootOccurrence()->Get_Occurrences();
-  occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(1, 2, 0))->Set_Name("Q1");
-  auto b = occs->Add(boardFile, factory->CreateTranslationTransformByXYZ(0, 0, 0));
-  b->Set_Name("PCB");
-  b->Set_Color(0x00FF00);
-  auto q2 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(4, 3, -0.16));
-  q2->ApplyTransform(
-      factory->CreateRotationTransform(factory->CreateVector(1, 0, 0), factory->CreatePoint(0, 3, -0.16), kPi));
-  q2->Set_Name("Q2");
-  q2->Set_Color(0x0000FF);
+  Place(assy, chipFile, "Q1", 1, 2, 0);
+  Place(assy, boardFile, "PCB", 0, 0, 0, false, 0x00FF00);
+  Place(assy, chipFile, "Q2", 4, 3, -0.16, true, 0x0000FF);
 
   auto dataOf = [](const std::string& text) {
     size_t from = text.find("\nDATA;\n") + 7;
