@@ -182,14 +182,15 @@ class TTextFile {
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) break;
       if (n < 0) Fail(errno);
-      if (n == 0) Fail(EIO);  // the file got shorter since it was checked
+      if (n == 0) Shortened();
       size -= static_cast<size_t>(n);
     }
     std::vector<char> buf(std::min(size, size_t(1) << 22));
     while (size > 0) {
       const ssize_t n = ::pread(from, buf.data(), std::min(size, buf.size()), offset);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) Fail(n < 0 ? errno : EIO);
+      if (n == 0) Shortened();
+      if (n < 0) Fail(errno);
       Write({buf.data(), static_cast<size_t>(n)});
       offset += n;
       size -= static_cast<size_t>(n);
@@ -207,6 +208,11 @@ class TTextFile {
     FFd = -1;
     errno = err;
     throw ECVHostError("Cannot write " + FPath + ": " + std::strerror(err));
+  }
+  // The copied file got shorter after it was checked: no fault of the disk.
+  [[noreturn]] void Shortened() {
+    errno = 0;
+    throw ECVHostError("Cannot write " + FPath + ": a part file it copies changed meanwhile");
   }
   std::string FPath;
   int FFd;
