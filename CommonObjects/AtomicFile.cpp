@@ -98,3 +98,24 @@ void WriteFileAtomically(const std::string& Target, std::string_view Data) {
   f.Write(Data);
   f.Commit();
 }
+
+void CopyFileAtomically(const std::string& Source, const std::string& Target) {
+  struct TInput {
+    int Fd;
+    ~TInput() {
+      if (Fd >= 0) close(Fd);
+    }
+  } in{open(Source.c_str(), O_RDONLY | O_CLOEXEC)};
+  auto readFailed = [&] { return EAtomicFileError("Cannot read " + Source + ": " + std::strerror(errno)); };
+  if (in.Fd < 0) throw readFailed();
+  TAtomicFile out(Target);
+  std::vector<char> buf(size_t(1) << 22);
+  for (;;) {
+    const ssize_t n = read(in.Fd, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw readFailed();
+    if (n == 0) break;
+    out.Write({buf.data(), static_cast<size_t>(n)});
+  }
+  out.Commit();
+}

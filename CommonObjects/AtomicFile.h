@@ -40,3 +40,7 @@ class TAtomicFile {
 
 // The whole of Data as the new contents of Target.
 void WriteFileAtomically(const std::string& Target, std::string_view Data);
+// The contents of the file Source as the new contents of Target, read in pieces: a file of
+// hundreds of megabytes is never held whole. Throws EAtomicFileError ("Cannot read SOURCE: ..."
+// when Source fails).
+void CopyFileAtomically(const std::string& Source, const std::string& Target);

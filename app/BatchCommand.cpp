@@ -533,10 +533,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
                                      d.FAssemblyFilename) != d.FFilesWritten.end();
       try {
         if (!written) throw EAtomicFileError("no assembly was written");
-        std::ifstream in(d.FAssemblyFilename, std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.good() && !in.eof()) throw EAtomicFileError("Cannot read " + d.FAssemblyFilename);
-        WriteFileAtomically(o.StepFile, text);
+        CopyFileAtomically(d.FAssemblyFilename, o.StepFile);
         stepWritten = true;
       } catch (const EAtomicFileError& e) {
         err << "corvane-idf batch: --step " << o.StepFile << ": " << e.what() << "\n";

@@ -20,11 +20,14 @@
 #include <Standard_Version.hxx>
 #include <gp_Pln.hxx>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <unordered_map>
 
 namespace corvane {
 namespace {
@@ -48,27 +51,44 @@ int ItemIndex(const CVVariant& index, size_t count, const char* what) {
 struct THostState {
   bool Terminated = false;
   struct TCached {
-    fs::file_time_type Time;
-    uintmax_t Size = 0;
+    int64_t Time = 0;  // modification, nanoseconds
+    off_t Size = -1;
     std::shared_ptr<const TModelFile> Model;
   };
   std::map<std::string, TCached> Files;
+  // Each path as it was given, with the file it named then and that file's full path: a board
+  // places thousands of occurrences of a few files, and resolving a path costs a look at each
+  // of its folders.
+  struct TNamed {
+    std::string Key;
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+  };
+  std::unordered_map<std::string, TNamed> Named;
 
   void Check() const {
     if (Terminated) Fail("The Corvane host has been terminated");
   }
   std::shared_ptr<const TModelFile> Load(const std::string& path) {
-    std::error_code ec;
-    fs::path p = fs::weakly_canonical(fs::path(path), ec);
-    if (ec || !fs::is_regular_file(p)) Fail("File not found: " + path);
-    auto time = fs::last_write_time(p, ec);
-    auto size = fs::file_size(p, ec);
-    auto& c = Files[p.string()];
-    if (!c.Model || c.Time != time || c.Size != size) {
-      c.Model = FindWrittenPart(p.string());
-      if (!c.Model) c.Model = ReadModelFile(p.string());
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) Fail("File not found: " + path);
+    TNamed& named = Named[path];
+    if (named.Key.empty() || named.Dev != st.st_dev || named.Ino != st.st_ino) {
+      std::error_code ec;
+      fs::path p = fs::weakly_canonical(fs::path(path), ec);
+      if (ec) {
+        Named.erase(path);
+        Fail("File not found: " + path);
+      }
+      named = {p.string(), st.st_dev, st.st_ino};
+    }
+    const int64_t time = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    auto& c = Files[named.Key];
+    if (!c.Model || c.Time != time || c.Size != st.st_size) {
+      c.Model = FindWrittenPart(named.Key);
+      if (!c.Model) c.Model = ReadModelFile(named.Key);
       c.Time = time;
-      c.Size = size;
+      c.Size = st.st_size;
     }
     return c.Model;
   }
@@ -757,6 +777,7 @@ class TRoot : public ICVRoot {
   void Terminate() override {
     Host->Terminated = true;
     Host->Files.clear();
+    Host->Named.clear();
   }
   THost Host;
 };

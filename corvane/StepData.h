@@ -53,6 +53,16 @@ struct TEmbeddedPart {
   int SolidContext = 0;
 };
 
+// A file this host wrote, as an assembly can copy it without parsing: its data section (the
+// bytes from DataBegin to DataEnd) numbers its entities from 1 to Last, and its application
+// context serves the assembly as well.
+struct TStepLayout {
+  uint64_t DataBegin = 0, DataEnd = 0;
+  int Last = 0;
+  int AppContext = 0;
+  TEmbeddedPart Part;
+};
+
 // Copies the entities of a single-product file (a part or an assembly) into Out with new
 // numbers; its application context and protocol become AppContext and the one of Out.
 // False (with Why) when the file's product structure is not one root product with one

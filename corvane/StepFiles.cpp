@@ -20,11 +20,14 @@
 #include <gp_Pnt2d.hxx>
 #include <gp_Vec2d.hxx>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -32,12 +35,32 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <sstream>
 
 namespace corvane {
+
+// One version of a file: each atomic save makes a new file, so the inode tells versions of
+// the same size and time apart.
+struct TFileStamp {
+  dev_t Dev = 0;
+  ino_t Ino = 0;
+  off_t Size = -1;
+  int64_t Time = 0;  // modification, nanoseconds
+  bool operator==(const TFileStamp&) const = default;
+};
+
+struct TWrittenFile {
+  std::string Path;  // follows the rename of the save; read and changed under the written-parts lock
+  TFileStamp Stamp;
+  TStepLayout Layout;
+};
+
 namespace {
 
 using CorvaneX_TLB::ECVHostError;
+
+TFileStamp StampOf(const struct stat& st) {
+  return {st.st_dev, st.st_ino, st.st_size, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
 
 std::atomic<bool> gTranslator{false};
 
@@ -45,41 +68,66 @@ std::atomic<bool> gTranslator{false};
 // as the failing call set it, so that the caller can name the system's reason.
 class TTextFile {
  public:
-  explicit TTextFile(std::string path) : FPath(std::move(path)), F(std::fopen(FPath.c_str(), "wb")) {
-    if (!F) throw ECVHostError("Cannot write " + FPath + ": " + std::strerror(errno));
+  explicit TTextFile(std::string path)
+      : FPath(std::move(path)), FFd(::open(FPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
+    if (FFd < 0) throw ECVHostError("Cannot write " + FPath + ": " + std::strerror(errno));
   }
   ~TTextFile() {
-    if (F) std::fclose(F);
+    if (FFd >= 0) ::close(FFd);
   }
   TTextFile(const TTextFile&) = delete;
   TTextFile& operator=(const TTextFile&) = delete;
+  // The writers hand over pieces of a megabyte: no buffer of its own.
   void Write(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), F) != text.size()) Fail(errno);
+    while (!text.empty()) {
+      const ssize_t n = ::write(FFd, text.data(), text.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) Fail(n < 0 ? errno : EIO);
+      text.remove_prefix(static_cast<size_t>(n));
+    }
+  }
+  // Appends Size bytes of the file From at Offset; the kernel copies them where it can.
+  void Copy(int from, off_t offset, size_t size) {
+    while (size > 0) {
+      const ssize_t n = ::copy_file_range(from, &offset, FFd, nullptr, size, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) break;
+      if (n < 0) Fail(errno);
+      if (n == 0) Shortened();
+      size -= static_cast<size_t>(n);
+    }
+    std::vector<char> buf(std::min(size, size_t(1) << 22));
+    while (size > 0) {
+      const ssize_t n = ::pread(from, buf.data(), std::min(size, buf.size()), offset);
+      if (n < 0 && errno == EINTR) continue;
+      if (n == 0) Shortened();
+      if (n < 0) Fail(errno);
+      Write({buf.data(), static_cast<size_t>(n)});
+      offset += n;
+      size -= static_cast<size_t>(n);
+    }
   }
   void Close() {
-    const bool ok = std::fflush(F) == 0;
-    const int err = errno;
-    std::fclose(F);
-    F = nullptr;
-    if (!ok) Fail(err);
+    const int fd = FFd;
+    FFd = -1;
+    if (::close(fd) != 0) Fail(errno);
   }
 
  private:
   [[noreturn]] void Fail(int err) {
-    if (F) std::fclose(F);
-    F = nullptr;
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
     errno = err;
     throw ECVHostError("Cannot write " + FPath + ": " + std::strerror(err));
   }
+  // The copied file got shorter after it was checked: no fault of the disk.
+  [[noreturn]] void Shortened() {
+    errno = 0;
+    throw ECVHostError("Cannot write " + FPath + ": a part file it copies changed meanwhile");
+  }
   std::string FPath;
-  std::FILE* F;
+  int FFd;
 };
-
-void WriteText(const std::string& path, const std::string& text) {
-  TTextFile f(path);
-  f.Write(text);
-  f.Close();
-}
 
 std::shared_ptr<const TStepData> ParseStep(std::string text) {
   auto d = std::make_shared<TStepData>();
@@ -88,10 +136,12 @@ std::shared_ptr<const TStepData> ParseStep(std::string text) {
 }
 
 std::shared_ptr<const TStepData> ParseStepFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return ParseStep(std::move(s).str());
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return nullptr;
+  std::string text(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+  in.seekg(0);
+  if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) return nullptr;
+  return ParseStep(std::move(text));
 }
 
 struct TWrittenPart {
@@ -299,6 +349,7 @@ void MoveWrittenPart(const std::string& from, const std::string& to) {
   auto it = all.Parts.find(PathKey(from));
   if (it == all.Parts.end()) return;
   TWrittenPart w = std::move(it->second);
+  if (w.Model && w.Model->File) w.Model->File->Path = to;
   std::erase(all.Order, it->first);
   all.Parts.erase(it);
   const std::string key = PathKey(to);
@@ -307,12 +358,27 @@ void MoveWrittenPart(const std::string& from, const std::string& to) {
 
 std::string WritePartFile(const std::string& path, const TModelFile& part) {
   auto written = std::make_shared<TModelFile>(part);
-  std::string text, why;
-  if (!gTranslator && WriteStepPartText(part, text, why)) {
-    WriteText(path, text);
-    written->Step = ParseStep(std::move(text));
-    RememberWritten(path, written);
-    return {};
+  std::string why;
+  if (!gTranslator) {
+    // The text goes out as it is made and is not kept: an assembly copies it from the file.
+    auto file = std::make_shared<TWrittenFile>();
+    bool ok;
+    {
+      TTextFile f(path);
+      ok = WriteStepPartText(
+          part, [&f](std::string_view piece) { f.Write(piece); }, file->Layout, why);
+      f.Close();
+    }
+    if (ok) {
+      struct stat st {};
+      if (::stat(path.c_str(), &st) == 0) {
+        file->Path = path;
+        file->Stamp = StampOf(st);
+        written->File = std::move(file);
+      }
+      RememberWritten(path, written);
+      return {};
+    }
   }
   Exchange().WritePart(path, part);
   written->Step = ParseStepFile(path);
@@ -320,16 +386,82 @@ std::string WritePartFile(const std::string& path, const TModelFile& part) {
   return why;
 }
 
+namespace {
+
+std::string CurrentPath(const TWrittenFile& file) {
+  std::lock_guard g(Written().Lock);
+  return file.Path;
+}
+
+// The largest of the placed parts whose file this process wrote and is still as written, open
+// for copying its data section; none when no such file is left.
+class TFirstPart {
+ public:
+  explicit TFirstPart(const std::vector<TPlacedModel>& placements) {
+    std::vector<const TModelFile*> written;
+    for (auto& p : placements)
+      if (p.Model->File && std::find(written.begin(), written.end(), p.Model.get()) == written.end())
+        written.push_back(p.Model.get());
+    auto size = [](const TModelFile* m) { return m->File->Layout.DataEnd - m->File->Layout.DataBegin; };
+    std::stable_sort(written.begin(), written.end(), [&](auto* a, auto* b) { return size(a) > size(b); });
+    for (const TModelFile* m : written)
+      if (Open(*m->File)) {
+        Model = m;
+        break;
+      }
+  }
+  ~TFirstPart() {
+    if (Fd >= 0) ::close(Fd);
+  }
+  TFirstPart(const TFirstPart&) = delete;
+  TFirstPart& operator=(const TFirstPart&) = delete;
+
+  const TModelFile* Model = nullptr;
+  int Fd = -1;
+
+ private:
+  bool Open(const TWrittenFile& file) {
+    Fd = ::open(CurrentPath(file).c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    const TStepLayout& l = file.Layout;
+    char first = 0, end[8] = {};
+    // The section still begins with an entity and ends where the file's data section ends.
+    const bool same = Fd >= 0 && ::fstat(Fd, &st) == 0 && StampOf(st) == file.Stamp && l.DataBegin < l.DataEnd &&
+                      ::pread(Fd, &first, 1, off_t(l.DataBegin)) == 1 && first == '#' &&
+                      ::pread(Fd, end, sizeof end, off_t(l.DataEnd)) == sizeof end &&
+                      std::string_view(end, sizeof end) == "ENDSEC;\n";
+    if (!same && Fd >= 0) {
+      ::close(Fd);
+      Fd = -1;
+    }
+    return same;
+  }
+};
+
+}  // namespace
+
 std::string WriteAssemblyFile(const std::string& path, const std::string& name,
                               const std::vector<TPlacedModel>& placements) {
   std::string why;
   if (!gTranslator) {
-    // The text goes out as it is made: an assembly holds its board's whole text once more.
+    // The text goes out as it is made; the largest part this process wrote goes first, copied
+    // from its file, and the others are parsed from theirs.
     bool written;
     {
+      TFirstPart first(placements);
       TTextFile f(path);
+      TAssemblySources sources;
+      if (first.Model) {
+        const TStepLayout& l = first.Model->File->Layout;
+        sources.First = first.Model;
+        sources.FirstLayout = l;
+        sources.CopyFirst = [&] { f.Copy(first.Fd, off_t(l.DataBegin), size_t(l.DataEnd - l.DataBegin)); };
+      }
+      sources.Entities = [](const TModelFile& m) -> std::shared_ptr<const TStepData> {
+        return m.File ? ParseStepFile(CurrentPath(*m.File)) : nullptr;
+      };
       written = WriteStepAssemblyText(
-          name, placements, [&f](std::string_view piece) { f.Write(piece); }, why);
+          name, placements, [&f](std::string_view piece) { f.Write(piece); }, sources, why);
       f.Close();
     }
     if (written) {

@@ -13,6 +13,7 @@
 namespace corvane {
 
 class TStepData;
+struct TWrittenFile;
 
 struct TModelFile {
   std::string Name;
@@ -20,6 +21,9 @@ struct TModelFile {
   int32_t Color = -1;  // 0x00BBGGRR, -1 for none
   // The entities of the file it came from or was written to; assemblies copy them.
   std::shared_ptr<const TStepData> Step;
+  // Instead, for a part file this host wrote itself: where that file is and what lies where in
+  // it. Assemblies copy its entities from the file while it is as written.
+  std::shared_ptr<TWrittenFile> File;
 };
 
 struct TPlacedModel {

@@ -30,6 +30,7 @@ void TStepText::StreamTo(std::function<void(std::string_view)> sink, size_t chun
 void TStepText::Flush() {
   if (!FSink || FOut.empty()) return;
   FSink(FOut);
+  FStreamed += FOut.size();
   FOut.clear();
 }
 

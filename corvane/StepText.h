@@ -2,6 +2,7 @@
 // formatted as the exchange format wants them, all into one buffer.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,12 @@ class TStepText {
   void StreamTo(std::function<void(std::string_view)> Sink, size_t Chunk = size_t(1) << 20);
   void Flush();
   void End() { FOut += ");\n"; }
+  // Room for about Bytes more text, made at once instead of regrown; nothing while streaming.
+  void Expect(size_t Bytes) {
+    if (!FSink) FOut.reserve(FOut.size() + Bytes);
+  }
+  // Bytes written so far, streamed or not: where the next text starts in the file.
+  uint64_t Offset() const { return FStreamed + FOut.size(); }
 
   TStepText& Raw(std::string_view s) {
     FOut += s;
@@ -51,6 +58,7 @@ class TStepText {
   int FNext;
   std::function<void(std::string_view)> FSink;
   size_t FChunk = 0;
+  uint64_t FStreamed = 0;
 };
 
 // Reals as the exchange format writes them: always with a decimal point, upper-case

@@ -72,12 +72,16 @@ struct TContexts {
   int App = 0, Product = 0, Definition = 0, Geometry = 0;
 };
 
-TContexts WriteContexts(TStepText& t) {
+// A file holds one application context: given App, that of a copied part, no other is written.
+TContexts WriteContexts(TStepText& t, int app = 0) {
   TContexts c;
-  t.Begin();
-  c.App = t.Next();
-  t.Raw("APPLICATION_PROTOCOL_DEFINITION('international standard','automotive_design',2000,").Ref(c.App).End();
-  t.Entity("APPLICATION_CONTEXT('core data for automotive mechanical design processes')");
+  c.App = app;
+  if (!c.App) {
+    t.Begin();
+    c.App = t.Next();
+    t.Raw("APPLICATION_PROTOCOL_DEFINITION('international standard','automotive_design',2000,").Ref(c.App).End();
+    t.Entity("APPLICATION_CONTEXT('core data for automotive mechanical design processes')");
+  }
   c.Product = t.Begin();
   t.Raw("PRODUCT_CONTEXT('',").Ref(c.App).Raw(",'mechanical'").End();
   c.Definition = t.Begin();
@@ -135,7 +139,7 @@ class TBrepWriter {
     // about 1.5 kB of text with its share of the caps: room made at once is not regrown.
     FEdges.Reserve(3 * faces);
     FVertices.Reserve(2 * faces);
-    T.Out().reserve(T.Out().size() + 1600 * static_cast<size_t>(faces));
+    T.Expect(1600 * static_cast<size_t>(faces));
     for (TopExp_Explorer ex(shape, TopAbs_SOLID); ex.More(); ex.Next()) {
       const TopoDS_Shape& solid = ex.Current();
       std::vector<TopoDS_Shell> shells;
@@ -671,10 +675,13 @@ bool RigidPlacement(const gp_Trsf& t) {
 
 }  // namespace
 
-bool WriteStepPartText(const TModelFile& part, std::string& out, std::string& why) {
+bool WriteStepPartText(const TModelFile& part, const std::function<void(std::string_view)>& sink, TStepLayout& layout,
+                       std::string& why) {
   try {
     TStepText t;
+    t.StreamTo(sink);
     Header(t.Out(), part.Name);
+    layout.DataBegin = t.Offset();
     TContexts c = WriteContexts(t);
     auto [definition, shape] = WriteProduct(t, c, part.Name);
     TBrepWriter brep(t);
@@ -687,8 +694,12 @@ bool WriteStepPartText(const TModelFile& part, std::string& out, std::string& wh
     t.Begin();
     t.Raw("SHAPE_DEFINITION_REPRESENTATION(").Ref(shape).Raw(",").Ref(rep).End();
     TStyles(t).Style(solids, part.Color, c.Geometry);
+    layout.DataEnd = t.Offset();
+    layout.Last = t.Next() - 1;
+    layout.AppContext = c.App;
+    layout.Part = {definition, rep, solids, c.Geometry};
     Footer(t.Out());
-    out = std::move(t.Out());
+    t.Flush();
     return true;
   } catch (const EUncovered& e) {
     why = e.what();
@@ -697,11 +708,17 @@ bool WriteStepPartText(const TModelFile& part, std::string& out, std::string& wh
 }
 
 bool WriteStepAssemblyText(const std::string& name, const std::vector<TPlacedModel>& placements,
-                           const std::function<void(std::string_view)>& sink, std::string& why) {
-  TStepText t;
+                           const std::function<void(std::string_view)>& sink, const TAssemblySources& sources,
+                           std::string& why) {
+  const TModelFile* first = sources.First;
+  TStepText t(first ? sources.FirstLayout.Last + 1 : 1);
   t.StreamTo(sink);
   Header(t.Out(), name);
-  TContexts c = WriteContexts(t);
+  if (first) {
+    t.Flush();
+    sources.CopyFirst();
+  }
+  TContexts c = WriteContexts(t, first ? sources.FirstLayout.AppContext : 0);
   auto [assembly, shape] = WriteProduct(t, c, name);
   TBrepWriter geometry(t);
   int origin = geometry.Axis(gp_Pnt(0, 0, 0), gp::DZ(), gp::DX());
@@ -722,14 +739,19 @@ bool WriteStepAssemblyText(const std::string& name, const std::vector<TPlacedMod
     const TModelFile& model = *p.Model;
     auto [it, added] = parts.try_emplace(&model);
     if (added) {
-      if (!model.Step) {
-        why = "the file of " + model.Name + " was not kept as text";
-        return false;
-      }
-      std::string reason;
-      if (!EmbedStepData(*model.Step, t, c.App, it->second.Embedded, reason)) {
-        why = "the file of " + model.Name + " cannot be copied: " + reason;
-        return false;
+      if (&model == first) {
+        it->second.Embedded = sources.FirstLayout.Part;
+      } else {
+        auto data = model.Step ? model.Step : sources.Entities ? sources.Entities(model) : nullptr;
+        if (!data) {
+          why = "the file of " + model.Name + (model.File ? " cannot be read" : " was not kept as text");
+          return false;
+        }
+        std::string reason;
+        if (!EmbedStepData(*data, t, c.App, it->second.Embedded, reason)) {
+          why = "the file of " + model.Name + " cannot be copied: " + reason;
+          return false;
+        }
       }
       it->second.Origin = geometry.Axis(gp_Pnt(0, 0, 0), gp::DZ(), gp::DX());
     }

@@ -147,6 +147,25 @@ TEST_F(AssemblyTest, PartFileReplacedOnDiskIsReadAgain) {
   ExpectBox(facts.Components[0].Box, 0, 0, 0, 5, 5, 5);
 }
 
+// A path given once more may name another file by then: a link turned elsewhere.
+TEST_F(AssemblyTest, TheSamePathTurnedToAnotherFileIsReadAgain) {
+  auto small = MakeComponent("S1");
+  auto big = (Dir / "big.CV_PRT").string();
+  readback::WriteForeignBox(big, 5, 5, 5);
+  const auto link = Dir / "lib.CV_PRT";
+  fs::create_symlink(small, link);
+  Asm = Root->CreateEmptyAssembly("A");
+  Add(link.string(), Move(0, 0, 0));
+  fs::remove(link);
+  fs::create_symlink(big, link);
+  Add(link.string(), Move(0, 0, 0));
+  auto facts = readback::ReadAssembly(Save(Asm, "A", ".CV_ASM"));
+  ASSERT_EQ(facts.Components.size(), 2u);
+  EXPECT_EQ(facts.DistinctParts, 2);
+  ExpectBox(facts.Components[0].Box, 0, 0, 0, 4, 2, 1);
+  ExpectBox(facts.Components[1].Box, 0, 0, 0, 5, 5, 5);
+}
+
 TEST_F(AssemblyTest, ForeignStepFileServesAsLibraryPart) {
   auto file = (Dir / "vendor.CV_PRT").string();
   readback::WriteForeignBox(file, 3, 2, 1);  // millimetres

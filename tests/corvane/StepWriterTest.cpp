@@ -83,6 +83,33 @@ class StepWriterTest : public HostTest {
     part->Set_Color(0x1F7F3F);
     return part;
   }
+
+  // A component's file: a block over the rectangle, High cm high, in its colour.
+  std::string SavedChip(const std::string& name, double x0, double y0, double x1, double y1, double high,
+                        int32_t color) {
+    auto chip = NewPart(name);
+    auto s = chip->Get_Sketches()->AddSketch(nullptr, XyPlane(chip), "Outline");
+    s->Get_Figures()->AddRectangle(x0, y0, x1, y1);
+    EXPECT_FALSE(HasError(Boss(chip, s, high, false)));
+    chip->Set_Color(color);
+    return Save(chip, name, ".CV_PRT");
+  }
+
+  // An occurrence moved to (x, y, z); Flipped then turns it upside down about the X-parallel
+  // line through (0, y, z), as a bottom component.
+  static std::shared_ptr<ICVOccurrence> Place(const std::shared_ptr<ICVAssemblySession>& assy, const std::string& file,
+                                              const std::string& name, double x, double y, double z,
+                                              bool flipped = false, int32_t color = -1) {
+    auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
+    auto occ =
+        assy->Get_RootOccurrence()->Get_Occurrences()->Add(file, factory->CreateTranslationTransformByXYZ(x, y, z));
+    if (flipped)
+      occ->ApplyTransform(
+          factory->CreateRotationTransform(factory->CreateVector(1, 0, 0), factory->CreatePoint(0, y, z), kPi));
+    occ->Set_Name(name);
+    if (color != -1) occ->Set_Color(color);
+    return occ;
+  }
 };
 
 TEST_F(StepWriterTest, PartReadsBackAsTheSolidThatWasWritten) {
@@ -173,29 +200,15 @@ TEST_F(StepWriterTest, ReversedHoleWallsAreCaughtByTheOracle) {
 TEST_F(StepWriterTest, AssemblyNamesColoursAndPlacesEachInstance) {
   auto board = MixedBoard("PCB_Board");
   auto boardFile = Save(board, "PCB_Board", ".CV_PRT");
-  auto chip = NewPart("SOIC8");
-  auto s = chip->Get_Sketches()->AddSketch(nullptr, XyPlane(chip), "Outline");
-  s->Get_Figures()->AddRectangle(-0.25, -0.2, 0.25, 0.2);
-  ASSERT_FALSE(HasError(Boss(chip, s, 0.15, false)));
-  chip->Set_Color(0x808080);
-  auto chipFile = Save(chip, "SOIC8", ".CV_PRT");
+  auto chipFile = SavedChip("SOIC8", -0.25, -0.2, 0.25, 0.2, 0.15, 0x808080);
 
   for (bool translator : {false, true}) {
     SCOPED_TRACE(translator ? "translator" : "own writer");
     corvane::UseTranslatorForWriting(translator);
     auto assy = Root->CreateEmptyAssembly("Assy");
-    auto factory = std::dynamic_pointer_cast<ICVSession>(assy)->Get_GeometryFactory();
-    auto occs = assy->Get_RootOccurrence()->Get_Occurrences();
-    auto b = occs->Add(boardFile, factory->CreateTranslationTransformByXYZ(0, 0, 0));
-    b->Set_Name("PCB_Board");
-    b->Set_Color(0x00FF00);
-    auto u8 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(3, 4, 0));
-    u8->Set_Name("U8");
-    u8->Set_Color(0x0000FF);
-    auto u9 = occs->Add(chipFile, factory->CreateTranslationTransformByXYZ(6, 1, -0.16));
-    u9->ApplyTransform(
-        factory->CreateRotationTransform(factory->CreateVector(1, 0, 0), factory->CreatePoint(0, 1, -0.16), kPi));
-    u9->Set_Name("U9 'bottom'");
+    Place(assy, boardFile, "PCB_Board", 0, 0, 0, false, 0x00FF00);
+    Place(assy, chipFile, "U8", 3, 4, 0, false, 0x0000FF);
+    Place(assy, chipFile, "U9 'bottom'", 6, 1, -0.16, true);
     auto file = Save(assy, "Assy", ".CV_ASM");
     EXPECT_EQ(WrittenByOwnWriter(file), !translator);
 
@@ -214,6 +227,67 @@ TEST_F(StepWriterTest, AssemblyNamesColoursAndPlacesEachInstance) {
     EXPECT_NEAR(facts.Components[0].Volume, boardVolume, 1e-6 * boardVolume);
     ExpectSameBox(facts.Components[1].Box, {27.5, 38, 0, 32.5, 42, 1.5});
     ExpectSameBox(facts.Components[2].Box, {57.5, 8, -3.1, 62.5, 12, -1.6});
+  }
+}
+
+// The board's file goes into the assembly as it stands while it is as written; changed, it is
+// parsed again, and gone, the assembly is made from the shapes in memory. All three read back
+// alike.
+TEST_F(StepWriterTest, AssemblyCopiesTheBoardFileOnlyWhileItIsAsWritten) {
+  auto board = MixedBoard("PCB");
+  auto boardFile = Save(board, "PCB", ".CV_PRT");
+  auto chipFile = SavedChip("SOT23", 0, 0, 0.3, 0.15, 0.1, 0x202020);
+  auto assy = Root->CreateEmptyAssembly("Assy");
+  Place(assy, chipFile, "Q1", 1, 2, 0);
+  Place(assy, boardFile, "PCB", 0, 0, 0, false, 0x00FF00);
+  Place(assy, chipFile, "Q2", 4, 3, -0.16, true, 0x0000FF);
+
+  auto dataOf = [](const std::string& text) {
+    size_t from = text.find("\nDATA;\n") + 7;
+    return text.substr(from, text.rfind("ENDSEC;") - from);
+  };
+  const std::string boardData = dataOf(FileText(boardFile));
+  auto saved = [&](const std::string& name, bool copied) {
+    auto file = Save(assy, name, ".CV_ASM");
+    const std::string text = FileText(file);
+    EXPECT_EQ(dataOf(text).compare(0, boardData.size(), boardData) == 0, copied) << name;
+    // The reader skips text it cannot make sense of; the exchange format's rules are stricter.
+    EXPECT_TRUE(corvane::TStepData().Parse(text)) << name;
+    return readback::ReadAssembly(file);
+  };
+  auto copied = saved("Copied", true);
+  ASSERT_EQ(copied.Components.size(), 3u);
+  EXPECT_EQ(copied.DistinctParts, 2);
+  EXPECT_EQ(copied.Components[1].Name, "PCB");
+  EXPECT_EQ(copied.Components[1].PartName, "PCB");
+  EXPECT_EQ(copied.Components[1].Color, 0x00FF00);
+  EXPECT_EQ(copied.Components[2].Color, 0x0000FF);
+  const double volume = board->Get_Bodies()->Get_Item(0)->Get_Volume() * 1000;
+  EXPECT_NEAR(copied.Components[1].Volume, volume, 1e-6 * volume);
+  ExpectSameBox(copied.Components[2].Box, {40, 28.5, -2.6, 43, 30, -1.6});  // turned under the board
+
+  // Another header moves the data section within the file: copying the bytes recorded at
+  // writing would cut entities apart.
+  std::string text = FileText(boardFile);
+  text.replace(text.find("FILE_NAME('PCB'"), 15, "FILE_NAME('PCB, edited elsewhere'");
+  std::ofstream(boardFile, std::ios::binary) << text;
+  auto reparsed = saved("Reparsed", false);
+  fs::remove(boardFile);
+  auto session = std::dynamic_pointer_cast<ICVSession>(assy);
+  auto rebuilt = saved("Rebuilt", false);
+  EXPECT_NE(session->Get_SaveNote().find("the file of PCB cannot be read"), std::string::npos)
+      << session->Get_SaveNote();
+  for (auto* other : {&reparsed, &rebuilt}) {
+    ASSERT_EQ(other->Components.size(), 3u);
+    EXPECT_EQ(other->DistinctParts, 2);
+    for (size_t i = 0; i < 3; ++i) {
+      SCOPED_TRACE(copied.Components[i].Name);
+      EXPECT_EQ(other->Components[i].Name, copied.Components[i].Name);
+      EXPECT_EQ(other->Components[i].PartName, copied.Components[i].PartName);
+      EXPECT_EQ(other->Components[i].Color, copied.Components[i].Color);
+      EXPECT_NEAR(other->Components[i].Volume, copied.Components[i].Volume, 1e-6 * copied.Components[i].Volume);
+      ExpectSameBox(other->Components[i].Box, copied.Components[i].Box);
+    }
   }
 }
 

@@ -64,6 +64,24 @@ TEST(AtomicFile, AKillAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
   }
 }
 
+TEST(AtomicFile, ACopyTakesTheWholeFileInPiecesAndAMissingSourceChangesNothing) {
+  TTempDir dir;
+  std::string big(9 * 1024 * 1024 + 77, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7919 % 251);
+  const std::string source = dir.Write("source.bin", big);
+  const std::string target = dir.Write("target.bin", "old contents\n");
+  CopyFileAtomically(source, target);
+  EXPECT_EQ(ReadFileBytes(target), big);
+  try {
+    CopyFileAtomically(dir.Path() + "/missing.bin", target);
+    ADD_FAILURE() << "no error";
+  } catch (const EAtomicFileError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot read " + dir.Path() + "/missing.bin: ", 0), 0u) << e.what();
+  }
+  EXPECT_EQ(ReadFileBytes(target), big);
+  EXPECT_TRUE(TempFilesIn(dir.Path()).empty());
+}
+
 TEST(AtomicFile, AFullDiskIsReportedAndLeavesNoTrace) {
   TTempDir dir;
   const std::string target = dir.Write("data.bin", "old contents\n");
