@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <set>
 
 namespace corvane {
@@ -53,6 +54,37 @@ int RefOf(std::string_view param) {
 bool IsSolidItem(std::string_view type) {
   return type == "MANIFOLD_SOLID_BREP" || type == "BREP_WITH_VOIDS" || type == "FACETED_BREP" ||
          type == "SHELL_BASED_SURFACE_MODEL";
+}
+
+// The three numbers of a point or direction "('',(x,y,z))", close to Want.
+bool TripleIs(const TStepData& d, std::string_view ref, std::string_view type, const double (&want)[3]) {
+  const TStepEntity* e = d.Find(RefOf(ref));
+  if (!e || e->Type() != type) return false;
+  auto p = TStepData::Params(*e);
+  if (p.size() != 2 || p[1].size() < 2 || p[1].front() != '(' || p[1].back() != ')') return false;
+  std::string_view list = p[1].substr(1, p[1].size() - 2);
+  double v[3];
+  for (int k = 0; k < 3; ++k) {
+    const size_t comma = k < 2 ? list.find(',') : list.size();
+    if (comma == std::string_view::npos) return false;
+    std::string_view n = Trim(list.substr(0, comma));
+    if (std::from_chars(n.data(), n.data() + n.size(), v[k]).ptr != n.data() + n.size()) return false;
+    list.remove_prefix(std::min(list.size(), comma + 1));
+  }
+  const double norm = type == "DIRECTION" ? std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) : 1.0;
+  if (norm == 0) return false;
+  for (int k = 0; k < 3; ++k)
+    if (std::abs(v[k] / norm - want[k]) > 1e-12) return false;
+  return true;
+}
+
+bool IsStandardAxis(const TStepData& d, int id) {
+  const TStepEntity* a = d.Find(id);
+  if (!a || a->Type() != "AXIS2_PLACEMENT_3D") return false;
+  auto p = TStepData::Params(*a);
+  const double origin[3]{0, 0, 0}, z[3]{0, 0, 1}, x[3]{1, 0, 0};
+  return p.size() == 4 && TripleIs(d, p[1], "CARTESIAN_POINT", origin) &&
+         (p[2] == "$" || TripleIs(d, p[2], "DIRECTION", z)) && (p[3] == "$" || TripleIs(d, p[3], "DIRECTION", x));
 }
 
 }  // namespace
@@ -225,6 +257,14 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
         if (!solids.empty()) break;
       }
 
+  int origin = 0;
+  if (auto p = TStepData::Params(*d.Find(reps[0])); p.size() >= 2)
+    for (int item : TStepData::Refs(p[1]))
+      if (IsStandardAxis(d, item)) {
+        origin = item;
+        break;
+      }
+
   // New numbers keep the old order; the dropped context entities leave gaps.
   int lo = 1 << 30, hi = 0;
   std::unordered_map<int, int> replaced;
@@ -270,6 +310,7 @@ bool EmbedStepData(const TStepData& d, TStepText& out, int appContext, TEmbedded
   part.Solids.clear();
   for (int s : solids) part.Solids.push_back(map(s));
   part.SolidContext = context ? map(context) : 0;
+  part.Origin = origin ? map(origin) : 0;
   return true;
 }
 

@@ -51,6 +51,9 @@ struct TEmbeddedPart {
   int Representation = 0;   // the shape representation its product definition uses
   std::vector<int> Solids;  // solid items that styles can refer to, with their context
   int SolidContext = 0;
+  // An item of the representation at the origin along the standard axes, which placements map
+  // from; 0 when it has none.
+  int Origin = 0;
 };
 
 // A file this host wrote, as an assembly can copy it without parsing: its data section (the

@@ -697,7 +697,7 @@ bool WriteStepPartText(const TModelFile& part, const std::function<void(std::str
     layout.DataEnd = t.Offset();
     layout.Last = t.Next() - 1;
     layout.AppContext = c.App;
-    layout.Part = {definition, rep, solids, c.Geometry};
+    layout.Part = {definition, rep, solids, c.Geometry, origin};
     Footer(t.Out());
     t.Flush();
     return true;
@@ -753,7 +753,10 @@ bool WriteStepAssemblyText(const std::string& name, const std::vector<TPlacedMod
           return false;
         }
       }
-      it->second.Origin = geometry.Axis(gp_Pnt(0, 0, 0), gp::DZ(), gp::DX());
+      // A transformation maps an item of the part's representation; a part without one at its
+      // origin gets an axis of its own, which readers accept with a warning.
+      it->second.Origin = it->second.Embedded.Origin ? it->second.Embedded.Origin
+                                                     : geometry.Axis(gp_Pnt(0, 0, 0), gp::DZ(), gp::DX());
     }
     const TPart& part = it->second;
     if (!RigidPlacement(p.Placement)) {

@@ -213,6 +213,7 @@ TEST_F(StepWriterTest, AssemblyNamesColoursAndPlacesEachInstance) {
     EXPECT_EQ(WrittenByOwnWriter(file), !translator);
 
     auto facts = readback::ReadAssembly(file);
+    EXPECT_EQ(facts.Warnings, std::vector<std::string>{});
     EXPECT_EQ(facts.Name, "Assy");
     EXPECT_EQ(facts.DistinctParts, 2);
     ASSERT_EQ(facts.Components.size(), 3u);
@@ -305,6 +306,7 @@ TEST_F(StepWriterTest, LibraryPartsInInchesAndMillimetresLandAtTheirSize) {
     auto out = Save(assy, std::string("Lib_") + unit, ".CV_ASM");
     EXPECT_TRUE(WrittenByOwnWriter(out));
     auto facts = readback::ReadAssembly(out);
+    EXPECT_EQ(facts.Warnings, std::vector<std::string>{});
     ASSERT_EQ(facts.Components.size(), 1u);
     EXPECT_EQ(facts.Components[0].Name, "J1");
     ExpectSameBox(facts.Components[0].Box, {10, 20, 0, 35.4, 32.7, 5});

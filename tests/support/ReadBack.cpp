@@ -13,6 +13,8 @@
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
 #include <IFSelect_ReturnStatus.hxx>
+#include <Interface_Check.hxx>
+#include <Interface_CheckIterator.hxx>
 #include <Interface_Static.hxx>
 #include <Quantity_Color.hxx>
 #include <Resource_Manager.hxx>
@@ -31,10 +33,13 @@
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Iterator.hxx>
 #include <TopoDS_Shell.hxx>
+#include <Transfer_TransientProcess.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <XSControl_TransferReader.hxx>
+#include <XSControl_WorkSession.hxx>
 
 #include <algorithm>
 #include <cmath>
@@ -97,6 +102,7 @@ struct TDoc {
   Handle(TDocStd_Document) Doc;
   Handle(XCAFDoc_ShapeTool) Shapes;
   Handle(XCAFDoc_ColorTool) Colors;
+  std::vector<std::string> Warnings;  // the reader's, one per entity and message
   explicit TDoc(const std::string& path, bool fixing = false) {
     XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", Doc);
     XCAFDoc_DocumentTool::SetLengthUnit(Doc, 1.0, UnitsMethods_LengthUnit_Millimeter);
@@ -107,6 +113,9 @@ struct TDoc {
     if (!fixing) noFixing.emplace();
     if (r.ReadFile(path.c_str()) != IFSelect_RetDone || !r.Transfer(Doc))
       throw std::runtime_error("cannot read " + path);
+    Interface_CheckIterator checks = r.Reader().WS()->TransferReader()->TransientProcess()->CheckList(false);
+    for (checks.Start(); checks.More(); checks.Next())
+      for (int i = 1; i <= checks.Value()->NbWarnings(); ++i) Warnings.push_back(checks.Value()->CWarning(i));
     Shapes = XCAFDoc_DocumentTool::ShapeTool(Doc->Main());
     Colors = XCAFDoc_DocumentTool::ColorTool(Doc->Main());
   }
@@ -196,6 +205,7 @@ TAssemblyFacts ReadAssembly(const std::string& path) {
     a.Components.push_back({d.Name(comps(i)), d.Name(ref), d.Color(comps(i)), BoxOf(placed), g.Mass()});
   }
   a.DistinctParts = static_cast<int>(parts.size());
+  a.Warnings = d.Warnings;
   return a;
 }
 

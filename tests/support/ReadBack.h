@@ -41,6 +41,7 @@ struct TAssemblyFacts {
   std::string Name;
   int DistinctParts = 0;
   std::vector<TComponentFacts> Components;
+  std::vector<std::string> Warnings;  // what the reader found wrong in the file
 };
 
 // Files are read with shape fixing off; only missing parameter-space curves are computed.
