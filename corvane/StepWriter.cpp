@@ -755,8 +755,8 @@ bool WriteStepAssemblyText(const std::string& name, const std::vector<TPlacedMod
       }
       // A transformation maps an item of the part's representation; a part without one at its
       // origin gets an axis of its own, which readers accept with a warning.
-      it->second.Origin = it->second.Embedded.Origin ? it->second.Embedded.Origin
-                                                     : geometry.Axis(gp_Pnt(0, 0, 0), gp::DZ(), gp::DX());
+      it->second.Origin =
+          it->second.Embedded.Origin ? it->second.Embedded.Origin : geometry.Axis(gp_Pnt(0, 0, 0), gp::DZ(), gp::DX());
     }
     const TPart& part = it->second;
     if (!RigidPlacement(p.Placement)) {

@@ -96,7 +96,7 @@ void TCorvaneIdfImport::PlaceBoardOutlinePart(const TAssemblyPtr& AssySession) {
     occ->Set_IsAnchored(true);
     occ->Set_Color(GetPrefixColour("PCB"));
   } else {
-    FImportIDF->ErrorLog.Add("Failed to Place Board Outline Part");
+    FImportIDF->ErrorLog.Add("Failed to Place Board Outline Part" + PlaceErrorSuffix());
   }
   UpDateCaption("");
 }
@@ -131,7 +131,7 @@ void TCorvaneIdfImport::PlacePcbParts(const TAssemblyPtr& AssySession) {
         if (PlacePartFromPartObject(AssySession, P)) {
           ++placed;
         } else {
-          FImportIDF->ErrorLog.Add("Failed to place part : " + P.FDes + " | " + P.FPackageName);
+          FImportIDF->ErrorLog.Add("Failed to place part : " + P.FDes + " | " + P.FPackageName + PlaceErrorSuffix());
           leftOut.push_back(P.FDes + " | " + P.FPackageName + " | placing failed");
         }
       } catch (const std::exception& e) {
@@ -204,6 +204,7 @@ TCorvaneIdfImport::TOccurrencePtr TCorvaneIdfImport::PlacePartExt(const std::str
   const auto xf =
       CorvanePartUtils::CreatePartPlacementTransforms(aAssemblySession, aTop, ax, ay, aBoardThickness, aRot);
   TOccurrencePtr occ;
+  FPlaceError.clear();
   try {
     occ = aAssemblySession->Get_RootOccurrence()->Get_Occurrences()->Add(reference, xf.Placement);
     if (occ) {
@@ -214,7 +215,10 @@ TCorvaneIdfImport::TOccurrencePtr TCorvaneIdfImport::PlacePartExt(const std::str
         occ->ApplyTransform(xf.Rotation);
       }
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    // No occurrence, as the caller expects; the reason goes into its error line.
+    occ = nullptr;
+    FPlaceError = e.what();
   }
   return occ;
 }

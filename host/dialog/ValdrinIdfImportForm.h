@@ -90,6 +90,9 @@ class TCorvaneIdfImport : public TIdfImportFormV4_XE2 {
   TOccurrencePtr PlacePartFromPartObject(const TAssemblyPtr& aAssySession, const TIdfPartPlacementObject& aPartObject);
   TOccurrencePtr PlacePartExt(const std::string& aPartName, const TAssemblyPtr& aAssemblySession, bool aTop, double ax,
                               double ay, double aBoardThickness, double aRot);
+  // Why the last PlacePartExt gave no occurrence, when the host said; for the error line.
+  std::string FPlaceError;
+  std::string PlaceErrorSuffix() const { return FPlaceError.empty() ? "" : " | " + FPlaceError; }
 
   // The host's root from its request (empty when it is none), and the host's version for About.
   std::shared_ptr<CorvaneX_TLB::ICVRoot> QueryRoot(const std::shared_ptr<CorvaneX_TLB::ICVUnknown>& Root);
