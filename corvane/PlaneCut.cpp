@@ -225,7 +225,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   TGroups groups(n);
   std::vector<char> meetsOld(n, 0);
   std::vector<std::pair<int, int>> pairs, near;
-  ForEachOverlappingPair(boxes, kMargin, [&](int i, int j) {
+  auto meet = [&](int i, int j) {
     if (static_cast<size_t>(j) < old) return;
     const int b = j - static_cast<int>(old);
     if (static_cast<size_t>(i) < old) {
@@ -244,7 +244,17 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     } else if (d <= c[a].R + c[b].R + kMargin) {
       near.emplace_back(a, b);
     }
+  };
+  // How the new holes group depends on the order their pairs come in. When no two of them
+  // touch, the order does not matter and the quicker search settles it.
+  bool touching = false;
+  ForEachOverlappingPairInAnyOrder(boxes, kMargin, [&](int i, int j) {
+    if (static_cast<size_t>(i) < old) return meet(i, j);
+    const int a = i - static_cast<int>(old), b = j - static_cast<int>(old);
+    const double d = std::hypot(c[a].C.x - c[b].C.x, c[a].C.y - c[b].C.y);
+    touching = touching || d <= c[a].R + c[b].R + std::max(kApartTol, kMargin);
   });
+  if (touching) ForEachOverlappingPair(boxes, kMargin, meet);
   std::unordered_map<int, std::vector<int>> members;
   for (int i = 0; i < n; ++i) members[groups.Find(i)].push_back(i);
   if (!PlaneCuts) {
@@ -741,9 +751,16 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     // The wall's circles run counter-clockwise about the axis, inner wires clockwise about
     // their face's surface normal.
     TopoDS_Edge lo, hi;
-    for (TopExp_Explorer ex(wall, TopAbs_EDGE); ex.More(); ex.Next()) {
-      TopoDS_Edge e = TopoDS::Edge(ex.Current());
-      if (BRep_Tool::IsClosed(e, wall)) continue;  // the seam
+    // The wall's one wire holds the seam twice and each circle once.
+    TopoDS_Edge uses[4];
+    int n = 0;
+    for (TopoDS_Iterator w(wall); w.More(); w.Next())
+      for (TopoDS_Iterator e(w.Value()); e.More() && n < 4; e.Next()) uses[n++] = TopoDS::Edge(e.Value());
+    for (int k = 0; k < n; ++k) {
+      const TopoDS_Edge& e = uses[k];
+      bool seam = false;
+      for (int j = 0; j < n; ++j) seam = seam || (j != k && uses[j].IsSame(e));
+      if (seam) continue;
       gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
       bool atBase = std::abs(gp_Vec(at, p).Dot(gp_Vec(axis))) < height / 2;
       (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));

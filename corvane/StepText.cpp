@@ -41,7 +41,7 @@ TStepText& TStepText::Ref(int id) {
 TStepText& TStepText::Int(long v) {
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
-  FOut.append(buf, r.ptr);
+  FOut.append(buf, static_cast<size_t>(r.ptr - buf));
   return *this;
 }
 
@@ -81,11 +81,11 @@ void AppendStepReal(std::string& out, double v) {
   char* end = r.ptr;
   char* e = std::find(buf, end, 'e');
   // Mantissa needs a decimal point: "6" -> "6.", "1e-07" -> "1.E-07".
-  out.append(buf, e);
+  out.append(buf, static_cast<size_t>(e - buf));
   if (std::find(buf, e, '.') == e) out += '.';
   if (e != end) {
     out += 'E';
-    out.append(e + 1, end);
+    out.append(e + 1, static_cast<size_t>(end - e - 1));
   }
 }
 
