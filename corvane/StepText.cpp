@@ -1,9 +1,11 @@
 #include "corvane/StepText.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace corvane {
 namespace {
@@ -73,9 +75,74 @@ int TStepText::Entity(std::string_view text) {
   return id;
 }
 
+namespace {
+
+// Most coordinates have a few decimals: rounding them to 15 significant digits by one product
+// in extended precision is several times quicker than the general conversion. False when the
+// product cannot tell (digits near a half, exponents out of reach); the caller converts then.
+bool AppendRealQuickly(std::string& out, double v) {
+  if constexpr (std::numeric_limits<long double>::digits < 64) return false;
+  const double a = std::fabs(v);
+  if (!(a >= 1e-13 && a < 1e15)) return false;
+  // Powers of ten up to 10^27 are exact in a 64-bit mantissa.
+  static const auto kPow10 = [] {
+    std::array<long double, 28> p{};
+    p[0] = 1;
+    for (size_t k = 1; k < p.size(); ++k) p[k] = p[k - 1] * 10;
+    return p;
+  }();
+  int x = static_cast<int>(std::floor(std::log10(a)));
+  long double p = 0;
+  for (int tries = 0;; ++tries) {
+    if (tries == 3 || x < -13 || x > 14) return false;
+    p = static_cast<long double>(a) * kPow10[14 - x];  // one rounding: within 3e-5 of exact
+    if (p < 1e14L) {
+      --x;
+    } else if (p >= 1e15L) {
+      ++x;
+    } else {
+      break;
+    }
+  }
+  const long double whole = std::floor(p), frac = p - whole;
+  if (std::fabs(frac - 0.5L) < 1e-3L || p < 1e14L + 1e-3L || p > 1e15L - 1e-3L) return false;
+  long long m = static_cast<long long>(whole) + (frac > 0.5L ? 1 : 0);
+  if (m == 1000000000000000LL) m /= 10, ++x;
+  char digits[16];
+  for (int k = 14; k >= 0; --k, m /= 10) digits[k] = static_cast<char>('0' + m % 10);
+  int used = 15;
+  while (used > 1 && digits[used - 1] == '0') --used;
+  char buf[40];
+  char* o = buf;
+  if (v < 0) *o++ = '-';
+  if (x < -4) {  // as %g writes it: d.ddd and an exponent of at least two digits
+    *o++ = digits[0];
+    *o++ = '.';
+    for (int k = 1; k < used; ++k) *o++ = digits[k];
+    *o++ = 'E';
+    *o++ = '-';
+    *o++ = static_cast<char>('0' + (-x) / 10);
+    *o++ = static_cast<char>('0' + (-x) % 10);
+  } else if (x < 0) {
+    *o++ = '0';
+    *o++ = '.';
+    for (int k = -1; k > x; --k) *o++ = '0';
+    for (int k = 0; k < used; ++k) *o++ = digits[k];
+  } else {
+    for (int k = 0; k <= x; ++k) *o++ = digits[k];
+    *o++ = '.';
+    for (int k = x + 1; k < used; ++k) *o++ = digits[k];
+  }
+  out.append(buf, static_cast<size_t>(o - buf));
+  return true;
+}
+
+}  // namespace
+
 void AppendStepReal(std::string& out, double v) {
   if (!std::isfinite(v)) v = 0;  // the format has no infinities; geometry never holds them
   if (v == 0) v = 0;             // no "-0."
+  if (AppendRealQuickly(out, v)) return;
   char buf[40];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
   char* end = r.ptr;
