@@ -1,11 +1,10 @@
 #include "corvane/StepText.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
+#include <cstring>
 
 namespace corvane {
 namespace {
@@ -78,38 +77,44 @@ int TStepText::Entity(std::string_view text) {
 namespace {
 
 // Most coordinates have a few decimals: rounding them to 15 significant digits by one product
-// in extended precision is several times quicker than the general conversion. False when the
-// product cannot tell (digits near a half, exponents out of reach); the caller converts then.
+// is several times quicker than the general conversion. False when the product cannot tell
+// (digits near a half, exponents out of reach); the caller converts then.
 bool AppendRealQuickly(std::string& out, double v) {
-  if constexpr (std::numeric_limits<long double>::digits < 64) return false;
   const double a = std::fabs(v);
-  if (!(a >= 1e-13 && a < 1e15)) return false;
-  // Powers of ten up to 10^27 are exact in a 64-bit mantissa.
-  static const auto kPow10 = [] {
-    std::array<long double, 28> p{};
-    p[0] = 1;
-    for (size_t k = 1; k < p.size(); ++k) p[k] = p[k - 1] * 10;
-    return p;
-  }();
-  int x = static_cast<int>(std::floor(std::log10(a)));
-  long double p = 0;
+  if (!(a >= 1e-8 && a < 1e15)) return false;
+  // Powers of ten up to 10^22 are exact doubles.
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  int x = static_cast<int>(std::floor(std::ilogb(a) * 0.30102999566398120));  // within one of the exponent
+  double p = 0;
   for (int tries = 0;; ++tries) {
-    if (tries == 3 || x < -13 || x > 14) return false;
-    p = static_cast<long double>(a) * kPow10[14 - x];  // one rounding: within 3e-5 of exact
-    if (p < 1e14L) {
+    if (tries == 3 || x < -8 || x > 14) return false;
+    p = a * kPow10[14 - x];  // one rounding: within 0.0625 of exact below 10^15
+    if (p < 1e14) {
       --x;
-    } else if (p >= 1e15L) {
+    } else if (p >= 1e15) {
       ++x;
     } else {
       break;
     }
   }
-  const long double whole = std::floor(p), frac = p - whole;
-  if (std::fabs(frac - 0.5L) < 1e-3L || p < 1e14L + 1e-3L || p > 1e15L - 1e-3L) return false;
-  long long m = static_cast<long long>(whole) + (frac > 0.5L ? 1 : 0);
-  if (m == 1000000000000000LL) m /= 10, ++x;
+  const double whole = std::floor(p), frac = p - whole;
+  if (std::fabs(frac - 0.5) < 0.07 || p < 1e14 + 0.07 || p > 1e15 - 0.07) return false;
+  const auto m = static_cast<uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+  // Fifteen digits, two at a time.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   char digits[16];
-  for (int k = 14; k >= 0; --k, m /= 10) digits[k] = static_cast<char>('0' + m % 10);
+  auto hi = static_cast<uint32_t>(m / 100000000), lo = static_cast<uint32_t>(m % 100000000);
+  for (int k = 13; k >= 7; k -= 2, lo /= 100) std::memcpy(digits + k, kPairs + 2 * (lo % 100), 2);
+  for (int k = 5; k >= 1; k -= 2, hi /= 100) std::memcpy(digits + k, kPairs + 2 * (hi % 100), 2);
+  digits[0] = static_cast<char>('0' + hi);  // 10 when rounding carried into a new digit
+  if (hi == 10) {
+    digits[0] = '1';
+    if (++x > 14) return false;  // written with an exponent
+  }
   int used = 15;
   while (used > 1 && digits[used - 1] == '0') --used;
   char buf[40];

@@ -284,7 +284,8 @@ TEST(StepText, NumbersAndStringsAreWrittenAsTheFormatWants) {
   std::mt19937_64 rng(15);
   std::uniform_real_distribution<double> unit(0, 1);
   std::uniform_int_distribution<int> decade(-16, 17), places(0, 6);
-  std::vector<double> values{1e15, 1e-13, 9.99999999999999e14, 0.00001, 0.0001, 99999.99999999995, 0.1 + 0.2};
+  std::vector<double> values{1e15,    1e-13,  9.99999999999999e14, 999999999999999.6, 9.9999999999999996e-5,
+                             0.00001, 0.0001, 99999.99999999995,   0.1 + 0.2};
   for (int i = 0; i < 200000; ++i) {
     const double scale = std::pow(10.0, decade(rng)), sign = i % 2 ? -1 : 1;
     const double p = std::pow(10.0, places(rng));
