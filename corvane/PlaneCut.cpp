@@ -783,6 +783,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   // every prism, so found once.
   int prismBottomCcw = -1, prismTopCcw = -1, sweptBottomCcw = -1, sweptTopCcw = -1;
   int sweep = 0;  // 0 not known yet, -1 not to be used, 1 walls face as the prism's, 2 reversed
+  const size_t othersBefore = others.size();
   for (size_t k = 0; k < unions.size(); ++k) {
     if (k % 256 == 255 && stop()) return error = "the cut was stopped", true;
     const TOpening& o = unions[k];
@@ -887,7 +888,11 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     S.Blocked.push_back(std::move(l));
   }
   for (auto& o : unions) S.Blocked.push_back(UnionLoopPolygon(o.Circles, o.Loop));
-  SetShape(result, tag);
+  // When the body only gained walls, the tags of its faces need no new search.
+  if (newOuterBottom.IsNull() && cutOff.empty() && others.size() == othersBefore)
+    SetShapeAdding(result, walls, tag);
+  else
+    SetShape(result, tag);
 
   // The outer wire as the face hands it out, found by the wire that went in.
   auto outerOf = [](const TopoDS_Face& cap, const TopoDS_Wire& added, const TopoDS_Wire& old) {

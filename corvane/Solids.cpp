@@ -253,6 +253,13 @@ void TBodyState::SetShape(const TopoDS_Shape& s, int newTag) {
   FFacesValid = false;
 }
 
+void TBodyState::SetShapeAdding(const TopoDS_Shape& s, const std::vector<TopoDS_Face>& added, int newTag) {
+  for (const TopoDS_Face& f : added) FTags.try_emplace(SurfaceKey(f), newTag);
+  FShape = s;
+  FCaps = {};
+  FFacesValid = false;
+}
+
 std::string TBodyState::AddBoss(int tag, const gp_Ax3& frame, const std::vector<TFigure>& figs,
                                 const std::vector<TLoop>& loops, const std::vector<TRegion>& regions,
                                 const gp_Vec& ext) {

@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <map>
 #include <stdexcept>
@@ -378,7 +379,29 @@ class TBrepWriter {
       if (auto tr = Handle(Geom_TrimmedCurve)::DownCast(basis)) basis = tr->BasisCurve();
       const bool line = !basis.IsNull() && basis->IsKind(STANDARD_TYPE(Geom_Line));
       const int n = line ? 1 : 24;
-      if (line || (!basis.IsNull() && basis->IsKind(STANDARD_TYPE(Geom_Conic)))) {
+      if (!basis.IsNull() && basis->DynamicType() == STANDARD_TYPE(Geom_Circle)) {
+        // The circle's points as it computes them, with the angles' sines and cosines kept:
+        // the holes' circles all run over the same parameters.
+        const auto& k = static_cast<const Geom_Circle&>(*basis);
+        if (first != FAngles.First || last != FAngles.Last) {
+          FAngles = {first, last, {}, {}};
+          for (int i = 0; i <= n; ++i) {
+            FAngles.Cos[i] = std::cos(first + (last - first) * i / n);
+            FAngles.Sin[i] = std::sin(first + (last - first) * i / n);
+          }
+        }
+        const gp_XYZ &xd = k.Position().XDirection().XYZ(), &yd = k.Position().YDirection().XYZ();
+        const gp_XYZ& at = k.Position().Location().XYZ();
+        const double r = k.Radius();
+        const gp_Trsf trsf = loc.Transformation();
+        for (int i = 0; i <= n; ++i) {
+          const double a1 = r * FAngles.Cos[i], a2 = r * FAngles.Sin[i];
+          gp_Pnt p(a1 * xd.X() + a2 * yd.X() + at.X(), a1 * xd.Y() + a2 * yd.Y() + at.Y(),
+                   a1 * xd.Z() + a2 * yd.Z() + at.Z());
+          p.Transform(trsf);
+          pts.push_back(flat(p));
+        }
+      } else if (line || (!basis.IsNull() && basis->IsKind(STANDARD_TYPE(Geom_Conic)))) {
         // What the edge's adaptor would give, without making one per edge.
         const gp_Trsf trsf = loc.Transformation();
         for (int i = 0; i <= n; ++i) {
@@ -596,6 +619,10 @@ class TBrepWriter {
   TShellWalk FWalk;
   std::vector<int> FEdgeIds, FVertexIds;  // entity numbers, 0 while not written
   std::map<std::tuple<double, double, double>, int> FDirs;
+  struct TAngles {
+    double First = 0, Last = -1;
+    double Cos[25], Sin[25];
+  } FAngles;
   std::vector<int> FOriented;
   std::vector<std::pair<int, bool>> FEdgesOfLoop;
 };
