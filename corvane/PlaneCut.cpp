@@ -17,6 +17,8 @@
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
+#include <ElCLib.hxx>
+#include <Geom2d_Line.hxx>
 #include <Geom_CylindricalSurface.hxx>
 #include <Geom_Plane.hxx>
 #include <Precision.hxx>
@@ -181,6 +183,48 @@ std::pair<gp_Pnt, gp_Vec> FacingAt(const TopoDS_Face& f) {
   s.D1((s.FirstUParameter() + s.LastUParameter()) / 2, (s.FirstVParameter() + s.LastVParameter()) / 2, p, du, dv);
   gp_Vec n = du.Crossed(dv);
   return {p, f.Orientation() == TopAbs_REVERSED ? -n : n};
+}
+
+// A hole's wall as the face of the cylinder over [0, 2 pi] x [0, Height], with the same curves,
+// vertices and parameter lines as BRepBuilderAPI_MakeFace makes for those bounds (one wire: the
+// seam, the circle at the base, the seam again, the circle at the top), without the curves,
+// vertices and checks it makes and drops; Lo and Hi are the circles, forward.
+TopoDS_Face HoleWall(const Handle(Geom_CylindricalSurface) & cyl, double height, TopoDS_Edge& lo, TopoDS_Edge& hi) {
+  const double tol = Precision::Confusion();
+  double u0 = 0, u1 = 2 * std::numbers::pi, umin, umax, vmin, vmax;
+  cyl->Bounds(umin, umax, vmin, vmax);
+  ElCLib::AdjustPeriodic(umin, umax, Precision::PConfusion(), u0, u1);
+  BRep_Builder b;
+  TopoDS_Vertex base, top;
+  b.MakeVertex(base, cyl->Value(u0, 0), tol);
+  b.MakeVertex(top, cyl->Value(u0, height), tol);
+  TopoDS_Face face;
+  b.MakeFace(face, cyl, tol);
+  TopoDS_Edge seam;
+  b.MakeEdge(seam, cyl->UIso(u0), tol);
+  b.UpdateEdge(seam, new Geom2d_Line(gp_Pnt2d(u1, 0), gp_Dir2d(0, 1)), new Geom2d_Line(gp_Pnt2d(u0, 0), gp_Dir2d(0, 1)),
+               face, tol);
+  b.Add(seam, base.Oriented(TopAbs_FORWARD));
+  b.Add(seam, top.Oriented(TopAbs_REVERSED));
+  b.Range(seam, 0, height);
+  auto circle = [&](TopoDS_Edge& e, double v, const TopoDS_Vertex& at) {
+    b.MakeEdge(e, cyl->VIso(v), tol);
+    b.UpdateEdge(e, new Geom2d_Line(gp_Pnt2d(0, v), gp_Dir2d(1, 0)), face, tol);
+    b.Add(e, at.Oriented(TopAbs_FORWARD));
+    b.Add(e, at.Oriented(TopAbs_REVERSED));
+    b.Range(e, u0, u1);
+  };
+  circle(lo, 0, base);
+  circle(hi, height, top);
+  TopoDS_Wire w;
+  b.MakeWire(w);
+  b.Add(w, seam.Reversed());
+  b.Add(w, lo);
+  b.Add(w, seam);
+  b.Add(w, hi.Reversed());
+  w.Closed(true);
+  b.Add(face, w);
+  return face;
 }
 
 // The faces of the walls that run along the wire from the cap.
@@ -745,26 +789,8 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   for (int i : singles) {
     const gp_Pnt at = SketchToWorld(S.Frame, c[i].C);
     Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(gp_Ax3(at, axis, S.Frame.XDirection()), c[i].R);
-    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * std::numbers::pi, 0, height, Precision::Confusion());
-    if (!mf.IsDone()) return error = "a hole wall cannot be built", true;
-    TopoDS_Face wall = mf.Face();
-    // The wall's circles run counter-clockwise about the axis, inner wires clockwise about
-    // their face's surface normal.
     TopoDS_Edge lo, hi;
-    // The wall's one wire holds the seam twice and each circle once.
-    TopoDS_Edge uses[4];
-    int n = 0;
-    for (TopoDS_Iterator w(wall); w.More(); w.Next())
-      for (TopoDS_Iterator e(w.Value()); e.More() && n < 4; e.Next()) uses[n++] = TopoDS::Edge(e.Value());
-    for (int k = 0; k < n; ++k) {
-      const TopoDS_Edge& e = uses[k];
-      bool seam = false;
-      for (int j = 0; j < n; ++j) seam = seam || (j != k && uses[j].IsSame(e));
-      if (seam) continue;
-      gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
-      bool atBase = std::abs(gp_Vec(at, p).Dot(gp_Vec(axis))) < height / 2;
-      (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
-    }
+    TopoDS_Face wall = HoleWall(cyl, height, lo, hi);
     if (lo.IsNull() || hi.IsNull()) return error = "a hole wall cannot be built", true;
     auto innerWire = [&](const TopoDS_Edge& e, const gp_Dir& nrm) {
       TopoDS_Wire w;
