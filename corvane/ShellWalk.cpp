@@ -3,21 +3,44 @@
 #include <TopoDS.hxx>
 #include <TopoDS_Iterator.hxx>
 
+#include <cstdint>
+
 namespace corvane {
 
+void TShapeNumbers::Reserve(size_t n) {
+  size_t size = 64;
+  while (size < 2 * n) size *= 2;
+  if (size <= FSlots.size()) return;
+  std::vector<TSlot> old(size);
+  old.swap(FSlots);
+  for (TSlot& s : old)
+    if (s.Key) FSlots[SlotOf(s.Key)] = std::move(s);
+}
+
+size_t TShapeNumbers::SlotOf(const void* key) const {
+  const size_t mask = FSlots.size() - 1;
+  size_t i = static_cast<size_t>((reinterpret_cast<uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ull) & mask;
+  while (FSlots[i].Key && FSlots[i].Key != key) i = (i + 1) & mask;
+  return i;
+}
+
 int TShapeNumbers::Of(const TopoDS_Shape& s, bool& added) {
-  auto [it, fresh] = FIds.try_emplace(s.TShape().get());
-  TIds& at = it->second;
-  added = fresh;
-  if (fresh) {
+  if (2 * (FUsed + 1) > FSlots.size()) Reserve(FUsed + 1);
+  const void* key = s.TShape().get();
+  TSlot& at = FSlots[SlotOf(key)];
+  added = !at.Key;
+  if (added) {
+    at.Key = key;
     at.Loc = s.Location();
+    ++FUsed;
     return at.Id = FCount++;
   }
   if (at.Loc == s.Location()) return at.Id;
-  for (auto& [loc, id] : at.Others)
-    if (loc == s.Location()) return id;
+  for (int k = at.Others; k >= 0; k = FOthers[k].Next)
+    if (FOthers[k].Loc == s.Location()) return FOthers[k].Id;
   added = true;
-  at.Others.emplace_back(s.Location(), FCount);
+  FOthers.push_back({s.Location(), FCount, at.Others});
+  at.Others = static_cast<int>(FOthers.size()) - 1;
   return FCount++;
 }
 

@@ -11,16 +11,16 @@
 #include <TopoDS_Shell.hxx>
 #include <TopoDS_Vertex.hxx>
 
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace corvane {
 
-// Numbers of shapes told apart as OpenCASCADE's IsSame does: same TShape, same location.
+// Numbers of shapes told apart as OpenCASCADE's IsSame does: same TShape, same location. An
+// open-addressing table keyed by the TShape: a board holds hundreds of thousands of edges.
 class TShapeNumbers {
  public:
-  void Reserve(size_t N) { FIds.reserve(N); }
+  void Reserve(size_t N);
   // The shape's number; Added says whether it was seen for the first time.
   int Of(const TopoDS_Shape& S, bool& Added);
   int Count() const { return FCount; }
@@ -28,13 +28,21 @@ class TShapeNumbers {
  private:
   // Most shapes have one location: that one needs no list of its own. An extrusion's far cap
   // reuses the near cap's edges and vertices at another location, which makes them others.
-  struct TIds {
+  struct TSlot {
+    const void* Key = nullptr;
     TopLoc_Location Loc;
     int Id = 0;
-    std::vector<std::pair<TopLoc_Location, int>> Others;
+    int Others = -1;  // first of the slot's other locations in FOthers
   };
-  std::unordered_map<const void*, TIds> FIds;
+  struct TOther {
+    TopLoc_Location Loc;
+    int Id, Next;
+  };
+  size_t SlotOf(const void* Key) const;
+  std::vector<TSlot> FSlots;
+  std::vector<TOther> FOthers;
   int FCount = 0;
+  size_t FUsed = 0;
 };
 
 class TShellWalk {
