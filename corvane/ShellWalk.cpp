@@ -13,13 +13,16 @@ void TShapeNumbers::Reserve(size_t n) {
   if (size <= FSlots.size()) return;
   std::vector<TSlot> old(size);
   old.swap(FSlots);
+  FShift = 64;
+  for (size_t k = size; k > 1; k /= 2) --FShift;
   for (TSlot& s : old)
     if (s.Key) FSlots[SlotOf(s.Key)] = std::move(s);
 }
 
 size_t TShapeNumbers::SlotOf(const void* key) const {
+  // The product's high bits, which every bit of the address stirs.
   const size_t mask = FSlots.size() - 1;
-  size_t i = static_cast<size_t>((reinterpret_cast<uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ull) & mask;
+  size_t i = static_cast<size_t>((reinterpret_cast<uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> FShift) & mask;
   while (FSlots[i].Key && FSlots[i].Key != key) i = (i + 1) & mask;
   return i;
 }
@@ -45,15 +48,16 @@ int TShapeNumbers::Of(const TopoDS_Shape& s, bool& added) {
 }
 
 void TShellWalk::Reserve(size_t faces) {
-  // A hole's wall has three edges (two circles and the seam) and two vertices.
+  // A hole's wall has three edges (two circles and the seam) and two vertices, and its two
+  // circles are wires of the caps.
   FEdgeNumbers.Reserve(3 * faces);
   FVertexNumbers.Reserve(2 * faces);
   FEdges.reserve(3 * faces);
   FVertices.reserve(2 * faces);
   FFaces.reserve(faces);
-  FWires.reserve(2 * faces);
-  FUses.reserve(4 * faces);
-  FAdjacent.reserve(4 * faces);
+  FWires.reserve(3 * faces);
+  FUses.reserve(6 * faces);
+  FAdjacent.reserve(6 * faces);
   FAdjacentStart.reserve(faces + 1);
 }
 

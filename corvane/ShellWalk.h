@@ -43,6 +43,7 @@ class TShapeNumbers {
   std::vector<TOther> FOthers;
   int FCount = 0;
   size_t FUsed = 0;
+  int FShift = 64;
 };
 
 class TShellWalk {
