@@ -17,6 +17,8 @@
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
+#include <ElCLib.hxx>
+#include <Geom2d_Line.hxx>
 #include <Geom_CylindricalSurface.hxx>
 #include <Geom_Plane.hxx>
 #include <Precision.hxx>
@@ -183,6 +185,48 @@ std::pair<gp_Pnt, gp_Vec> FacingAt(const TopoDS_Face& f) {
   return {p, f.Orientation() == TopAbs_REVERSED ? -n : n};
 }
 
+// A hole's wall as the face of the cylinder over [0, 2 pi] x [0, Height], with the same curves,
+// vertices and parameter lines as BRepBuilderAPI_MakeFace makes for those bounds (one wire: the
+// seam, the circle at the base, the seam again, the circle at the top), without the curves,
+// vertices and checks it makes and drops; Lo and Hi are the circles, forward.
+TopoDS_Face HoleWall(const Handle(Geom_CylindricalSurface) & cyl, double height, TopoDS_Edge& lo, TopoDS_Edge& hi) {
+  const double tol = Precision::Confusion();
+  double u0 = 0, u1 = 2 * std::numbers::pi, umin, umax, vmin, vmax;
+  cyl->Bounds(umin, umax, vmin, vmax);
+  ElCLib::AdjustPeriodic(umin, umax, Precision::PConfusion(), u0, u1);
+  BRep_Builder b;
+  TopoDS_Vertex base, top;
+  b.MakeVertex(base, cyl->Value(u0, 0), tol);
+  b.MakeVertex(top, cyl->Value(u0, height), tol);
+  TopoDS_Face face;
+  b.MakeFace(face, cyl, tol);
+  TopoDS_Edge seam;
+  b.MakeEdge(seam, cyl->UIso(u0), tol);
+  b.UpdateEdge(seam, new Geom2d_Line(gp_Pnt2d(u1, 0), gp_Dir2d(0, 1)), new Geom2d_Line(gp_Pnt2d(u0, 0), gp_Dir2d(0, 1)),
+               face, tol);
+  b.Add(seam, base.Oriented(TopAbs_FORWARD));
+  b.Add(seam, top.Oriented(TopAbs_REVERSED));
+  b.Range(seam, 0, height);
+  auto circle = [&](TopoDS_Edge& e, double v, const TopoDS_Vertex& at) {
+    b.MakeEdge(e, cyl->VIso(v), tol);
+    b.UpdateEdge(e, new Geom2d_Line(gp_Pnt2d(0, v), gp_Dir2d(1, 0)), face, tol);
+    b.Add(e, at.Oriented(TopAbs_FORWARD));
+    b.Add(e, at.Oriented(TopAbs_REVERSED));
+    b.Range(e, u0, u1);
+  };
+  circle(lo, 0, base);
+  circle(hi, height, top);
+  TopoDS_Wire w;
+  b.MakeWire(w);
+  b.Add(w, seam.Reversed());
+  b.Add(w, lo);
+  b.Add(w, seam);
+  b.Add(w, hi.Reversed());
+  w.Closed(true);
+  b.Add(face, w);
+  return face;
+}
+
 // The faces of the walls that run along the wire from the cap.
 TopTools_MapOfShape WallsAlong(const TopoDS_Wire& w, const TopoDS_Face& cap,
                                const TopTools_IndexedDataMapOfShapeListOfShape& faces) {
@@ -225,7 +269,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   TGroups groups(n);
   std::vector<char> meetsOld(n, 0);
   std::vector<std::pair<int, int>> pairs, near;
-  ForEachOverlappingPair(boxes, kMargin, [&](int i, int j) {
+  auto meet = [&](int i, int j) {
     if (static_cast<size_t>(j) < old) return;
     const int b = j - static_cast<int>(old);
     if (static_cast<size_t>(i) < old) {
@@ -244,7 +288,17 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     } else if (d <= c[a].R + c[b].R + kMargin) {
       near.emplace_back(a, b);
     }
+  };
+  // How the new holes group depends on the order their pairs come in. When no two of them
+  // touch, the order does not matter and the quicker search settles it.
+  bool touching = false;
+  ForEachOverlappingPairInAnyOrder(boxes, kMargin, [&](int i, int j) {
+    if (static_cast<size_t>(i) < old) return meet(i, j);
+    const int a = i - static_cast<int>(old), b = j - static_cast<int>(old);
+    const double d = std::hypot(c[a].C.x - c[b].C.x, c[a].C.y - c[b].C.y);
+    touching = touching || d <= c[a].R + c[b].R + std::max(kApartTol, kMargin);
   });
+  if (touching) ForEachOverlappingPair(boxes, kMargin, meet);
   std::unordered_map<int, std::vector<int>> members;
   for (int i = 0; i < n; ++i) members[groups.Find(i)].push_back(i);
   if (!PlaneCuts) {
@@ -735,19 +789,8 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   for (int i : singles) {
     const gp_Pnt at = SketchToWorld(S.Frame, c[i].C);
     Handle(Geom_CylindricalSurface) cyl = new Geom_CylindricalSurface(gp_Ax3(at, axis, S.Frame.XDirection()), c[i].R);
-    BRepBuilderAPI_MakeFace mf(cyl, 0, 2 * std::numbers::pi, 0, height, Precision::Confusion());
-    if (!mf.IsDone()) return error = "a hole wall cannot be built", true;
-    TopoDS_Face wall = mf.Face();
-    // The wall's circles run counter-clockwise about the axis, inner wires clockwise about
-    // their face's surface normal.
     TopoDS_Edge lo, hi;
-    for (TopExp_Explorer ex(wall, TopAbs_EDGE); ex.More(); ex.Next()) {
-      TopoDS_Edge e = TopoDS::Edge(ex.Current());
-      if (BRep_Tool::IsClosed(e, wall)) continue;  // the seam
-      gp_Pnt p = BRep_Tool::Pnt(TopExp::FirstVertex(e));
-      bool atBase = std::abs(gp_Vec(at, p).Dot(gp_Vec(axis))) < height / 2;
-      (atBase ? lo : hi) = TopoDS::Edge(e.Oriented(TopAbs_FORWARD));
-    }
+    TopoDS_Face wall = HoleWall(cyl, height, lo, hi);
     if (lo.IsNull() || hi.IsNull()) return error = "a hole wall cannot be built", true;
     auto innerWire = [&](const TopoDS_Edge& e, const gp_Dir& nrm) {
       TopoDS_Wire w;
@@ -766,6 +809,7 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   // every prism, so found once.
   int prismBottomCcw = -1, prismTopCcw = -1, sweptBottomCcw = -1, sweptTopCcw = -1;
   int sweep = 0;  // 0 not known yet, -1 not to be used, 1 walls face as the prism's, 2 reversed
+  const size_t othersBefore = others.size();
   for (size_t k = 0; k < unions.size(); ++k) {
     if (k % 256 == 255 && stop()) return error = "the cut was stopped", true;
     const TOpening& o = unions[k];
@@ -870,7 +914,11 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
     S.Blocked.push_back(std::move(l));
   }
   for (auto& o : unions) S.Blocked.push_back(UnionLoopPolygon(o.Circles, o.Loop));
-  SetShape(result, tag);
+  // When the body only gained walls, the tags of its faces need no new search.
+  if (newOuterBottom.IsNull() && cutOff.empty() && others.size() == othersBefore)
+    SetShapeAdding(result, walls, tag);
+  else
+    SetShape(result, tag);
 
   // The outer wire as the face hands it out, found by the wire that went in.
   auto outerOf = [](const TopoDS_Face& cap, const TopoDS_Wire& added, const TopoDS_Wire& old) {

@@ -220,59 +220,109 @@ TBox2 TFigure::Box() const {
   return b;
 }
 
+namespace {
+
+// The grid the pair finders bin the boxes in, about one box a cell; boxes spanning many cells
+// are tested against everything instead of being binned.
+struct TPairGrid {
+  TBox2 All;
+  double Pad, Cx, Cy;
+  int Gx, Gy;
+  std::vector<std::array<int, 4>> Span;  // cells x0, y0, x1, y1 of each box
+  std::vector<int> Big;
+
+  TPairGrid(const std::vector<TBox2>& boxes, double pad) : All(boxes[0]), Pad(pad) {
+    const int n = static_cast<int>(boxes.size());
+    double sumDim = 0;
+    for (auto& b : boxes) {
+      All.x0 = std::min(All.x0, b.x0);
+      All.y0 = std::min(All.y0, b.y0);
+      All.x1 = std::max(All.x1, b.x1);
+      All.y1 = std::max(All.y1, b.y1);
+      sumDim += std::max(b.x1 - b.x0, b.y1 - b.y0);
+    }
+    double w = All.x1 - All.x0 + 2 * pad, h = All.y1 - All.y0 + 2 * pad;
+    double cell = std::max({std::sqrt(w * h / n), sumDim / n, 1e-9});
+    Gx = CellOf(w / cell, 2048) + 1;
+    Gy = CellOf(h / cell, 2048) + 1;
+    Cx = w / Gx;
+    Cy = h / Gy;
+    Span.resize(n);
+    for (int i = 0; i < n; ++i) {
+      auto& b = boxes[i];
+      Span[i] = {CellX(b.x0 - pad), CellY(b.y0 - pad), CellX(b.x1 + pad), CellY(b.y1 + pad)};
+      if (IsBig(i)) Big.push_back(i);
+    }
+  }
+  int CellX(double x) const { return CellOf((x - All.x0 + Pad) / Cx, Gx); }
+  int CellY(double y) const { return CellOf((y - All.y0 + Pad) / Cy, Gy); }
+  bool IsBig(int i) const { return 1LL * (Span[i][2] - Span[i][0] + 1) * (Span[i][3] - Span[i][1] + 1) > 16; }
+  // A pair is reported only in the first cell both share.
+  bool FirstShared(int i, int j, int x, int y) const {
+    return std::max(Span[i][0], Span[j][0]) == x && std::max(Span[i][1], Span[j][1]) == y;
+  }
+  void ForBig(const std::vector<TBox2>& boxes, const std::function<void(int, int)>& f) const {
+    const int n = static_cast<int>(boxes.size());
+    std::vector<char> isBig(n, 0);
+    for (int i : Big) isBig[i] = 1;
+    for (int i : Big)
+      for (int j = 0; j < n; ++j) {
+        if (j == i || (isBig[j] && j < i)) continue;
+        if (boxes[i].Overlaps(boxes[j], Pad)) f(std::min(i, j), std::max(i, j));
+      }
+  }
+};
+
+}  // namespace
+
 void ForEachOverlappingPair(const std::vector<TBox2>& boxes, double pad, const std::function<void(int, int)>& f) {
   const int n = static_cast<int>(boxes.size());
   if (n < 2) return;
-  TBox2 all = boxes[0];
-  double sumDim = 0;
-  for (auto& b : boxes) {
-    all.x0 = std::min(all.x0, b.x0);
-    all.y0 = std::min(all.y0, b.y0);
-    all.x1 = std::max(all.x1, b.x1);
-    all.y1 = std::max(all.y1, b.y1);
-    sumDim += std::max(b.x1 - b.x0, b.y1 - b.y0);
-  }
-  double w = all.x1 - all.x0 + 2 * pad, h = all.y1 - all.y0 + 2 * pad;
-  double cell = std::max({std::sqrt(w * h / n), sumDim / n, 1e-9});
-  int gx = CellOf(w / cell, 2048) + 1, gy = CellOf(h / cell, 2048) + 1;
-  double cx = w / gx, cy = h / gy;
-  auto cellX = [&](double x) { return CellOf((x - all.x0 + pad) / cx, gx); };
-  auto cellY = [&](double y) { return CellOf((y - all.y0 + pad) / cy, gy); };
-
-  // Boxes spanning many cells are tested against everything instead of being binned.
-  std::vector<int> big;
+  const TPairGrid g(boxes, pad);
   std::unordered_map<long long, std::vector<int>> grid;
-  std::vector<std::array<int, 4>> span(n);
   for (int i = 0; i < n; ++i) {
-    auto& b = boxes[i];
-    span[i] = {cellX(b.x0 - pad), cellY(b.y0 - pad), cellX(b.x1 + pad), cellY(b.y1 + pad)};
-    long long cells = 1LL * (span[i][2] - span[i][0] + 1) * (span[i][3] - span[i][1] + 1);
-    if (cells > 16) {
-      big.push_back(i);
-      continue;
-    }
-    for (int x = span[i][0]; x <= span[i][2]; ++x)
-      for (int y = span[i][1]; y <= span[i][3]; ++y) grid[1LL * x * gy + y].push_back(i);
+    if (g.IsBig(i)) continue;
+    for (int x = g.Span[i][0]; x <= g.Span[i][2]; ++x)
+      for (int y = g.Span[i][1]; y <= g.Span[i][3]; ++y) grid[1LL * x * g.Gy + y].push_back(i);
   }
-  std::vector<char> isBig(n, 0);
-  for (int i : big) isBig[i] = 1;
   for (auto& [key, items] : grid) {
-    int x = static_cast<int>(key / gy), y = static_cast<int>(key % gy);
+    int x = static_cast<int>(key / g.Gy), y = static_cast<int>(key % g.Gy);
     for (size_t a = 0; a < items.size(); ++a)
       for (size_t b = a + 1; b < items.size(); ++b) {
         int i = items[a], j = items[b];
-        // Report the pair only in the first cell both share.
-        if (std::max(span[i][0], span[j][0]) != x || std::max(span[i][1], span[j][1]) != y) continue;
-        if (boxes[i].Overlaps(boxes[j], pad)) f(std::min(i, j), std::max(i, j));
+        if (g.FirstShared(i, j, x, y) && boxes[i].Overlaps(boxes[j], pad)) f(std::min(i, j), std::max(i, j));
       }
   }
-  for (size_t a = 0; a < big.size(); ++a) {
-    int i = big[a];
-    for (int j = 0; j < n; ++j) {
-      if (j == i || (isBig[j] && j < i)) continue;
-      if (boxes[i].Overlaps(boxes[j], pad)) f(std::min(i, j), std::max(i, j));
-    }
+  g.ForBig(boxes, f);
+}
+
+void ForEachOverlappingPairInAnyOrder(const std::vector<TBox2>& boxes, double pad,
+                                      const std::function<void(int, int)>& f) {
+  const int n = static_cast<int>(boxes.size());
+  if (n < 2) return;
+  const TPairGrid g(boxes, pad);
+  // The boxes of each cell, cell by cell in one array.
+  const size_t cells = static_cast<size_t>(g.Gx) * g.Gy;
+  std::vector<int> start(cells + 1, 0);
+  auto forCells = [&](int i, auto&& fn) {
+    for (int x = g.Span[i][0]; x <= g.Span[i][2]; ++x)
+      for (int y = g.Span[i][1]; y <= g.Span[i][3]; ++y) fn(static_cast<size_t>(x) * g.Gy + y);
+  };
+  for (int i = 0; i < n; ++i)
+    if (!g.IsBig(i)) forCells(i, [&](size_t c) { ++start[c + 1]; });
+  for (size_t c = 1; c <= cells; ++c) start[c] += start[c - 1];
+  std::vector<int> fill(start.begin(), start.end() - 1), items(start[cells]);
+  for (int i = 0; i < n; ++i)
+    if (!g.IsBig(i)) forCells(i, [&](size_t c) { items[fill[c]++] = i; });
+  for (size_t c = 0; c < cells; ++c) {
+    const int x = static_cast<int>(c / g.Gy), y = static_cast<int>(c % g.Gy);
+    for (int a = start[c]; a < start[c + 1]; ++a)
+      for (int b = a + 1; b < start[c + 1]; ++b) {
+        int i = items[a], j = items[b];
+        if (g.FirstShared(i, j, x, y) && boxes[i].Overlaps(boxes[j], pad)) f(i, j);
+      }
   }
+  g.ForBig(boxes, f);
 }
 
 TAnalysisCounts AnalyzeFigures(std::vector<TFigure>& figs, double tol, bool heal) {

@@ -77,6 +77,10 @@ double DistanceToLoop(const TLoop& L, TPoint2 P);
 
 // Calls F(i, j), i < j, once for every pair of boxes that overlap within Pad.
 void ForEachOverlappingPair(const std::vector<TBox2>& Boxes, double Pad, const std::function<void(int, int)>& F);
+// The same pairs in another order, faster on many boxes: for callers whose results do not
+// depend on the order.
+void ForEachOverlappingPairInAnyOrder(const std::vector<TBox2>& Boxes, double Pad,
+                                      const std::function<void(int, int)>& F);
 
 // Polygon of an arc from A counter-clockwise to B about C, end points included.
 void AppendArcPoints(const TFigure& F, bool Reversed, std::vector<TPoint2>& Out);

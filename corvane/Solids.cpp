@@ -239,6 +239,7 @@ const std::vector<TopoDS_Face>& TBodyState::Faces() {
 
 void TBodyState::SetShape(const TopoDS_Shape& s, int newTag) {
   std::unordered_map<const Geom_Surface*, int> tags;
+  tags.reserve(FTags.size() + 64);
   for (TopExp_Explorer ex(s, TopAbs_FACE); ex.More(); ex.Next()) {
     const Geom_Surface* key = SurfaceKey(TopoDS::Face(ex.Current()));
     if (auto o = FTags.find(key); o != FTags.end())
@@ -249,6 +250,13 @@ void TBodyState::SetShape(const TopoDS_Shape& s, int newTag) {
   FShape = s;
   FCaps = {};
   FTags.swap(tags);
+  FFacesValid = false;
+}
+
+void TBodyState::SetShapeAdding(const TopoDS_Shape& s, const std::vector<TopoDS_Face>& added, int newTag) {
+  for (const TopoDS_Face& f : added) FTags.try_emplace(SurfaceKey(f), newTag);
+  FShape = s;
+  FCaps = {};
   FFacesValid = false;
 }
 

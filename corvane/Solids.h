@@ -51,6 +51,8 @@ class TBodyState {
  private:
   // Faces keep the tag of the surface they lie on; faces on new surfaces get NewTag.
   void SetShape(const TopoDS_Shape& S, int NewTag);
+  // The same for a body that holds every face of the last one and the faces Added.
+  void SetShapeAdding(const TopoDS_Shape& S, const std::vector<TopoDS_Face>& Added, int NewTag);
   // One boolean of the body with the sketch's regions.
   std::string GeneralCut(int Tag, const gp_Ax3& Frame, const std::vector<TFigure>& Figures,
                          const std::vector<TLoop>& Loops, const std::vector<TRegion>& Regions, const gp_Dir& Direction,

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace corvane {
 namespace {
@@ -42,7 +43,7 @@ TStepText& TStepText::Ref(int id) {
 TStepText& TStepText::Int(long v) {
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
-  FOut.append(buf, r.ptr);
+  FOut.append(buf, static_cast<size_t>(r.ptr - buf));
   return *this;
 }
 
@@ -74,19 +75,90 @@ int TStepText::Entity(std::string_view text) {
   return id;
 }
 
+namespace {
+
+// Most coordinates have a few decimals: rounding them to 15 significant digits by one product
+// is several times quicker than the general conversion. False when the product cannot tell
+// (digits near a half, exponents out of reach); the caller converts then.
+bool AppendRealQuickly(std::string& out, double v) {
+  const double a = std::fabs(v);
+  if (!(a >= 1e-8 && a < 1e15)) return false;
+  // Powers of ten up to 10^22 are exact doubles.
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  int x = static_cast<int>(std::floor(std::ilogb(a) * 0.30102999566398120));  // within one of the exponent
+  double p = 0;
+  for (int tries = 0;; ++tries) {
+    if (tries == 3 || x < -8 || x > 14) return false;
+    p = a * kPow10[14 - x];  // one rounding: within 0.0625 of exact below 10^15
+    if (p < 1e14) {
+      --x;
+    } else if (p >= 1e15) {
+      ++x;
+    } else {
+      break;
+    }
+  }
+  const double whole = std::floor(p), frac = p - whole;
+  if (std::fabs(frac - 0.5) < 0.07 || p < 1e14 + 0.07 || p > 1e15 - 0.07) return false;
+  const auto m = static_cast<uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+  // Fifteen digits, two at a time.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char digits[16];
+  auto hi = static_cast<uint32_t>(m / 100000000), lo = static_cast<uint32_t>(m % 100000000);
+  for (int k = 13; k >= 7; k -= 2, lo /= 100) std::memcpy(digits + k, kPairs + 2 * (lo % 100), 2);
+  for (int k = 5; k >= 1; k -= 2, hi /= 100) std::memcpy(digits + k, kPairs + 2 * (hi % 100), 2);
+  digits[0] = static_cast<char>('0' + hi);  // 10 when rounding carried into a new digit
+  if (hi == 10) {
+    digits[0] = '1';
+    if (++x > 14) return false;  // written with an exponent
+  }
+  int used = 15;
+  while (used > 1 && digits[used - 1] == '0') --used;
+  char buf[40];
+  char* o = buf;
+  if (v < 0) *o++ = '-';
+  if (x < -4) {  // as %g writes it: d.ddd and an exponent of at least two digits
+    *o++ = digits[0];
+    *o++ = '.';
+    for (int k = 1; k < used; ++k) *o++ = digits[k];
+    *o++ = 'E';
+    *o++ = '-';
+    *o++ = static_cast<char>('0' + (-x) / 10);
+    *o++ = static_cast<char>('0' + (-x) % 10);
+  } else if (x < 0) {
+    *o++ = '0';
+    *o++ = '.';
+    for (int k = -1; k > x; --k) *o++ = '0';
+    for (int k = 0; k < used; ++k) *o++ = digits[k];
+  } else {
+    for (int k = 0; k <= x; ++k) *o++ = digits[k];
+    *o++ = '.';
+    for (int k = x + 1; k < used; ++k) *o++ = digits[k];
+  }
+  out.append(buf, static_cast<size_t>(o - buf));
+  return true;
+}
+
+}  // namespace
+
 void AppendStepReal(std::string& out, double v) {
   if (!std::isfinite(v)) v = 0;  // the format has no infinities; geometry never holds them
   if (v == 0) v = 0;             // no "-0."
+  if (AppendRealQuickly(out, v)) return;
   char buf[40];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
   char* end = r.ptr;
   char* e = std::find(buf, end, 'e');
   // Mantissa needs a decimal point: "6" -> "6.", "1e-07" -> "1.E-07".
-  out.append(buf, e);
+  out.append(buf, static_cast<size_t>(e - buf));
   if (std::find(buf, e, '.') == e) out += '.';
   if (e != end) {
     out += 'E';
-    out.append(e + 1, end);
+    out.append(e + 1, static_cast<size_t>(end - e - 1));
   }
 }
 

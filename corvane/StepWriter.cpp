@@ -1,6 +1,7 @@
 #include "corvane/StepWriter.h"
 
 #include "corvane/CapTiles.h"
+#include "corvane/ShellWalk.h"
 #include "corvane/StepData.h"
 #include "corvane/StepText.h"
 
@@ -9,6 +10,7 @@
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom_Circle.hxx>
+#include <Geom_Conic.hxx>
 #include <Geom_ConicalSurface.hxx>
 #include <Geom_CylindricalSurface.hxx>
 #include <Geom_Ellipse.hxx>
@@ -19,9 +21,6 @@
 #include <Geom_SurfaceOfLinearExtrusion.hxx>
 #include <Geom_ToroidalSurface.hxx>
 #include <Geom_TrimmedCurve.hxx>
-#include <TopExp.hxx>
-#include <TopExp_Explorer.hxx>
-#include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
@@ -32,6 +31,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <map>
 #include <stdexcept>
@@ -133,20 +133,20 @@ class TBrepWriter {
   std::vector<int> Solids(const TopoDS_Shape& shape) {
     std::vector<int> ids;
     if (shape.IsNull()) return ids;
-    int faces = 0, inSolids = 0;
-    for (TopExp_Explorer ex(shape, TopAbs_FACE); ex.More(); ex.Next()) ++faces;
-    // A hole's wall has three edges (two circles and the seam) and two vertices, and takes
-    // about 1.5 kB of text with its share of the caps: room made at once is not regrown.
-    FEdges.Reserve(3 * faces);
-    FVertices.Reserve(2 * faces);
-    T.Expect(1600 * static_cast<size_t>(faces));
-    for (TopExp_Explorer ex(shape, TopAbs_SOLID); ex.More(); ex.Next()) {
-      const TopoDS_Shape& solid = ex.Current();
+    const size_t faces = CountFaces(shape);
+    size_t inSolids = 0;
+    // About 1.5 kB of text a hole's wall with its share of the caps: room made at once is
+    // not regrown.
+    FWalk.Reserve(faces);
+    T.Expect(1600 * faces);
+    std::vector<TopoDS_Shape> solids;
+    CollectSolids(shape, solids);
+    for (const TopoDS_Shape& solid : solids) {
       std::vector<TopoDS_Shell> shells;
       for (TopoDS_Iterator it(solid, true, true); it.More(); it.Next())
         if (it.Value().ShapeType() == TopAbs_SHELL) shells.push_back(TopoDS::Shell(it.Value()));
       if (shells.size() != 1) throw EUncovered("a solid with cavities");
-      for (TopExp_Explorer f(solid, TopAbs_FACE); f.More(); f.Next()) ++inSolids;
+      inSolids += CountFaces(solid);
       int shell = Shell(shells[0]);
       int id = T.Begin();
       T.Raw("MANIFOLD_SOLID_BREP('',").Ref(shell).End();
@@ -164,6 +164,28 @@ class TBrepWriter {
   }
 
  private:
+  using TUse = TShellWalk::TUse;
+  using TWire = TShellWalk::TWire;
+  using TFace = TShellWalk::TFace;
+
+  // Faces wherever they are, each occurrence counted.
+  static size_t CountFaces(const TopoDS_Shape& s) {
+    if (s.ShapeType() == TopAbs_FACE) return 1;
+    if (s.ShapeType() > TopAbs_FACE) return 0;
+    size_t n = 0;
+    for (TopoDS_Iterator it(s, false, false); it.More(); it.Next()) n += CountFaces(it.Value());
+    return n;
+  }
+  // The solids of compounds, depth first, placed and oriented as the compounds hold them.
+  static void CollectSolids(const TopoDS_Shape& s, std::vector<TopoDS_Shape>& out) {
+    if (s.ShapeType() == TopAbs_SOLID) {
+      out.push_back(s);
+      return;
+    }
+    if (s.ShapeType() > TopAbs_SOLID) return;
+    for (TopoDS_Iterator it(s, true, true); it.More(); it.Next()) CollectSolids(it.Value(), out);
+  }
+
   int Point(const gp_Pnt& p) {
     int id = T.Begin();
     T.Raw("CARTESIAN_POINT('',").Triple(p.X() * kMmPerCm, p.Y() * kMmPerCm, p.Z() * kMmPerCm).End();
@@ -180,8 +202,10 @@ class TBrepWriter {
   }
 
   int Shell(const TopoDS_Shell& shell) {
+    FWalk.Walk(shell);
     std::vector<int> faces;
-    for (const TopoDS_Face& f : ConnectedOrder(shell)) Face(f, faces);
+    faces.reserve(FWalk.Faces().size());
+    for (int f : FWalk.ConnectedOrder()) Face(FWalk.Faces()[f], faces);
     int id = T.Begin();
     T.Raw(shell.Closed() || BRep_Tool::IsClosed(shell) ? "CLOSED_SHELL('',(" : "OPEN_SHELL('',(");
     for (size_t i = 0; i < faces.size(); ++i) {
@@ -190,39 +214,6 @@ class TBrepWriter {
     }
     T.Raw(")").End();
     return id;
-  }
-
-  // The shell's faces so that each shares an edge with one before it (breadth first). The
-  // default reader's orientation fix grows a shell from its first face and, after each face
-  // it adds, looks for the next one from the start of the list: faces in any other order
-  // make it quadratic in the faces of the shell.
-  static std::vector<TopoDS_Face> ConnectedOrder(const TopoDS_Shell& shell) {
-    std::vector<TopoDS_Face> faces;
-    for (TopoDS_Iterator it(shell, true, true); it.More(); it.Next())
-      if (it.Value().ShapeType() == TopAbs_FACE) faces.push_back(TopoDS::Face(it.Value()));
-    TopTools_IndexedMapOfShape edges;
-    std::vector<std::vector<int>> edgesOf(faces.size());
-    for (size_t f = 0; f < faces.size(); ++f)
-      for (TopExp_Explorer e(faces[f], TopAbs_EDGE); e.More(); e.Next()) edgesOf[f].push_back(edges.Add(e.Current()));
-    std::vector<std::vector<int>> facesOf(edges.Extent() + 1);
-    for (size_t f = 0; f < faces.size(); ++f)
-      for (int e : edgesOf[f]) facesOf[e].push_back(static_cast<int>(f));
-    std::vector<char> seen(faces.size(), 0);
-    std::vector<int> order;
-    order.reserve(faces.size());
-    for (size_t start = 0; start < faces.size(); ++start) {
-      if (seen[start]) continue;
-      seen[start] = 1;
-      order.push_back(static_cast<int>(start));
-      for (size_t k = order.size() - 1; k < order.size(); ++k)
-        for (int e : edgesOf[order[k]])
-          for (int g : facesOf[e])
-            if (!seen[g]) seen[g] = 1, order.push_back(g);
-    }
-    std::vector<TopoDS_Face> out;
-    out.reserve(faces.size());
-    for (int f : order) out.push_back(faces[f]);
-    return out;
   }
 
   // A swept line is a plane, a circle swept along its axis a cylinder; the frame is chosen so that
@@ -301,18 +292,17 @@ class TBrepWriter {
   // A loop from oriented edges, walked in order.
   int Bound(const std::vector<std::pair<int, bool>>& edges) {
     std::string& o = T.Out();
-    std::vector<int> oriented;
-    oriented.reserve(edges.size());
+    FOriented.clear();
     for (auto [id, forward] : edges) {
-      oriented.push_back(T.Begin());
+      FOriented.push_back(T.Begin());
       o += "ORIENTED_EDGE('',*,*,";
       T.Ref(id).Raw(",").Bool(forward).End();
     }
     int loop = T.Begin();
     o += "EDGE_LOOP('',(";
-    for (size_t i = 0; i < oriented.size(); ++i) {
+    for (size_t i = 0; i < FOriented.size(); ++i) {
       if (i) o += ',';
-      T.Ref(oriented[i]);
+      T.Ref(FOriented[i]);
     }
     T.Raw(")").End();
     int bound = T.Begin();
@@ -320,16 +310,40 @@ class TBrepWriter {
     return bound;
   }
 
+  // A loop of a wire the walk did not see (the same edges in another order).
   int Bound(const TopoDS_Shape& wire) {
-    if (wire.ShapeType() != TopAbs_WIRE) throw EUncovered("a face bounded by something else than wires");
     std::vector<std::pair<int, bool>> edges;
     for (TopoDS_Iterator e(wire, true, true); e.More(); e.Next()) {
-      const TopoDS_Edge& edge = TopoDS::Edge(e.Value());
-      edges.emplace_back(Edge(edge), edge.Orientation() == TopAbs_FORWARD);
+      if (e.Value().ShapeType() != TopAbs_EDGE) throw EUncovered("a face bounded by something else than wires");
+      edges.emplace_back(Edge(FWalk.EdgeOf(TopoDS::Edge(e.Value()))), e.Value().Orientation() == TopAbs_FORWARD);
     }
     // A reversed wire is walked from its end so that each edge starts where the last ended.
     if (wire.Orientation() == TopAbs_REVERSED) std::reverse(edges.begin(), edges.end());
     return Bound(edges);
+  }
+
+  // The wire as it is when each edge starts where the one before it ends, as an edge loop
+  // must; else the same edges in that order (the side walls of an extrusion come unordered).
+  int Bound(const TWire& w, const TopoDS_Face& face) {
+    const TUse* uses = FWalk.Uses().data() + w.First;
+    const int n = w.Count;
+    auto walked = [&](int k) -> const TUse& { return uses[w.Reversed ? n - 1 - k : k]; };
+    bool chained = true;
+    for (int k = 0; chained && k < n; ++k)
+      chained = FWalk.LastVertex(walked(k)) == FWalk.FirstVertex(walked((k + 1) % n));
+    if (!chained) {
+      TopoDS_Wire ordered;
+      BRep_Builder b;
+      b.MakeWire(ordered);
+      int m = 0;
+      for (BRepTools_WireExplorer e(TopoDS::Wire(w.Shape), face); e.More(); e.Next(), ++m) b.Add(ordered, e.Current());
+      if (m == n) return Bound(ordered);
+    }
+    FEdgesOfLoop.clear();
+    for (int k = 0; k < n; ++k) FEdgesOfLoop.emplace_back(Edge(uses[k].Edge), uses[k].Orientation == TopAbs_FORWARD);
+    // A reversed wire is walked from its end so that each edge starts where the last ended.
+    if (w.Reversed) std::reverse(FEdgesOfLoop.begin(), FEdgesOfLoop.end());
+    return Bound(FEdgesOfLoop);
   }
 
   int AdvancedFace(const std::vector<int>& bounds, int surface, bool sense) {
@@ -343,39 +357,76 @@ class TBrepWriter {
     return id;
   }
 
-  void Face(const TopoDS_Face& f, std::vector<int>& faces) {
-    std::vector<TopoDS_Shape> wires;
-    for (TopoDS_Iterator w(f, true, true); w.More(); w.Next()) wires.push_back(w.Value());
-    if (wires.size() > kTileAbove && Tiled(f, wires, faces)) return;
+  void Face(const TFace& f, std::vector<int>& faces) {
+    if (!f.OnlyWires) throw EUncovered("a face bounded by something else than wires");
+    if (static_cast<size_t>(f.Wires) > kTileAbove && Tiled(f, faces)) return;
     std::vector<int> bounds;
-    for (auto& w : wires) bounds.push_back(Bound(Chained(w, f)));
+    bounds.reserve(f.Wires);
+    for (int w = f.FirstWire; w < f.FirstWire + f.Wires; ++w) bounds.push_back(Bound(FWalk.Wires()[w], f.Shape));
     bool flipped = false;
-    int surface = Surface(f, flipped);
-    faces.push_back(AdvancedFace(bounds, surface, (f.Orientation() == TopAbs_FORWARD) != flipped));
+    int surface = Surface(f.Shape, flipped);
+    faces.push_back(AdvancedFace(bounds, surface, (f.Shape.Orientation() == TopAbs_FORWARD) != flipped));
   }
 
-  // The wire itself when each edge starts where the one before it ends, as an edge loop must;
-  // else the same edges in that order (the side walls of an extrusion come unordered).
-  static TopoDS_Shape Chained(const TopoDS_Shape& wire, const TopoDS_Face& face) {
-    if (wire.ShapeType() != TopAbs_WIRE) return wire;
-    std::vector<TopoDS_Edge> edges;
-    for (TopoDS_Iterator e(wire, true, true); e.More(); e.Next())
-      if (e.Value().ShapeType() == TopAbs_EDGE) edges.push_back(TopoDS::Edge(e.Value()));
-    if (wire.Orientation() == TopAbs_REVERSED) std::reverse(edges.begin(), edges.end());
-    bool chained = true;
-    for (size_t i = 0; chained && i < edges.size(); ++i)
-      chained = TopExp::LastVertex(edges[i], true).IsSame(TopExp::FirstVertex(edges[(i + 1) % edges.size()], true));
-    if (chained) return wire;
-    TopoDS_Wire ordered;
-    BRep_Builder b;
-    b.MakeWire(ordered);
-    int n = 0;
-    for (BRepTools_WireExplorer e(TopoDS::Wire(wire), face); e.More(); e.Next(), ++n) b.Add(ordered, e.Current());
-    return n == static_cast<int>(edges.size()) ? TopoDS_Shape(ordered) : wire;
+  // Points along the wire as walked, each edge's end left to the next edge, in the plane.
+  template <class TFlat>
+  void Sample(const TWire& w, const TFlat& flat, std::vector<std::pair<double, double>>& pts) {
+    pts.clear();
+    for (int k = w.First; k < w.First + w.Count; ++k) {
+      const TUse& u = FWalk.Uses()[k];
+      const TopoDS_Edge& e = FWalk.Edges()[u.Edge].Shape;
+      const size_t from = pts.size();
+      TopLoc_Location loc;
+      double first, last;
+      const Handle(Geom_Curve)& c = BRep_Tool::Curve(e, loc, first, last);
+      Handle(Geom_Curve) basis = c;
+      if (auto tr = Handle(Geom_TrimmedCurve)::DownCast(basis)) basis = tr->BasisCurve();
+      const bool line = !basis.IsNull() && basis->IsKind(STANDARD_TYPE(Geom_Line));
+      const int n = line ? 1 : 24;
+      if (!basis.IsNull() && basis->DynamicType() == STANDARD_TYPE(Geom_Circle)) {
+        // The circle's points as it computes them, with the angles' sines and cosines kept:
+        // the holes' circles all run over the same parameters.
+        const auto& k = static_cast<const Geom_Circle&>(*basis);
+        if (first != FAngles.First || last != FAngles.Last) {
+          FAngles = {first, last, {}, {}};
+          for (int i = 0; i <= n; ++i) {
+            FAngles.Cos[i] = std::cos(first + (last - first) * i / n);
+            FAngles.Sin[i] = std::sin(first + (last - first) * i / n);
+          }
+        }
+        const gp_XYZ &xd = k.Position().XDirection().XYZ(), &yd = k.Position().YDirection().XYZ();
+        const gp_XYZ& at = k.Position().Location().XYZ();
+        const double r = k.Radius();
+        const gp_Trsf trsf = loc.Transformation();
+        for (int i = 0; i <= n; ++i) {
+          const double a1 = r * FAngles.Cos[i], a2 = r * FAngles.Sin[i];
+          gp_Pnt p(a1 * xd.X() + a2 * yd.X() + at.X(), a1 * xd.Y() + a2 * yd.Y() + at.Y(),
+                   a1 * xd.Z() + a2 * yd.Z() + at.Z());
+          p.Transform(trsf);
+          pts.push_back(flat(p));
+        }
+      } else if (line || (!basis.IsNull() && basis->IsKind(STANDARD_TYPE(Geom_Conic)))) {
+        // What the edge's adaptor would give, without making one per edge.
+        const gp_Trsf trsf = loc.Transformation();
+        for (int i = 0; i <= n; ++i) {
+          gp_Pnt p;
+          basis->D0(first + (last - first) * i / n, p);
+          p.Transform(trsf);
+          pts.push_back(flat(p));
+        }
+      } else {
+        BRepAdaptor_Curve a(e);
+        for (int i = 0; i <= n; ++i)
+          pts.push_back(flat(a.Value(a.FirstParameter() + (a.LastParameter() - a.FirstParameter()) * i / n)));
+      }
+      if (u.Orientation == TopAbs_REVERSED) std::reverse(pts.begin() + from, pts.end());
+      pts.pop_back();
+    }
   }
 
   // A planar face with many inner loops as a grid of tiles and the band the tiles leave.
-  bool Tiled(const TopoDS_Face& f, const std::vector<TopoDS_Shape>& wires, std::vector<int>& faces) {
+  bool Tiled(const TFace& face, std::vector<int>& faces) {
+    const TopoDS_Face& f = face.Shape;
     TopLoc_Location loc;
     Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(f, loc));
     if (plane.IsNull()) return false;
@@ -386,22 +437,16 @@ class TBrepWriter {
     auto flat = [&](const gp_Pnt& p) { return std::pair{gp_Vec(o, p).Dot(xd), gp_Vec(o, p).Dot(yd)}; };
     // The outer loop spans the largest box; asking the face would compute its parameter bounds.
     double largest = -1;
-    std::vector<std::pair<double, double>> outline;
+    std::vector<std::pair<double, double>> outline, pts;
     std::vector<TTileBox> inner;
-    std::vector<const TopoDS_Shape*> innerWires;
-    const TopoDS_Shape* outerWire = nullptr;
+    std::vector<const TWire*> innerWires;
+    inner.reserve(face.Wires);
+    innerWires.reserve(face.Wires);
+    const TWire* outerWire = nullptr;
     TTileBox outerBox{};
-    for (auto& w : wires) {
-      std::vector<std::pair<double, double>> pts;
-      for (TopoDS_Iterator e(w, true, true); e.More(); e.Next()) {
-        BRepAdaptor_Curve c(TopoDS::Edge(e.Value()));
-        const int n = c.GetType() == GeomAbs_Line ? 1 : 24;
-        std::vector<std::pair<double, double>> edge;
-        for (int k = 0; k <= n; ++k)
-          edge.push_back(flat(c.Value(c.FirstParameter() + (c.LastParameter() - c.FirstParameter()) * k / n)));
-        if (e.Value().Orientation() == TopAbs_REVERSED) std::reverse(edge.begin(), edge.end());
-        pts.insert(pts.end(), edge.begin(), edge.end() - 1);
-      }
+    for (int k = face.FirstWire; k < face.FirstWire + face.Wires; ++k) {
+      const TWire& w = FWalk.Wires()[k];
+      Sample(w, flat, pts);
       TTileBox b{1e300, 1e300, -1e300, -1e300};
       for (auto [x, y] : pts) b = {std::min(b.X0, x), std::min(b.Y0, y), std::max(b.X1, x), std::max(b.Y1, y)};
       const double area = (b.X1 - b.X0) * (b.Y1 - b.Y0);
@@ -481,10 +526,10 @@ class TBrepWriter {
       return Bound(edges);
     };
     std::vector<std::vector<int>> holesOf(plan.Tile.size());
-    std::vector<int> band{Bound(Chained(*outerWire, f))};
+    std::vector<int> band{Bound(*outerWire, f)};
     for (size_t k = 0; k < innerWires.size(); ++k) {
       int cell = plan.WireCell[k];
-      (cell < 0 ? band : holesOf[cell]).push_back(Bound(Chained(*innerWires[k], f)));
+      (cell < 0 ? band : holesOf[cell]).push_back(Bound(*innerWires[k], f));
     }
     // The band goes first so that every tile meets a face before it (see ConnectedOrder).
     const size_t bandAt = faces.size();
@@ -516,10 +561,10 @@ class TBrepWriter {
     return true;
   }
 
-  int Vertex(const TopoDS_Vertex& v) {
-    int& id = FVertices.Of(v);
+  int Vertex(int v) {
+    int& id = FVertexIds[v];
     if (id) return id;
-    int pt = Point(BRep_Tool::Pnt(v));
+    int pt = Point(BRep_Tool::Pnt(FWalk.Vertices()[v]));
     id = T.Begin();
     T.Raw("VERTEX_POINT('',").Ref(pt).End();
     return id;
@@ -560,47 +605,30 @@ class TBrepWriter {
   }
 
   // One EDGE_CURVE per edge, however many faces share it.
-  int Edge(const TopoDS_Edge& e) {
-    int& id = FEdges.Of(e);
+  int Edge(int n) {
+    if (FEdgeIds.size() < FWalk.Edges().size()) FEdgeIds.resize(FWalk.Edges().size(), 0);
+    if (FVertexIds.size() < FWalk.Vertices().size()) FVertexIds.resize(FWalk.Vertices().size(), 0);
+    int& id = FEdgeIds[n];
     if (id) return id;
-    if (BRep_Tool::Degenerated(e)) throw EUncovered("a degenerate edge");
-    TopoDS_Vertex v0, v1;
-    TopExp::Vertices(TopoDS::Edge(e.Oriented(TopAbs_FORWARD)), v0, v1);
-    if (v0.IsNull() || v1.IsNull()) throw EUncovered("an edge without its two ends");
-    int a = Vertex(v0), b = Vertex(v1), c = Curve(e);
+    const TShellWalk::TEdge& e = FWalk.Edges()[n];
+    if (BRep_Tool::Degenerated(e.Shape)) throw EUncovered("a degenerate edge");
+    if (e.V0 < 0 || e.V1 < 0) throw EUncovered("an edge without its two ends");
+    int a = Vertex(e.V0), b = Vertex(e.V1), c = Curve(e.Shape);
     id = T.Begin();
     T.Raw("EDGE_CURVE('',").Ref(a).Raw(",").Ref(b).Raw(",").Ref(c).Raw(",.T.").End();
     return id;
   }
 
-  // Entity numbers of shared shapes; an extrusion's far cap reuses the near cap's edges
-  // and vertices at another location, which makes them other edges and vertices.
-  class TShared {
-   public:
-    void Reserve(size_t n) { FIds.reserve(n); }
-    int& Of(const TopoDS_Shape& s) {
-      auto [it, added] = FIds.try_emplace(s.TShape().get());
-      TIds& at = it->second;
-      if (added) at.Loc = s.Location();
-      if (at.Loc == s.Location()) return at.Id;
-      for (auto& [loc, id] : at.Others)
-        if (loc == s.Location()) return id;
-      return at.Others.emplace_back(s.Location(), 0).second;
-    }
-
-   private:
-    // Most shapes have one location: that one needs no list of its own.
-    struct TIds {
-      TopLoc_Location Loc;
-      int Id = 0;
-      std::vector<std::pair<TopLoc_Location, int>> Others;
-    };
-    std::unordered_map<const void*, TIds> FIds;
-  };
-
   TStepText& T;
-  TShared FVertices, FEdges;
+  TShellWalk FWalk;
+  std::vector<int> FEdgeIds, FVertexIds;  // entity numbers, 0 while not written
   std::map<std::tuple<double, double, double>, int> FDirs;
+  struct TAngles {
+    double First = 0, Last = -1;
+    double Cos[25], Sin[25];
+  } FAngles;
+  std::vector<int> FOriented;
+  std::vector<std::pair<int, bool>> FEdgesOfLoop;
 };
 
 // ---------------------------------------------------------------- colours

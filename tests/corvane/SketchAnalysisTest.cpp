@@ -137,15 +137,21 @@ TEST(OverlappingPairs, MatchesBruteForce) {
     boxes.push_back({x, y, x + size(rng), y + size(rng)});
   }
   boxes.push_back({-1, -1, 11, 11});  // one spanning everything
-  std::set<std::pair<int, int>> grid, brute;
+  boxes.push_back({4, 4, 7, 4.5});    // a long one among the others
+  std::set<std::pair<int, int>> grid, anyOrder, brute;
   corvane::ForEachOverlappingPair(boxes, 0.01, [&](int i, int j) {
     EXPECT_LT(i, j);
     EXPECT_TRUE(grid.insert({i, j}).second) << "pair reported twice";
+  });
+  corvane::ForEachOverlappingPairInAnyOrder(boxes, 0.01, [&](int i, int j) {
+    EXPECT_LT(i, j);
+    EXPECT_TRUE(anyOrder.insert({i, j}).second) << "pair reported twice";
   });
   for (int i = 0; i < static_cast<int>(boxes.size()); ++i)
     for (int j = i + 1; j < static_cast<int>(boxes.size()); ++j)
       if (boxes[i].Overlaps(boxes[j], 0.01)) brute.insert({i, j});
   EXPECT_EQ(grid, brute);
+  EXPECT_EQ(anyOrder, brute);
 }
 
 TEST(Regions, NestingAlternatesMaterialAndOpening) {

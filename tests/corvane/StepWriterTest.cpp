@@ -4,7 +4,10 @@
 #include "corvane/StepText.h"
 #include "tests/corvane/HostFixture.h"
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace hosttest {
@@ -346,6 +349,31 @@ TEST(StepText, NumbersAndStringsAreWrittenAsTheFormatWants) {
   EXPECT_EQ(real(1e-7), "1.E-07");
   EXPECT_EQ(real(-2.5e20), "-2.5E+20");
   EXPECT_EQ(real(123.456), "123.456");
+  // Every real as printf's %.15g writes it, with the decimal point the format wants.
+  auto reference = [](double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", v == 0 ? 0.0 : v);
+    std::string s = buf, mantissa = s.substr(0, s.find('e'));
+    std::string exponent = s.find('e') == std::string::npos ? "" : "E" + s.substr(s.find('e') + 1);
+    return mantissa + (mantissa.find('.') == std::string::npos ? "." : "") + exponent;
+  };
+  std::mt19937_64 rng(15);
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::uniform_int_distribution<int> decade(-16, 17), places(0, 6);
+  std::vector<double> values{1e15,    1e-13,  9.99999999999999e14, 999999999999999.6, 9.9999999999999996e-5,
+                             0.00001, 0.0001, 99999.99999999995,   0.1 + 0.2};
+  for (int i = 0; i < 200000; ++i) {
+    const double scale = std::pow(10.0, decade(rng)), sign = i % 2 ? -1 : 1;
+    const double p = std::pow(10.0, places(rng));
+    values.push_back(sign * unit(rng) * scale);                              // all digits
+    values.push_back(sign * std::round(unit(rng) * 1e5 * p) / p / 10 * 10);  // a few decimals, scaled
+    values.push_back(sign * (std::round(unit(rng) * 1e14) + 0.5) * 1e-14);   // a half in the 16th digit
+    values.push_back(std::nextafter(scale, i % 3 ? 0.0 : 1e300));            // next to a power of ten
+  }
+  int wrong = 0;
+  for (double v : values)
+    if (real(v) != reference(v) && ++wrong < 5) ADD_FAILURE() << v << ": " << real(v) << " vs " << reference(v);
+  EXPECT_EQ(wrong, 0);
   auto str = [](const std::string& v) {
     std::string s;
     corvane::AppendStepString(s, v);
