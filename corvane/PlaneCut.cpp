@@ -934,6 +934,9 @@ bool TBodyState::TryPlaneCut(int tag, const gp_Ax3& frame, const std::vector<TFi
   FCaps.OuterBottom = outerOf(bottom, newOuterBottom, outerBottom.IsNull() ? knownOuterBottom : outerBottom);
   FCaps.OuterTop = outerOf(top, newOuterTop, outerTop.IsNull() ? knownOuterTop : outerTop);
   FCaps.Kept = std::move(kept);
+  // Room for the next cuts' walls as well: each time the list grows, every face in it is copied.
+  const size_t need = FCaps.Kept.size() + outerWalls.size() + walls.size();
+  if (need > FCaps.Kept.capacity()) FCaps.Kept.reserve(std::max(need, 2 * FCaps.Kept.capacity()));
   FCaps.Kept.insert(FCaps.Kept.end(), outerWalls.begin(), outerWalls.end());
   FCaps.Kept.insert(FCaps.Kept.end(), walls.begin(), walls.end());
   FCaps.Small = std::move(smallCaps);
