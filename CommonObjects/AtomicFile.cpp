@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <vector>
 
 #include "CommonObjects/FileUtils.h"
@@ -34,7 +36,50 @@ void SyncFolder(const std::string& Folder) {
     close(fd);
   }
 }
+
+struct TPendingFolders {
+  std::mutex Lock;
+  int Runs = 0;
+  std::set<std::string> Folders;
+};
+TPendingFolders& Pending() {
+  static TPendingFolders pending;
+  return pending;
+}
+
+// Now, or at the end of the run that is open.
+void SyncFolderOrDefer(const std::string& Folder) {
+  {
+    TPendingFolders& p = Pending();
+    const std::lock_guard<std::mutex> hold(p.Lock);
+    if (p.Runs > 0) {
+      p.Folders.insert(Folder);
+      return;
+    }
+  }
+  SyncFolder(Folder);
+}
 }  // namespace
+
+TFolderFlushes::TFolderFlushes() {
+  const std::lock_guard<std::mutex> hold(Pending().Lock);
+  ++Pending().Runs;
+}
+
+TFolderFlushes::~TFolderFlushes() {
+  Flush();
+  const std::lock_guard<std::mutex> hold(Pending().Lock);
+  --Pending().Runs;
+}
+
+void TFolderFlushes::Flush() {
+  std::set<std::string> folders;
+  {
+    const std::lock_guard<std::mutex> hold(Pending().Lock);
+    folders.swap(Pending().Folders);
+  }
+  for (const std::string& folder : folders) SyncFolder(folder);
+}
 
 TAtomicFile::TAtomicFile(const std::string& Target, unsigned NewFileMode) : FTarget(FollowLinks(Target)) {
   std::string pattern = FTarget + ".tmp-XXXXXX";
@@ -90,7 +135,7 @@ void TAtomicFile::Commit() {
   FFd = -1;
   if (rename(FTemp.c_str(), FTarget.c_str()) != 0) Fail(std::strerror(errno));
   FCommitted = true;
-  SyncFolder(ExtractFileFolder(FTarget));
+  SyncFolderOrDefer(ExtractFileFolder(FTarget));
 }
 
 void WriteFileAtomically(const std::string& Target, std::string_view Data) {

@@ -38,6 +38,19 @@ class TAtomicFile {
   bool FCommitted = false;
 };
 
+// While one is alive, a commit leaves flushing its folder's entry to it: a run that writes many
+// files into one folder flushes that folder once (at Flush() or at the end) instead of after
+// every file. Each file's contents are still flushed before it replaces its target, so a crash
+// leaves the old file or the new one as before; only the new names wait until the run's end.
+class TFolderFlushes {
+ public:
+  TFolderFlushes();
+  ~TFolderFlushes();
+  TFolderFlushes(const TFolderFlushes&) = delete;
+  TFolderFlushes& operator=(const TFolderFlushes&) = delete;
+  void Flush();  // the folders committed into so far
+};
+
 // The whole of Data as the new contents of Target.
 void WriteFileAtomically(const std::string& Target, std::string_view Data);
 // The contents of the file Source as the new contents of Target, read in pieces: a file of

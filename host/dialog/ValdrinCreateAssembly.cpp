@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "CommonObjects/AtomicFile.h"
 #include "CommonObjects/FileUtils.h"
 #include "CommonObjects/WinUtils.h"
 #include "host/CorvaneFileUtils.h"
@@ -15,6 +16,8 @@ using namespace CorvaneX_TLB;
 void TCorvaneIdfImport::CreateAssembly() {
   FTimes.SetTime(true);
   FLastAssemblyWritten.clear();
+  // Hundreds of part files go into one or two folders: each folder is flushed once.
+  TFolderFlushes folderFlushes;
   InitialiseFormSettings();
   if (UseVaultCb.Checked)
     FCreatedPartsPath =
@@ -76,6 +79,7 @@ void TCorvaneIdfImport::CreateAssembly() {
   ProgressStep();
   ProgressReset();
   FTimes.SetProgressTime(false);
+  folderFlushes.Flush();
   FImportIDF->SummaryLog.Add("Time for Saving Assembly : " + FTimes.GetProgressTime());
   FTimes.SetTime(false);
   FImportIDF->SummaryLog.Add(FTimes.GetElapsedTime());

@@ -2,7 +2,11 @@
 // the assembly folder's own failures.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -12,6 +16,17 @@
 #include "tests/reliability/ReliabilitySupport.h"
 
 namespace fs = std::filesystem;
+
+// Folder flushes are counted here: this program's own fsync stands in front of the system's.
+namespace {
+std::atomic<int> gFolderSyncs{0};
+}
+extern "C" int fsync(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) ++gFolderSyncs;
+  static auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+  return real(fd);
+}
 
 namespace {
 void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -62,6 +77,29 @@ TEST(AtomicFile, AKillAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
     else
       EXPECT_EQ(now.size(), chunk.size() * kChunks);
   }
+}
+
+TEST(AtomicFile, ARunOfFilesFlushesEachFolderOnceAndEveryFileIsInPlaceAtOnce) {
+  TTempDir a, b;
+  WriteFileAtomically(a.Path() + "alone.txt", "alone");
+  EXPECT_EQ(gFolderSyncs.exchange(0), 1);
+  {
+    TFolderFlushes run;
+    for (int i = 0; i < 20; ++i) {
+      const std::string name = "part" + std::to_string(i) + ".txt";
+      WriteFileAtomically(a.Path() + name, "a" + std::to_string(i));
+      WriteFileAtomically(b.Path() + name, "b" + std::to_string(i));
+      ASSERT_EQ(ReadFileBytes(a.Path() + name), "a" + std::to_string(i));
+    }
+    EXPECT_EQ(gFolderSyncs.load(), 0);
+    run.Flush();
+    EXPECT_EQ(gFolderSyncs.exchange(0), 2);
+    WriteFileAtomically(a.Path() + "last.txt", "last");
+    EXPECT_EQ(gFolderSyncs.load(), 0);
+  }
+  EXPECT_EQ(gFolderSyncs.exchange(0), 1);  // the run's end
+  WriteFileAtomically(b.Path() + "after.txt", "after");
+  EXPECT_EQ(gFolderSyncs.exchange(0), 1);
 }
 
 TEST(AtomicFile, ACopyTakesTheWholeFileInPiecesAndAMissingSourceChangesNothing) {
