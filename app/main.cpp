@@ -1,4 +1,9 @@
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +20,31 @@
 #endif
 
 namespace {
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* v = std::getenv(name); v && *v) return true;
+  return false;
+}
+
+#ifdef CORVANE_IDF_QT_PROGRAM
+// The windows and the top-view picture need Qt, which this program does not load: the program
+// beside it that has Qt takes over with the same arguments.
+[[noreturn]] void HandOverToQt(char** argv) {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const std::string qt = (self.parent_path() / CORVANE_IDF_QT_PROGRAM).string();
+  ::execv(qt.c_str(), argv);
+  std::cerr << "corvane-idf: cannot start " << qt << ": " << std::strerror(errno) << "\n";
+  std::exit(2);
+}
+
+bool WantsTopView(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a == "--preview") return true;
+  return false;
+}
+#endif
+
 void PrintUsage(std::ostream& os) {
   os << "corvane-idf: IDF board import\n"
         "  corvane-idf                  about details\n"
@@ -32,10 +62,16 @@ int main(int argc, char** argv) {
 #ifdef CORVANE_IDF_WITH_HOST
   corvane::RegisterCorvaneServer();
 #endif
+#ifdef CORVANE_IDF_QT_PROGRAM
+  const bool withQt = args.empty()
+                          ? DisplayAvailable() && ::isatty(0) == 0
+                          : args[0] == "import" || args[0] == "about" || (args[0] == "batch" && WantsTopView(args));
+  if (withQt) HandOverToQt(argv);
+#endif
   if (args.empty()) {
 #ifdef CORVANE_IDF_WITH_QT
     // Started from a desktop menu: no terminal to answer on, so a box.
-    if (ui::DisplayAvailable() && ::isatty(0) == 0) return RunAboutWindow(argc, argv);
+    if (DisplayAvailable() && ::isatty(0) == 0) return RunAboutWindow(argc, argv);
 #endif
     // The About details and their question go to the terminal.
     platform::SetServices(std::make_shared<platform::TTerminalPlatform>(std::cin, std::cout, ::isatty(0) != 0));

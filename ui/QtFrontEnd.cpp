@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <cstdlib>
 
 #include "import/OrderedPaths.h"
 #include "import/PartXref.h"
@@ -10,12 +9,6 @@
 #include "ui/ImportWindow.h"
 
 namespace ui {
-
-bool DisplayAvailable() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
-    if (const char* v = std::getenv(name); v && *v) return true;
-  return false;
-}
 
 TQtSession::TQtSession(int& argc, char** argv) {
   if (!QApplication::instance()) fApp = std::make_unique<QApplication>(argc, argv);

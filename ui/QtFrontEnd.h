@@ -13,9 +13,6 @@ namespace ui {
 
 class TImportWindow;
 
-// Whether a desktop session can show windows (an X or Wayland display).
-bool DisplayAvailable();
-
 class TQtSession {
  public:
   // Uses the running QApplication, or makes one.

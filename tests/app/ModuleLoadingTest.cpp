@@ -2,6 +2,9 @@
 // load their toolkits, and what needs them must still find them.
 #include <link.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "bench/idf/IdfGenerator.h"
 #include "corvane/Modules.h"
 #include "corvane/StepFiles.h"
@@ -27,7 +30,43 @@ bool Loaded(const std::string& part) {
 const char* const kLateToolkits[] = {"libTKSTEP.",  "libTKXDESTEP",     "libTKXCAF",   "libTKV3d",
                                      "libTKOpenGl", "corvane_exchange", "corvane_view"};
 
+#ifdef IDF_PROGRAM
+// What a command prints on its standard output; its exit status in code.
+std::string Output(const std::string& command, int& code) {
+  std::string out;
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  code = ::pclose(p);
+  return out;
+}
+#endif
+
 }  // namespace
+
+#ifdef IDF_PROGRAM
+TEST(Programs, TheBatchProgramLoadsNoQtAndHandsTheWindowsAndTheTopViewToTheOneThatHasIt) {
+  int code = -1;
+  const std::string lean = Output("LD_TRACE_LOADED_OBJECTS=1 '" IDF_PROGRAM "'", code);
+  const std::string full = Output("LD_TRACE_LOADED_OBJECTS=1 '" IDF_QT_PROGRAM "'", code);
+  ASSERT_NE(lean.find("libTKernel"), std::string::npos) << lean;
+  EXPECT_EQ(lean.find("libQt6"), std::string::npos) << lean;
+  ASSERT_NE(full.find("libQt6Widgets"), std::string::npos) << full;
+
+  const TTempDir dir;
+  const std::string picture = dir.Path() + "top.svg";
+  const std::string out =
+      Output("'" IDF_PROGRAM "' batch '" + SamplesDir() + "sample.emn' --no-settings --assembly-dir '" + dir.Path() +
+                 "' --preview '" + picture + "' 2>&1",
+             code);
+  EXPECT_EQ(code, 0) << out;
+  std::ifstream svg(picture);
+  std::string head(200, '\0');
+  svg.read(head.data(), head.size());
+  EXPECT_NE(head.find("<svg"), std::string::npos) << out;
+}
+#endif
 
 TEST_F(BatchTest, AnImportLoadsNeitherTheTranslatorNorTheViewUntilAFileIsRead) {
   // Seen by the check below, so that its silence means something.
