@@ -212,7 +212,8 @@ std::vector<TopoDS_Face> MakeRegionFaces(const gp_Ax3& frame, const std::vector<
   std::vector<TopoDS_Face> faces;
   gp_Pln pln(frame);
   for (auto& r : regions) {
-    BRepBuilderAPI_MakeFace mf(pln, MakeLoopWire(frame, figs, loops[r.Outer], true), true);
+    // The outer loop runs counter-clockwise: the face is bounded without classifying it.
+    BRepBuilderAPI_MakeFace mf(pln, MakeLoopWire(frame, figs, loops[r.Outer], true), false);
     for (int h : r.Holes) mf.Add(MakeLoopWire(frame, figs, loops[h], false));
     if (!mf.IsDone()) throw std::runtime_error("a region of the sketch cannot be made a face");
     faces.push_back(mf.Face());
