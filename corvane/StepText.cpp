@@ -9,6 +9,11 @@
 namespace corvane {
 namespace {
 constexpr size_t kMargin = size_t(1) << 16;
+// Decimal digits two at a time.
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 }  // namespace
 
 int TStepText::Begin(int id) {
@@ -41,9 +46,19 @@ TStepText& TStepText::Ref(int id) {
 }
 
 TStepText& TStepText::Int(long v) {
+  // Entity numbers, a million of them in a large board: written from the last digit back,
+  // without the general conversion's length count.
   char buf[24];
-  auto r = std::to_chars(buf, buf + sizeof buf, v);
-  FOut.append(buf, static_cast<size_t>(r.ptr - buf));
+  char* const end = buf + sizeof buf;
+  char* o = end;
+  unsigned long u = v < 0 ? 0UL - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+  for (; u >= 100; u /= 100) std::memcpy(o -= 2, kPairs + 2 * (u % 100), 2);
+  if (u >= 10)
+    std::memcpy(o -= 2, kPairs + 2 * u, 2);
+  else
+    *--o = static_cast<char>('0' + u);
+  if (v < 0) *--o = '-';
+  FOut.append(o, static_cast<size_t>(end - o));
   return *this;
 }
 
@@ -103,10 +118,6 @@ bool AppendRealQuickly(std::string& out, double v) {
   if (std::fabs(frac - 0.5) < 0.07 || p < 1e14 + 0.07 || p > 1e15 - 0.07) return false;
   const auto m = static_cast<uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
   // Fifteen digits, two at a time.
-  static constexpr char kPairs[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
   char digits[16];
   auto hi = static_cast<uint32_t>(m / 100000000), lo = static_cast<uint32_t>(m % 100000000);
   for (int k = 13; k >= 7; k -= 2, lo /= 100) std::memcpy(digits + k, kPairs + 2 * (lo % 100), 2);
@@ -147,7 +158,11 @@ bool AppendRealQuickly(std::string& out, double v) {
 
 void AppendStepReal(std::string& out, double v) {
   if (!std::isfinite(v)) v = 0;  // the format has no infinities; geometry never holds them
-  if (v == 0) v = 0;             // no "-0."
+  // No "-0."; and most coordinates of a board lie on its axes.
+  if (v == 0) {
+    out += "0.";
+    return;
+  }
   if (AppendRealQuickly(out, v)) return;
   char buf[40];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);

@@ -424,6 +424,32 @@ class TBrepWriter {
     }
   }
 
+  // The box in the plane of a wire that is one whole circle lying in it (a drilled hole's rim):
+  // its centre and radius, without sampling it.
+  template <class TFlat>
+  bool CircleBox(const TWire& w, const gp_Ax3& frame, const TFlat& flat, TTileBox& box) {
+    if (w.Count != 1) return false;
+    const TopoDS_Edge& e = FWalk.Edges()[FWalk.Uses()[w.First].Edge].Shape;
+    TopLoc_Location loc;
+    double first, last;
+    const Handle(Geom_Curve)& c = BRep_Tool::Curve(e, loc, first, last);
+    const Geom_Curve* basis = c.get();
+    if (basis && basis->DynamicType() == STANDARD_TYPE(Geom_TrimmedCurve))
+      basis = static_cast<const Geom_TrimmedCurve*>(basis)->BasisCurve().get();
+    if (!basis || basis->DynamicType() != STANDARD_TYPE(Geom_Circle) || std::abs(last - first - 2 * M_PI) > 1e-9)
+      return false;
+    gp_Ax2 a = static_cast<const Geom_Circle*>(basis)->Position();
+    if (!loc.IsIdentity()) {
+      if (std::abs(loc.Transformation().ScaleFactor() - 1) > 1e-12) return false;
+      a.Transform(loc.Transformation());
+    }
+    if (!a.Direction().IsParallel(frame.Direction(), 1e-9)) return false;
+    const double r = static_cast<const Geom_Circle*>(basis)->Radius();
+    const auto [x, y] = flat(a.Location());
+    box = {x - r, y - r, x + r, y + r};
+    return true;
+  }
+
   // A planar face with many inner loops as a grid of tiles and the band the tiles leave.
   bool Tiled(const TFace& face, std::vector<int>& faces) {
     const TopoDS_Face& f = face.Shape;
@@ -446,9 +472,12 @@ class TBrepWriter {
     TTileBox outerBox{};
     for (int k = face.FirstWire; k < face.FirstWire + face.Wires; ++k) {
       const TWire& w = FWalk.Wires()[k];
-      Sample(w, flat, pts);
       TTileBox b{1e300, 1e300, -1e300, -1e300};
-      for (auto [x, y] : pts) b = {std::min(b.X0, x), std::min(b.Y0, y), std::max(b.X1, x), std::max(b.Y1, y)};
+      const bool circle = CircleBox(w, frame, flat, b);
+      if (!circle) {
+        Sample(w, flat, pts);
+        for (auto [x, y] : pts) b = {std::min(b.X0, x), std::min(b.Y0, y), std::max(b.X1, x), std::max(b.Y1, y)};
+      }
       const double area = (b.X1 - b.X0) * (b.Y1 - b.Y0);
       if (area > largest) {
         if (outerWire) {  // the previous candidate is an inner loop after all
@@ -458,6 +487,7 @@ class TBrepWriter {
         largest = area;
         outerWire = &w;
         outerBox = b;
+        if (circle) Sample(w, flat, pts);
         outline = pts;
         continue;
       }

@@ -4,6 +4,7 @@
 #include "corvane/StepText.h"
 #include "tests/corvane/HostFixture.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -373,6 +374,14 @@ TEST(StepText, NumbersAndStringsAreWrittenAsTheFormatWants) {
   int wrong = 0;
   for (double v : values)
     if (real(v) != reference(v) && ++wrong < 5) ADD_FAILURE() << v << ": " << real(v) << " vs " << reference(v);
+  EXPECT_EQ(wrong, 0);
+  std::vector<long> ints{0, 9, 10, 99, 100, 101, 999999, 1000000, -7, -10, LONG_MAX, LONG_MIN};
+  for (int i = 0; i < 100000; ++i) ints.push_back(static_cast<long>(rng() >> (i % 64)) * (i % 3 ? 1 : -1));
+  for (long v : ints) {
+    corvane::TStepText t;
+    t.Int(v);
+    if (t.Out() != std::to_string(v) && ++wrong < 5) ADD_FAILURE() << v << ": " << t.Out();
+  }
   EXPECT_EQ(wrong, 0);
   auto str = [](const std::string& v) {
     std::string s;
