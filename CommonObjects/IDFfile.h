@@ -187,6 +187,11 @@ class TIDFfile {
   void DrilledHolesSectionToOutlineList(const TSection* Section, THoleType HoleType, TPlatingStyle PlatingStyle,
                                         bool aHoleFilterIsActive, bool aIsGreaterThan, double aHoleFilterValue,
                                         TBoardOutlineObjectList& List);
+  // The same from the section's outline list made once (SectionToOutlineList, factor 1), so that
+  // the nine kinds of hole do not read the section nine times.
+  static void DrilledHolesToOutlineList(const TBoardOutlineObjectList& AllHoles, THoleType HoleType,
+                                        TPlatingStyle PlatingStyle, bool aHoleFilterIsActive, bool aIsGreaterThan,
+                                        double aHoleFilterValue, TBoardOutlineObjectList& List);
   void AddHoleData(TBoardOutlineObjectList& List, int Index, const TDataRec& Rec);
   static std::string BuildHoleFeatureName(THoleType HoleType, TPlatingStyle PlatingStyle);
   static std::string BuildIdfHoleAttributeName(TPlatingStyle aPlatingStyle, THoleType aHoleType);

@@ -127,9 +127,17 @@ void TIDFfile::DrilledHolesSectionToOutlineList(const TSection* Section, THoleTy
                                                 TBoardOutlineObjectList& List) {
   TBoardOutlineObjectList all;
   SectionToOutlineList(Section, all, 1);
+  DrilledHolesToOutlineList(all, HoleType, PlatingStyle, aHoleFilterIsActive, aIsGreaterThan, aHoleFilterValue, List);
+  all.FreeListObjects();
+  all.Clear();
+}
+
+void TIDFfile::DrilledHolesToOutlineList(const TBoardOutlineObjectList& AllHoles, THoleType HoleType,
+                                         TPlatingStyle PlatingStyle, bool aHoleFilterIsActive, bool aIsGreaterThan,
+                                         double aHoleFilterValue, TBoardOutlineObjectList& List) {
   const bool plated = TranslatePlatingStyleToBoolean(PlatingStyle);
   const TIdfHoleType kind = TranslateHoleType(HoleType);
-  for (const auto& e : all) {
+  for (const auto& e : AllHoles) {
     if (e->FElement != etHole || e->FPlated != plated || e->FIdfHoleType != kind) continue;
     if (aHoleFilterIsActive && !e->HoleFilterTest(aIsGreaterThan, aHoleFilterValue, kHoleFilterTolerance)) continue;
     List.AddFromRecord(*e);
@@ -138,6 +146,4 @@ void TIDFfile::DrilledHolesSectionToOutlineList(const TSection* Section, THoleTy
   List.fAttributeName = BuildIdfHoleAttributeName(PlatingStyle, HoleType);
   List.fTop = true;
   List.MakeListWithTolerance(List, 0, 0);
-  all.FreeListObjects();
-  all.Clear();
 }

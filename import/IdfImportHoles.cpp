@@ -186,14 +186,19 @@ void TIdfImportFormV4_XE2::GetDrilledHoleOutlineLists(
   const bool active = HoleFilterCb.Checked && TryStrToFloat(HoleFilterSizeEdit.Text(), size) && size > 0;
   const double d = active ? ConvertToUnits(FFormUnits, FImportIDF->OutputUnits, size) : 0;
   const bool greater = active && GreaterThanRb.Checked();
+  TBoardOutlineObjectList all;  // read when a first kind is chosen
+  bool read = false;
   for (const auto& c : kCategories) {
     const TCheckBox& box = this->*c.Box;
     if (!box.Checked || !box.Enabled) continue;
+    if (!read) FImportIDF->SectionToOutlineList(holes, all, 1);
+    read = true;
     auto list = std::make_unique<TBoardOutlineObjectList>();
-    FImportIDF->DrilledHolesSectionToOutlineList(holes, c.HoleType, c.Plating, active, greater, d, *list);
+    TIDFfile::DrilledHolesToOutlineList(all, c.HoleType, c.Plating, active, greater, d, *list);
     list->fColour = GetPrefixColour(c.Colour);
     OutlineLists.push_back(std::move(list));
   }
+  all.FreeListObjects();
 }
 
 void TIdfImportFormV4_XE2::HoleFilterCbClick() {
