@@ -20,11 +20,13 @@
 #endif
 
 namespace {
+#if defined(CORVANE_IDF_QT_PROGRAM) || defined(CORVANE_IDF_WITH_QT)
 bool DisplayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
     if (const char* v = std::getenv(name); v && *v) return true;
   return false;
 }
+#endif
 
 #ifdef CORVANE_IDF_QT_PROGRAM
 // The windows and the top-view picture need Qt, which this program does not load: the program
