@@ -67,9 +67,12 @@ TFolderFlushes::TFolderFlushes() {
 }
 
 TFolderFlushes::~TFolderFlushes() {
+  // Leaving the run first: a commit after it flushes its own folder, one before it is ours.
+  {
+    const std::lock_guard<std::mutex> hold(Pending().Lock);
+    --Pending().Runs;
+  }
   Flush();
-  const std::lock_guard<std::mutex> hold(Pending().Lock);
-  --Pending().Runs;
 }
 
 void TFolderFlushes::Flush() {
